@@ -1,0 +1,93 @@
+// Message handler: sending, processing, delivery and reception. The holder check stays active
+// in every build.
+#undef NDEBUG
+#include "mhandler.h"
+
+#include "actor.h"
+#include "message.h"
+#include "trace.h"
+
+#include <algorithm>
+#include <cassert>
+#include <iostream>
+
+MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
+    initialize(1);
+    traceConstruction(this);
+}
+
+MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityTable(nullptr) {
+    traceConstruction(this);
+    initialize(holder);
+    traceConstruction(this);
+}
+
+MHandler::~MHandler() {
+    for (std::int32_t i = 0; i < queued(); ++i) {
+        delete queue[i];
+    }
+}
+
+void MHandler::initialize(std::uint32_t holder) {
+    assert(holder && "<MHandler::initialize>: invalid ID");
+    this->holder = holder;
+    count = 0;
+}
+
+void MHandler::setEntityTable(Actor** table) {
+    entityTable = table;
+    if (table == nullptr || table[1] == nullptr) {
+        return;
+    }
+    std::cout << table[1]->getID();
+}
+
+bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
+    if (count < 0) {
+        count = 0;
+    }
+    if (count >= kCapacity) {
+        return false;
+    }
+    queue[count] = new Message(holder, receiver, content, ival);
+    ++count;
+    return true;
+}
+
+void MHandler::process() {
+    if (queued() <= 0) {
+        return;
+    }
+    Message* head = queue[0];
+    if (head != nullptr && head->getReceiver() != holder) {
+        deliver(head);
+    }
+    delete head;
+    // Close up behind the head; the vacated tail slot is cleared so no released message
+    // stays reachable from the queue.
+    std::copy(queue + 1, queue + kCapacity, queue);
+    queue[kCapacity - 1] = nullptr;
+    count = queued() - 1;
+}
+
+void MHandler::deliver(Message* message) {
+    if (message == nullptr || entityTable == nullptr) {
+        return;
+    }
+    // Widened so that the largest identifier cannot wrap round to slot 0.
+    const std::uint64_t slot = std::uint64_t{message->getReceiver()} + 1;
+    if (slot >= kEntityTableSize || entityTable[slot] == nullptr) {
+        return;
+    }
+    entityTable[slot]->receiveMessage(message);
+}
+
+void MHandler::receive(Message* message) {
+    if (message == nullptr) {
+        return;
+    }
+    std::cout << "Message received... asshole." << "\nReceiver:" << message->getReceiver()
+              << "\nMessage:" << static_cast<char>(message->getContent());
+}
+
+std::int32_t MHandler::queued() const { return std::clamp(count, std::int32_t{0}, kCapacity); }

@@ -1,0 +1,52 @@
+// The message handler of one entity: a fixed queue of messages it has sent, delivered one per
+// process() through the entity table to the receiving entity's handler.
+#pragma once
+
+#include <cstdint>
+
+class Actor;
+class Message;
+
+class MHandler {
+public:
+    static constexpr std::int32_t kCapacity = 64;
+
+    /// Slot 0 is the oldest message; slots 0 to count - 1 hold the queue, the others are null.
+    Message* queue[kCapacity];
+    /// The identifier of the entity that holds the handler; never 0.
+    std::uint32_t holder;
+    std::int32_t count;
+    /// Slot 0 of the entity table that delivery looks receivers up in; null until attached.
+    Actor** entityTable;
+
+    /// Holder 1, whatever entity holds the handler. Prints one construction trace.
+    MHandler();
+    /// Prints the construction trace before and after taking the holder.
+    explicit MHandler(std::uint32_t holder);
+    /// Releases the messages still queued.
+    virtual ~MHandler();
+
+    MHandler(const MHandler&) = delete;
+    MHandler& operator=(const MHandler&) = delete;
+
+    /// Takes the holder, which must not be 0, and empties the count.
+    void initialize(std::uint32_t holder);
+    /// Attaches the table and prints the identifier of the entity in its slot 1; prints
+    /// nothing when the table or that slot is empty.
+    void setEntityTable(Actor** table);
+    /// Queues a message from the holder to the receiver. On a full queue it creates nothing,
+    /// leaves the queue as it is and returns false.
+    bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
+    /// Handles the head message, if any: dropped when addressed to the holder, delivered
+    /// otherwise; either way it leaves the queue and is released.
+    void process();
+    /// Hands the message to the receiver's handler through slot receiver + 1. Drops it
+    /// silently when no table is attached, the slot is past the table or the slot is empty.
+    void deliver(Message* message);
+    /// Prints the reception trace. The queue and count of this handler stay as they are.
+    void receive(Message* message);
+
+private:
+    /// The number of queue slots that hold messages, whatever a caller wrote into count.
+    std::int32_t queued() const;
+};

@@ -1,0 +1,104 @@
+// Quad-tree nodes, the recursive builder and the release of a whole tree.
+#include "quadnode.h"
+
+#include "actor.h"
+#include "baseentity.h"
+#include "cell2d.h"
+#include "trace.h"
+#include "vectors.h"
+
+#include <cstddef>
+#include <iostream>
+#include <limits>
+
+std::int32_t cellSlotCounter = 0;
+
+QuadNode::QuadNode() { traceConstruction(this); }
+
+bool QuadNode::setCell(Cell2d* cell) {
+    Cell2d** const slots[] = {&swCell, &nwCell, &seCell, &neCell};
+    const std::int32_t chosen = cellSlotCounter;
+    // Held at the largest value rather than wrapped: a wrap would reopen the four slots.
+    if (cellSlotCounter < std::numeric_limits<std::int32_t>::max()) {
+        ++cellSlotCounter;
+    }
+    if (chosen < 0 || chosen >= 4) {
+        return false;
+    }
+    *slots[chosen] = cell;
+    return true;
+}
+
+namespace {
+
+struct Rect {
+    double minX;
+    double maxX;
+    double minY;
+    double maxY;
+};
+
+// Strict on all four sides, so a border, a midline or a NaN coordinate is never inside.
+bool inside(const Rect& r, Vec2 p) { return r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY; }
+
+void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t count) {
+    Cell2d* cell = new Cell2d(r.minX, r.minY, r.maxX, r.maxY);
+    const bool stored = node->setCell(cell);
+    // Last found first, so slot 0 holds the entity of the highest table slot.
+    for (std::size_t i = count; i > 0; --i) {
+        cell->add(found[i - 1]);
+    }
+    if (!stored) {
+        delete cell;
+    }
+}
+
+QuadNode* build(const Rect& r, Actor** table, int depth) {
+    QuadNode* node = new QuadNode();
+    const double width = r.maxX - r.minX;
+    const double height = r.maxY - r.minY;
+    const double midX = r.minX + width / 2;
+    const double midY = r.minY + height / 2;
+
+    Actor* v[kEntityTableSize];
+    std::size_t found = 0;
+    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
+        if (table[slot] != nullptr && inside(r, table[slot]->getPosition2D())) {
+            v[found++] = table[slot];
+        }
+    }
+
+    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth) {
+        node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1));
+        node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1));
+        node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1));
+        node->addChild(build({midX, r.maxX, midY, r.maxY}, table, depth + 1));
+    } else if (found > 0) {
+        fillLeaf(node, r, v, found);
+    }
+    std::cout << "\nFinished a quad tree iteration.";
+    return node;
+}
+
+} // namespace
+
+QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table) {
+    return build({minX, maxX, minY, maxY}, table, 0);
+}
+
+void releaseQuadTree(QuadNode* root) {
+    std::vector<QuadNode*> pending;
+    if (root != nullptr) {
+        pending.push_back(root);
+    }
+    while (!pending.empty()) {
+        QuadNode* node = pending.back();
+        pending.pop_back();
+        pending.insert(pending.end(), node->children.begin(), node->children.end());
+        delete node->swCell;
+        delete node->nwCell;
+        delete node->seCell;
+        delete node->neCell;
+        delete node;
+    }
+}

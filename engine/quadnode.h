@@ -1,0 +1,49 @@
+// The quad tree over a rectangle of the plane: one node type for inner nodes and leaves, and
+// the recursive builder that partitions the entities of a table.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class Actor;
+class Cell2d;
+
+/// Chooses the slot of every setCell, on every node of every tree: south-west, north-west,
+/// south-east, north-east for the first four calls of a run, none after that.
+extern std::int32_t cellSlotCounter;
+
+/// A rectangle holding this many entities or more is divided into four quadrants.
+constexpr int kQuadTreeDivideAt = 5;
+/// Nodes this deep (the root is depth 0) never divide: a leaf there keeps the entities its
+/// cell can hold. Without the bound, entities at one point would divide until a midline lands
+/// on that point, well over a thousand levels near 0.
+constexpr int kQuadTreeMaxDepth = 32;
+
+class QuadNode {
+public:
+    Cell2d* nwCell = nullptr;
+    Cell2d* neCell = nullptr;
+    Cell2d* swCell = nullptr;
+    Cell2d* seCell = nullptr;
+    /// In the order they were added. Not owned.
+    std::vector<QuadNode*> children;
+
+    /// Prints the construction trace.
+    QuadNode();
+    /// Owns neither its cells nor its children: releases nothing below it.
+    virtual ~QuadNode() = default;
+
+    /// Stores the cell in the slot cellSlotCounter chooses, then advances the counter.
+    /// Returns false when the counter has passed the four slots and the node is unchanged.
+    bool setCell(Cell2d* cell);
+    void addChild(QuadNode* child) { children.push_back(child); }
+};
+
+/// Builds the tree over (minX, maxX) x (minY, maxY) for the actors of a 1024-slot table (null
+/// slots skipped; a null table counts as empty) and returns its root, which the caller owns.
+/// Prints one construction trace and one "\nFinished a quad tree iteration." per node.
+QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table);
+
+/// Releases a whole tree: every node and stored cell below the root, and the root. Null is
+/// accepted. Prints nothing.
+void releaseQuadTree(QuadNode* root);

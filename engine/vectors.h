@@ -1,0 +1,30 @@
+// Plain 2-D and 3-D vectors of doubles: positions, velocities and steering targets.
+#pragma once
+
+struct Vec2 {
+    double x = 0.0;
+    double y = 0.0;
+
+    Vec2() = default;
+    Vec2(double x, double y) : x(x), y(y) {}
+
+    /// Euclidean length; the sum of squares is formed in double precision before the root.
+    double length() const;
+    /// Divides both components by the length taken on entry; the zero vector becomes (NaN, NaN).
+    void normalize();
+
+    Vec2 operator+(Vec2 right) const { return Vec2(x + right.x, y + right.y); }
+    Vec2 operator*(double s) const { return Vec2(x * s, y * s); }
+};
+
+struct Vec3 {
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+
+    /// Assigns x, y and z in that order; returns this vector.
+    Vec3& set(double x, double y, double z);
+};
+
+Vec2 componentProduct(Vec2 a, Vec2 b);
+Vec3 componentProduct(Vec3 a, Vec3 b);

@@ -1,0 +1,47 @@
+#include "baseentity.h"
+
+#include "actor.h"
+#include "capture.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
+    resetEngineGlobals();
+    CoutCapture quiet;
+    auto* first = new Actor("first");
+    auto* second = new Actor("second");
+    EXPECT_EQ(first->getID(), 0u);
+    EXPECT_EQ(second->getID(), 1u);
+
+    delete first;
+    Actor third("third");
+    EXPECT_EQ(third.getID(), 2u);
+    EXPECT_EQ(second->getID(), 1u);
+    EXPECT_EQ(be_val, 3u);
+    delete second;
+}
+
+TEST(BaseEntity, TableStartsEmpty) {
+    for (Actor* slot : EntityTable) {
+        EXPECT_EQ(slot, nullptr);
+    }
+}
+
+TEST(BaseEntity, LastIdentifierIsStillHandedOut) {
+    CoutCapture quiet;
+    be_val = std::numeric_limits<std::uint32_t>::max() - 1;
+    Actor last("last");
+    EXPECT_EQ(last.getID(), std::numeric_limits<std::uint32_t>::max() - 1);
+    EXPECT_EQ(be_val, std::numeric_limits<std::uint32_t>::max());
+    be_val = 0;
+}
+
+TEST(BaseEntityDeathTest, ExhaustedCounterFailsTheAssertion) {
+    be_val = std::numeric_limits<std::uint32_t>::max();
+    EXPECT_DEATH(Actor("late"),
+                 "\\(be_val <= be_val \\+ 1\\) && \"<BaseEntity::initialize>: invalid ID\"");
+    EXPECT_DEATH(Actor("late"), "baseentity");
+    be_val = 0;
+}
