@@ -7,7 +7,9 @@
 std::uint32_t be_val = 0;
 Actor* EntityTable[kEntityTableSize] = {};
 
-BaseEntity::BaseEntity() : ID(0) { initialize(); }
+BaseEntity::BaseEntity() : ID(0) {
+    initialize();
+}
 
 void BaseEntity::initialize() {
     assert((be_val <= be_val + 1) && "<BaseEntity::initialize>: invalid ID");

@@ -1,4 +1,6 @@
 // Entry point: runs the fixed scenario; the command line and environment are ignored.
 #include "scenario.h"
 
-int main() { return runScenario(); }
+int main() {
+    return runScenario();
+}

@@ -86,8 +86,11 @@ void MHandler::receive(Message* message) {
     if (message == nullptr) {
         return;
     }
-    std::cout << "Message received... asshole." << "\nReceiver:" << message->getReceiver()
+    std::cout << "Message received... asshole."
+              << "\nReceiver:" << message->getReceiver()
               << "\nMessage:" << static_cast<char>(message->getContent());
 }
 
-std::int32_t MHandler::queued() const { return std::clamp(count, std::int32_t{0}, kCapacity); }
+std::int32_t MHandler::queued() const {
+    return std::clamp(count, std::int32_t{0}, kCapacity);
+}

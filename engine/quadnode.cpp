@@ -13,7 +13,9 @@
 
 std::int32_t cellSlotCounter = 0;
 
-QuadNode::QuadNode() { traceConstruction(this); }
+QuadNode::QuadNode() {
+    traceConstruction(this);
+}
 
 bool QuadNode::setCell(Cell2d* cell) {
     Cell2d** const slots[] = {&swCell, &nwCell, &seCell, &neCell};
@@ -39,7 +41,9 @@ struct Rect {
 };
 
 // Strict on all four sides, so a border, a midline or a NaN coordinate is never inside.
-bool inside(const Rect& r, Vec2 p) { return r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY; }
+bool inside(const Rect& r, Vec2 p) {
+    return r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY;
+}
 
 void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t count) {
     Cell2d* cell = new Cell2d(r.minX, r.minY, r.maxX, r.maxY);

@@ -3,6 +3,10 @@
 
 #include <iostream>
 
-void DebugPrint(std::string text) { std::cout << "\nDEBUG::" << text; }
+void DebugPrint(std::string text) {
+    std::cout << "\nDEBUG::" << text;
+}
 
-void traceConstruction(const void* object) { std::cout << "\n" << object; }
+void traceConstruction(const void* object) {
+    std::cout << "\n" << object;
+}

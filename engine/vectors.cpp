@@ -3,7 +3,9 @@
 
 #include <cmath>
 
-double Vec2::length() const { return std::sqrt(x * x + y * y); }
+double Vec2::length() const {
+    return std::sqrt(x * x + y * y);
+}
 
 void Vec2::normalize() {
     const double l = length();
@@ -18,7 +20,9 @@ Vec3& Vec3::set(double newX, double newY, double newZ) {
     return *this;
 }
 
-Vec2 componentProduct(Vec2 a, Vec2 b) { return Vec2(a.x * b.x, a.y * b.y); }
+Vec2 componentProduct(Vec2 a, Vec2 b) {
+    return Vec2(a.x * b.x, a.y * b.y);
+}
 
 Vec3 componentProduct(Vec3 a, Vec3 b) {
     Vec3 result;

@@ -72,7 +72,8 @@ TEST(MessageDeathTest, ExhaustedCounterFailsTheAssertion) {
 }
 
 TEST(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
-    EXPECT_DEATH(Message(0, 2, 'p', 1.0), "sender && \"Message::Message Error: Invalid sender ID\"");
+    EXPECT_DEATH(Message(0, 2, 'p', 1.0),
+                 "sender && \"Message::Message Error: Invalid sender ID\"");
     EXPECT_DEATH(Message(1, 0, 'p', 1.0),
                  "receiver && \"Message::Message Error: Invalid Receiver ID\"");
 }
