@@ -1,0 +1,219 @@
+// The headless stand-in: a software Direct3D 9 device rendering into memory, and a Win32
+// message side that only records what it is asked to do.
+#include "standin.h"
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Direct3D's D3DERR_INVALIDCALL.
+constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x8876086Cu);
+constexpr std::size_t kPixelCount =
+    static_cast<std::size_t>(standin::kBackBufferWidth) * standin::kBackBufferHeight;
+
+std::string text(const void* pointer) {
+    if (pointer == nullptr) {
+        return "null";
+    }
+    std::ostringstream out;
+    out << pointer;
+    return out.str();
+}
+
+/// The COM reference count of every object handed out, starting at the caller's one reference.
+class Counted {
+public:
+    virtual ~Counted() = default;
+    bool live() const { return count_ > 0; }
+
+protected:
+    /// Records an over-release instead of touching freed memory.
+    ULONG release(const char* interfaceName);
+
+private:
+    ULONG count_ = 1;
+};
+
+struct State {
+    bool direct3DCreateFails = false;
+    HRESULT createDeviceResult = S_OK;
+    HRESULT beginSceneResult = S_OK;
+    LRESULT defWindowProcResult = 0;
+    std::vector<std::string> calls;
+    std::vector<D3DCOLOR> frontBuffer = std::vector<D3DCOLOR>(kPixelCount, 0);
+    D3DPRESENT_PARAMETERS presentParameters = {};
+    // Objects stay allocated until reset, so a release too many is counted, not undefined.
+    std::vector<std::unique_ptr<Counted>> objects;
+    std::int32_t overReleases = 0;
+};
+
+State& state() {
+    static State current;
+    return current;
+}
+
+void record(const std::string& call) {
+    state().calls.push_back(call);
+}
+
+ULONG Counted::release(const char* interfaceName) {
+    if (count_ == 0) {
+        ++state().overReleases;
+        record(std::string(interfaceName) + "::Release -> already 0");
+        return 0;
+    }
+    --count_;
+    record(std::string(interfaceName) + "::Release -> " + std::to_string(count_));
+    return count_;
+}
+
+class Device final : public IDirect3DDevice9, public Counted {
+public:
+    ULONG Release() override { return release("IDirect3DDevice9"); }
+
+    HRESULT BeginScene() override {
+        record("IDirect3DDevice9::BeginScene");
+        return state().beginSceneResult;
+    }
+
+    HRESULT EndScene() override {
+        record("IDirect3DDevice9::EndScene");
+        return S_OK;
+    }
+
+    // Only a whole-target clear exists: the device has no depth or stencil buffer, and
+    // rectangles are not drawn.
+    HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                  DWORD Stencil) override {
+        std::ostringstream call;
+        call << "IDirect3DDevice9::Clear(" << Count << ", " << text(pRects) << ", 0x" << std::hex
+             << Flags << ", 0x" << Color << std::dec << ", " << Z << ", " << Stencil << ")";
+        record(call.str());
+        if (Count != 0 || pRects != nullptr || Flags != D3DCLEAR_TARGET) {
+            return kInvalidCall;
+        }
+        backBuffer_.assign(kPixelCount, Color);
+        return S_OK;
+    }
+
+    HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                    const RGNDATA* pDirtyRegion) override {
+        record("IDirect3DDevice9::Present(" + text(pSourceRect) + ", " + text(pDestRect) + ", " +
+               text(hDestWindowOverride) + ", " + text(pDirtyRegion) + ")");
+        state().frontBuffer = backBuffer_;
+        return S_OK;
+    }
+
+private:
+    std::vector<D3DCOLOR> backBuffer_ = std::vector<D3DCOLOR>(kPixelCount, 0);
+};
+
+class Direct3D final : public IDirect3D9, public Counted {
+public:
+    ULONG Release() override { return release("IDirect3D9"); }
+
+    HRESULT CreateDevice(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow,
+                         DWORD BehaviorFlags, D3DPRESENT_PARAMETERS* pPresentationParameters,
+                         IDirect3DDevice9** ppReturnedDeviceInterface) override {
+        std::ostringstream call;
+        call << "IDirect3D9::CreateDevice(" << Adapter << ", " << DeviceType << ", "
+             << text(hFocusWindow) << ", 0x" << std::hex << BehaviorFlags << std::dec << ", "
+             << text(pPresentationParameters) << ", " << text(ppReturnedDeviceInterface) << ")";
+        record(call.str());
+        if (pPresentationParameters == nullptr || ppReturnedDeviceInterface == nullptr) {
+            return kInvalidCall;
+        }
+        state().presentParameters = *pPresentationParameters;
+        *ppReturnedDeviceInterface = nullptr;
+        if (FAILED(state().createDeviceResult)) {
+            return state().createDeviceResult;
+        }
+        auto device = std::make_unique<Device>();
+        *ppReturnedDeviceInterface = device.get();
+        state().objects.push_back(std::move(device));
+        return state().createDeviceResult;
+    }
+};
+
+} // namespace
+
+IDirect3D9* Direct3DCreate9(UINT SDKVersion) {
+    record("Direct3DCreate9(" + std::to_string(SDKVersion) + ")");
+    if (state().direct3DCreateFails || SDKVersion != D3D_SDK_VERSION) {
+        return nullptr;
+    }
+    auto direct3D = std::make_unique<Direct3D>();
+    IDirect3D9* const handedOut = direct3D.get();
+    state().objects.push_back(std::move(direct3D));
+    return handedOut;
+}
+
+LRESULT DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    record("DefWindowProcA(" + text(hWnd) + ", " + std::to_string(Msg) + ", " +
+           std::to_string(wParam) + ", " + std::to_string(lParam) + ")");
+    return state().defWindowProcResult;
+}
+
+void PostQuitMessage(int nExitCode) {
+    record("PostQuitMessage(" + std::to_string(nExitCode) + ")");
+}
+
+BOOL ValidateRect(HWND hWnd, const RECT* lpRect) {
+    record("ValidateRect(" + text(hWnd) + ", " + text(lpRect) + ")");
+    return TRUE;
+}
+
+namespace standin {
+
+void reset() {
+    state() = State();
+}
+
+void failDirect3DCreate9() {
+    state().direct3DCreateFails = true;
+}
+
+void setCreateDeviceResult(HRESULT result) {
+    state().createDeviceResult = result;
+}
+
+void setBeginSceneResult(HRESULT result) {
+    state().beginSceneResult = result;
+}
+
+void setDefWindowProcResult(LRESULT result) {
+    state().defWindowProcResult = result;
+}
+
+const std::vector<std::string>& calls() {
+    return state().calls;
+}
+
+void clearCalls() {
+    state().calls.clear();
+}
+
+const std::vector<D3DCOLOR>& frontBuffer() {
+    return state().frontBuffer;
+}
+
+const D3DPRESENT_PARAMETERS& lastPresentParameters() {
+    return state().presentParameters;
+}
+
+std::int32_t liveObjects() {
+    std::int32_t live = 0;
+    for (const auto& object : state().objects) {
+        live += object->live() ? 1 : 0;
+    }
+    return live;
+}
+
+std::int32_t overReleases() {
+    return state().overReleases;
+}
+
+} // namespace standin

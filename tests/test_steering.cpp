@@ -1,0 +1,130 @@
+#include "steering.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace {
+
+// Read during static initialisation, before any test has drawn.
+const std::int32_t indexAtStart = pi_idx;
+
+/// The draw the sign rule allows for the index the draw left, sign bit included.
+bool isTableDraw(double draw, std::int32_t index) {
+    if (index < 0 || index >= kPiTableSize) {
+        return false;
+    }
+    const double expected = index > 60 ? -n_pi[index] : n_pi[index];
+    return draw == expected && std::signbit(draw) == std::signbit(expected);
+}
+
+} // namespace
+
+TEST(Steering, TableHoldsTheDigitsOfPiWithThreeEntriesAtOne) {
+    const std::string digits = "1415926535897932384626433832795028841971"
+                               "6939937510582097494459230781640628620899"
+                               "86280348253421170679";
+    ASSERT_EQ(digits.size(), static_cast<std::size_t>(kPiTableSize));
+    for (std::int32_t i = 0; i < kPiTableSize; ++i) {
+        const bool one = i == 2 || i == 67 || i == 94;
+        const double expected = one ? 1.0 : (digits[i] - '0') / 10.0;
+        EXPECT_EQ(n_pi[i], expected) << "entry " << i;
+    }
+}
+
+TEST(Steering, FirstThreeDrawsOfAProcessAreFixed) {
+    EXPECT_EQ(indexAtStart, 2);
+    pi_idx = 2;
+    EXPECT_EQ(TableRandom(), 0.2);
+    EXPECT_EQ(pi_idx, 15);
+    EXPECT_EQ(TableRandom(), 0.9);
+    EXPECT_EQ(pi_idx, 54);
+    const double third = TableRandom();
+    EXPECT_EQ(pi_idx, 70);
+    EXPECT_EQ(third, 0.0);
+    EXPECT_TRUE(std::signbit(third));
+}
+
+TEST(Steering, IndexSixtyKeepsItsSignAndSixtyOneNegates) {
+    pi_idx = 17;
+    EXPECT_EQ(TableRandom(), 0.5);
+    EXPECT_EQ(pi_idx, 60);
+    pi_idx = 51;
+    EXPECT_EQ(TableRandom(), -0.9);
+    EXPECT_EQ(pi_idx, 61);
+}
+
+TEST(Steering, IndexPastTheTableWrapsBackInside) {
+    pi_idx = 70;
+    EXPECT_EQ(TableRandom(), 0.8);
+    EXPECT_EQ(pi_idx, 17);
+    pi_idx = 64;
+    EXPECT_EQ(TableRandom(), 0.1);
+    EXPECT_EQ(pi_idx, 0);
+
+    for (const std::int32_t written : {std::numeric_limits<std::int32_t>::max(),
+                                       std::numeric_limits<std::int32_t>::min(), -1, 100}) {
+        pi_idx = written;
+        const double draw = TableRandom();
+        EXPECT_TRUE(isTableDraw(draw, pi_idx)) << "from " << written << " to " << pi_idx;
+    }
+}
+
+TEST(Steering, MillionDrawsOnlyReturnTableEntries) {
+    pi_idx = 2;
+    std::int32_t faults = 0;
+    for (std::int32_t i = 0; i < 1000000; ++i) {
+        const double draw = TableRandom();
+        if (!isTableDraw(draw, pi_idx)) {
+            ++faults;
+        }
+    }
+    EXPECT_EQ(faults, 0);
+    EXPECT_GE(pi_idx, 0);
+    EXPECT_LT(pi_idx, kPiTableSize);
+}
+
+TEST(Steering, FirstWanderAddsTheDrawsBeforeNormalising) {
+    pi_idx = 2;
+    WanderBehaviour w{2.0, 3.0, 0.5};
+    const Vec2 start = w.m_vWanderTarget;
+    const Vec2 result = w.wander();
+
+    Vec2 expected = start + Vec2(0.9 * 0.5, 0.2 * 0.5);
+    expected.normalize();
+    expected = expected * 2.0;
+    EXPECT_NEAR(w.m_vWanderTarget.x, expected.x, 1e-15);
+    EXPECT_NEAR(w.m_vWanderTarget.y, expected.y, 1e-15);
+    EXPECT_NEAR(result.x, expected.x + 3.0, 1e-15);
+    EXPECT_NEAR(result.y, expected.y, 1e-15);
+    EXPECT_EQ(pi_idx, 54);
+}
+
+TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
+    pi_idx = 2;
+    WanderBehaviour w{-2.5, 4.0, 1.3};
+    for (std::int32_t i = 0; i < 1000; ++i) {
+        const Vec2 result = w.wander();
+        ASSERT_NEAR((result + Vec2(-4.0, 0.0)).length(), 2.5, 1e-12) << "call " << i;
+        ASSERT_DOUBLE_EQ(w.m_vWanderTarget.x + 4.0, result.x);
+        ASSERT_DOUBLE_EQ(w.m_vWanderTarget.y, result.y);
+    }
+}
+
+TEST(Steering, ZeroJitterKeepsTheDirectionAndStillDraws) {
+    pi_idx = 2;
+    WanderBehaviour w{10.0, 1.0, 0.0};
+    w.m_vWanderTarget = Vec2(3.0, 4.0);
+    const Vec2 result = w.wander();
+    EXPECT_NEAR(result.x, 7.0, 1e-12);
+    EXPECT_NEAR(result.y, 8.0, 1e-12);
+    EXPECT_EQ(pi_idx, 54);
+
+    w.m_vWanderTarget = Vec2(0.0, 0.0);
+    const Vec2 degenerate = w.wander();
+    EXPECT_TRUE(std::isnan(degenerate.x));
+    EXPECT_TRUE(std::isnan(degenerate.y));
+}
