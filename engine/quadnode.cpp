@@ -72,7 +72,10 @@ QuadNode* build(const Rect& r, Actor** table, int depth) {
         }
     }
 
-    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth) {
+    // An infinite bound puts a midline at NaN or infinity, where the quadrants would lose the
+    // entities inside; such a rectangle is not divided.
+    const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
+    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && halvable) {
         node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1));
         node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1));
         node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1));

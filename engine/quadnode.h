@@ -18,6 +18,8 @@ constexpr int kQuadTreeDivideAt = 5;
 /// cell can hold. Without the bound, entities at one point would divide until a midline lands
 /// on that point, well over a thousand levels near 0.
 constexpr int kQuadTreeMaxDepth = 32;
+// A rectangle whose midlines do not lie strictly inside it (an infinite bound makes them NaN or
+// infinite) is not divided either: it becomes a leaf in the same way.
 
 class QuadNode {
 public:

@@ -102,7 +102,11 @@ std::string nodeProblem(const QuadNode* node, const Rect& r, Actor** table, int 
     if (!node->children.empty()) {
         return dividedProblem(node, r, table, depth, out, found);
     }
-    if (found.size() >= static_cast<std::size_t>(kQuadTreeDivideAt) && depth < kQuadTreeMaxDepth) {
+    const double midX = r.minX + (r.maxX - r.minX) / 2;
+    const double midY = r.minY + (r.maxY - r.minY) / 2;
+    const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
+    if (found.size() >= static_cast<std::size_t>(kQuadTreeDivideAt) && depth < kQuadTreeMaxDepth &&
+        halvable) {
         return "an undivided node with five or more entities";
     }
     const Cell2d* cell = storedCell(node);

@@ -176,6 +176,21 @@ TEST_F(QuadTreeTest, FullTableOfSpreadAndClusteredEntitiesKeepsEveryInvariant) {
     EXPECT_GT(check.nodes, 100);
 }
 
+TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {
+    // Halving (-inf, 512) gives a NaN midline that no quadrant could hold an entity against.
+    for (std::size_t slot = 1; slot <= 6; ++slot) {
+        place(slot, static_cast<double>(slot), 0);
+    }
+    const double inf = std::numeric_limits<double>::infinity();
+    CoutCapture quiet;
+    root = QuadTreeBuilder(-inf, 512, -inf, 512, EntityTable);
+    EXPECT_TRUE(root->children.empty());
+    ASSERT_NE(root->swCell, nullptr);
+    EXPECT_EQ(root->swCell->count, 6);
+    EXPECT_EQ(root->swCell->entities[0], EntityTable[6]);
+    EXPECT_EQ(checkQuadTree(root, -inf, 512, -inf, 512, EntityTable).problem, "");
+}
+
 TEST_F(QuadTreeTest, CheckReportsABrokenTree) {
     for (std::size_t slot = 1; slot <= 5; ++slot) {
         place(slot, 10.0 * slot, 10.0);
