@@ -11,7 +11,9 @@ Actor::Actor() {
     traceConstruction(this);
 }
 
-Actor::Actor(std::string cName) {
+// The name is taken as a copy of its own, which the name check compares against.
+// cppcheck-suppress passedByValue
+Actor::Actor(std::string cName) { // NOLINT(performance-unnecessary-value-param)
     try {
         if (cName.empty()) {
             throw std::string("cName is NULL!");

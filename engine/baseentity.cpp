@@ -7,7 +7,7 @@
 std::uint32_t be_val = 0;
 Actor* EntityTable[kEntityTableSize] = {};
 
-BaseEntity::BaseEntity() : ID(0) {
+BaseEntity::BaseEntity() {
     initialize();
 }
 

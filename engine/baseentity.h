@@ -18,7 +18,7 @@ extern Actor* EntityTable[kEntityTableSize];
 
 class BaseEntity {
 public:
-    std::uint32_t ID;
+    std::uint32_t ID = 0;
 
     BaseEntity();
     virtual ~BaseEntity() = default;

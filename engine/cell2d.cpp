@@ -4,7 +4,7 @@
 #include <algorithm>
 
 Cell2d::Cell2d(double minX, double minY, double maxX, double maxY)
-    : maxX(maxX), maxY(maxY), minX(minX), minY(minY), entities{}, count(0) {}
+    : maxX(maxX), maxY(maxY), minX(minX), minY(minY) {}
 
 bool Cell2d::add(BaseEntity* entity) {
     if (count < 0) {

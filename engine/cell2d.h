@@ -17,8 +17,8 @@ public:
     double minX;
     double minY;
     /// Slots 0 to count - 1 in the order of adding; the others are null. Not owned.
-    BaseEntity* entities[kCapacity];
-    std::int32_t count;
+    BaseEntity* entities[kCapacity] = {};
+    std::int32_t count = 0;
 
     /// Stores the rectangle unchanged, even when a minimum lies above its maximum.
     Cell2d(double minX, double minY, double maxX, double maxY);

@@ -70,6 +70,7 @@ void MHandler::process() {
     count = queued() - 1;
 }
 
+// NOLINTNEXTLINE(readability-make-member-function-const): delivery may reach this very handler.
 void MHandler::deliver(Message* message) {
     if (message == nullptr || entityTable == nullptr) {
         return;
@@ -82,6 +83,7 @@ void MHandler::deliver(Message* message) {
     entityTable[slot]->receiveMessage(message);
 }
 
+// NOLINTNEXTLINE(readability-convert-member-functions-to-static): reception is the handler's.
 void MHandler::receive(Message* message) {
     if (message == nullptr) {
         return;

@@ -46,7 +46,7 @@ bool inside(const Rect& r, Vec2 p) {
 }
 
 void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t count) {
-    Cell2d* cell = new Cell2d(r.minX, r.minY, r.maxX, r.maxY);
+    auto* cell = new Cell2d(r.minX, r.minY, r.maxX, r.maxY);
     const bool stored = node->setCell(cell);
     // Last found first, so slot 0 holds the entity of the highest table slot.
     for (std::size_t i = count; i > 0; --i) {
@@ -58,7 +58,7 @@ void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t co
 }
 
 QuadNode* build(const Rect& r, Actor** table, int depth) {
-    QuadNode* node = new QuadNode();
+    auto* node = new QuadNode();
     const double width = r.maxX - r.minX;
     const double height = r.maxY - r.minY;
     const double midX = r.minX + width / 2;

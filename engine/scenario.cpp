@@ -13,7 +13,7 @@ int runScenario() {
     std::cout << "\n";
     std::vector<Actor*> Cast;
 
-    Actor* Quella = new Actor("Quella");
+    auto* Quella = new Actor("Quella");
     Cast.push_back(Quella);
     Cast.at(0)->setPosition(0, 0, 0);
     Cast.at(0)->setVelocity(-1, 0, 0);
@@ -21,7 +21,7 @@ int runScenario() {
     Cast.at(0)->handler.setEntityTable(&EntityTable[0]);
     Cast.at(0)->setScalar(0.5);
 
-    Actor* Varn = new Actor("Varn");
+    auto* Varn = new Actor("Varn");
     Cast.push_back(Varn);
     Cast.at(1)->setPosition(-1, 0, 0);
     Cast.at(1)->setVelocity(1, 0, 0);
@@ -33,7 +33,7 @@ int runScenario() {
     Cast.at(1)->update();
     Cast.at(0)->update();
 
-    QuadNode* ownNode = new QuadNode();
+    auto* ownNode = new QuadNode();
     QuadNode* root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
     releaseQuadTree(root);
 

@@ -3,7 +3,9 @@
 
 #include <iostream>
 
-void DebugPrint(std::string text) {
+// The trace takes its own copy of the text, as its callers expect.
+// cppcheck-suppress passedByValue
+void DebugPrint(std::string text) { // NOLINT(performance-unnecessary-value-param)
     std::cout << "\nDEBUG::" << text;
 }
 

@@ -21,7 +21,7 @@ Vec3& Vec3::set(double newX, double newY, double newZ) {
 }
 
 Vec2 componentProduct(Vec2 a, Vec2 b) {
-    return Vec2(a.x * b.x, a.y * b.y);
+    return {a.x * b.x, a.y * b.y};
 }
 
 Vec3 componentProduct(Vec3 a, Vec3 b) {

@@ -13,8 +13,8 @@ struct Vec2 {
     /// Divides both components by the length taken on entry; the zero vector becomes (NaN, NaN).
     void normalize();
 
-    Vec2 operator+(Vec2 right) const { return Vec2(x + right.x, y + right.y); }
-    Vec2 operator*(double s) const { return Vec2(x * s, y * s); }
+    Vec2 operator+(Vec2 right) const { return {x + right.x, y + right.y}; }
+    Vec2 operator*(double s) const { return {x * s, y * s}; }
 };
 
 struct Vec3 {
