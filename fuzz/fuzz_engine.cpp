@@ -1,0 +1,510 @@
+// Decodes an input into a sequence of engine operations and checks, after every step, what
+// must always hold: queue bounds and order, one delivery and one reception trace per message,
+// cell contents, the shape of every quad tree built, and (through LeakSanitizer, once the
+// input is done) nothing left allocated. Operations that end the program by design are
+// steered around: identifiers are never drawn from an exhausted counter.
+#include "actor.h"
+#include "baseentity.h"
+#include "capture.h"
+#include "cell2d.h"
+#include "message.h"
+#include "quadnode.h"
+#include "quadtree_check.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kMaxActors = 48;
+constexpr std::size_t kMaxTrees = 4;
+constexpr std::size_t kMaxCells = 4;
+constexpr int kMaxSteps = 256;
+constexpr std::uint32_t kU32Max = std::numeric_limits<std::uint32_t>::max();
+
+// Messages built by the handler's send, process-wide: its identifier counter is never reset.
+std::uint64_t sentInProcess = 0;
+
+[[noreturn]] void fail(const std::string& what) {
+    std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
+    std::abort();
+}
+
+void require(bool holds, const std::string& what) {
+    if (!holds) {
+        fail(what);
+    }
+}
+
+bool sameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+struct Sent {
+    std::uint32_t receiver;
+    std::uint8_t content;
+    std::int32_t ival;
+    std::uint32_t id;
+};
+
+struct TrackedActor {
+    std::unique_ptr<Actor> actor;
+    std::deque<Sent> queue; ///< what the handler must hold, oldest first
+};
+
+struct TrackedCell {
+    std::unique_ptr<Cell2d> cell;
+    std::vector<BaseEntity*> entities;
+};
+
+class Session {
+public:
+    explicit Session(FuzzedDataProvider& in) : in_(in) {}
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    void step();
+
+private:
+    FuzzedDataProvider& in_;
+    std::vector<TrackedActor> actors_;
+    std::vector<QuadNode*> trees_;
+    std::vector<TrackedCell> cells_;
+
+    double coordinate();
+    std::uint32_t identifier();
+    TrackedActor* pickActor();
+    TrackedCell* pickCell();
+    std::string run(std::uint8_t op);
+
+    std::string createActor();
+    std::string destroyActor();
+    std::string registerActor();
+    std::string clearSlot();
+    std::string moveActor();
+    std::string sendMessage();
+    std::string fillQueue();
+    std::string update();
+    std::string attachTable();
+    std::string buildTree();
+    std::string releaseTree();
+    std::string createCell();
+    std::string addToCell(bool untilFull);
+    std::string clearCell();
+    std::string setCounters();
+
+    bool sendOne(TrackedActor& t, std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
+    void checkActor(const TrackedActor& t) const;
+    void checkCell(const TrackedCell& t) const;
+};
+
+double Session::coordinate() {
+    static const double special[] = {0.0,
+                                     -0.0,
+                                     std::numeric_limits<double>::quiet_NaN(),
+                                     std::numeric_limits<double>::infinity(),
+                                     -std::numeric_limits<double>::infinity(),
+                                     std::numeric_limits<double>::max(),
+                                     -std::numeric_limits<double>::max(),
+                                     std::numeric_limits<double>::min(),
+                                     std::numeric_limits<double>::denorm_min(),
+                                     -std::numeric_limits<double>::denorm_min(),
+                                     1e-300,
+                                     512.0,
+                                     -512.0,
+                                     256.0,
+                                     1.0};
+    switch (in_.ConsumeIntegralInRange<int>(0, 3)) {
+    case 0:
+        return in_.PickValueInArray(special);
+    case 1: {
+        const auto bits = in_.ConsumeIntegral<std::uint64_t>();
+        double raw = 0;
+        std::memcpy(&raw, &bits, sizeof raw);
+        return raw;
+    }
+    case 2: {
+        // Coincident with an actor already placed.
+        const TrackedActor* t = pickActor();
+        return t == nullptr ? 0.0
+                            : (in_.ConsumeBool() ? t->actor->position.x : t->actor->position.y);
+    }
+    default:
+        return in_.ConsumeIntegralInRange<int>(-600, 600) / 4.0;
+    }
+}
+
+std::uint32_t Session::identifier() {
+    switch (in_.ConsumeIntegralInRange<int>(0, 3)) {
+    case 0:
+        return in_.ConsumeIntegralInRange<std::uint32_t>(0, 8);
+    case 1:
+        return in_.PickValueInArray({1021u, 1022u, 1023u, 1024u, kU32Max - 1, kU32Max});
+    case 2: {
+        const TrackedActor* t = pickActor();
+        return t == nullptr ? 0 : t->actor->getID();
+    }
+    default:
+        return in_.ConsumeIntegral<std::uint32_t>();
+    }
+}
+
+TrackedActor* Session::pickActor() {
+    if (actors_.empty()) {
+        return nullptr;
+    }
+    return &actors_[in_.ConsumeIntegralInRange<std::size_t>(0, actors_.size() - 1)];
+}
+
+TrackedCell* Session::pickCell() {
+    if (cells_.empty()) {
+        return nullptr;
+    }
+    return &cells_[in_.ConsumeIntegralInRange<std::size_t>(0, cells_.size() - 1)];
+}
+
+std::string Session::createActor() {
+    // Steered around: a creation with be_val at its largest value ends the program by design.
+    if (actors_.size() >= kMaxActors || be_val == kU32Max) {
+        return {};
+    }
+    const std::uint32_t expectedId = be_val;
+    const bool named = in_.ConsumeBool();
+    const std::string name = named ? in_.ConsumeRandomLengthString(12) : std::string();
+    TrackedActor t;
+    t.actor = named ? std::make_unique<Actor>(name) : std::make_unique<Actor>();
+    const Actor& a = *t.actor;
+    require(a.getID() == expectedId && be_val == expectedId + 1, "identifiers out of order");
+    require(a.name == name && a.handler.holder == 1, "actor constructed wrongly");
+    std::string expected = "\n" + addressText(&a.handler);
+    if (!named) {
+        expected += "\n" + addressText(&a);
+    } else if (name.empty()) {
+        expected += "\nBullshit: cName is NULL!";
+    }
+    actors_.push_back(std::move(t));
+    return expected;
+}
+
+std::string Session::destroyActor() {
+    if (actors_.empty()) {
+        return {};
+    }
+    const std::size_t i = in_.ConsumeIntegralInRange<std::size_t>(0, actors_.size() - 1);
+    // The table owns nothing: its owner clears the slots before the actor goes.
+    std::replace(EntityTable, EntityTable + kEntityTableSize, actors_[i].actor.get(),
+                 static_cast<Actor*>(nullptr));
+    actors_.erase(actors_.begin() + static_cast<std::ptrdiff_t>(i));
+    return {};
+}
+
+std::string Session::registerActor() {
+    TrackedActor* t = pickActor();
+    if (t != nullptr) {
+        EntityTable[in_.ConsumeIntegralInRange<std::size_t>(0, kEntityTableSize - 1)] =
+            t->actor.get();
+    }
+    return {};
+}
+
+std::string Session::clearSlot() {
+    EntityTable[in_.ConsumeIntegralInRange<std::size_t>(0, kEntityTableSize - 1)] = nullptr;
+    return {};
+}
+
+std::string Session::moveActor() {
+    TrackedActor* t = pickActor();
+    if (t == nullptr) {
+        return {};
+    }
+    const double x = coordinate();
+    const double y = coordinate();
+    const double z = coordinate();
+    t->actor->setPosition(x, y, z);
+    const Vec2 p = t->actor->getPosition2D();
+    require(sameDouble(p.x, x) && sameDouble(p.y, y), "planar position differs from the one set");
+    return {};
+}
+
+bool Session::sendOne(TrackedActor& t, std::uint32_t receiver, std::uint8_t content,
+                      std::int32_t ival) {
+    // Steered around: the message identifier counter must never reach its largest value.
+    if (sentInProcess >= kU32Max) {
+        return false;
+    }
+    const bool room = t.queue.size() < static_cast<std::size_t>(MHandler::kCapacity);
+    const bool sent = t.actor->sendMessage(receiver, content, ival);
+    require(sent == room, "send on a queue with room refused, or on a full queue accepted");
+    if (sent) {
+        t.queue.push_back({receiver, content, ival, static_cast<std::uint32_t>(sentInProcess++)});
+    }
+    return sent;
+}
+
+std::string Session::sendMessage() {
+    TrackedActor* t = pickActor();
+    if (t != nullptr) {
+        const std::uint32_t receiver = identifier();
+        sendOne(*t, receiver, in_.ConsumeIntegral<std::uint8_t>(),
+                in_.ConsumeIntegral<std::int32_t>());
+    }
+    return {};
+}
+
+std::string Session::fillQueue() {
+    TrackedActor* t = pickActor();
+    if (t == nullptr) {
+        return {};
+    }
+    const std::uint32_t receiver = identifier();
+    const auto content = in_.ConsumeIntegral<std::uint8_t>();
+    while (sendOne(*t, receiver, content, static_cast<std::int32_t>(t->queue.size()))) {
+    }
+    return {};
+}
+
+std::string Session::update() {
+    TrackedActor* t = pickActor();
+    if (t == nullptr) {
+        return {};
+    }
+    if (t->queue.empty()) {
+        t->actor->update();
+        return {};
+    }
+    const Sent head = t->queue.front();
+    t->queue.pop_front();
+    std::string expected;
+    Actor** table = t->actor->handler.entityTable;
+    const std::uint64_t slot = std::uint64_t{head.receiver} + 1;
+    if (head.receiver != t->actor->handler.holder && table != nullptr && slot < kEntityTableSize &&
+        table[slot] != nullptr) {
+        expected = "Message received... asshole.\nReceiver:" + std::to_string(head.receiver) +
+                   "\nMessage:" + std::string(1, static_cast<char>(head.content));
+    }
+    t->actor->update();
+    return expected;
+}
+
+std::string Session::attachTable() {
+    TrackedActor* t = pickActor();
+    if (t == nullptr) {
+        return {};
+    }
+    Actor** table = in_.ConsumeBool() ? EntityTable : nullptr;
+    t->actor->handler.setEntityTable(table);
+    require(t->actor->handler.entityTable == table, "table not attached");
+    if (table == nullptr || table[1] == nullptr) {
+        return {};
+    }
+    return std::to_string(table[1]->getID());
+}
+
+std::string traceOf(const QuadNode* node) {
+    std::string text = "\n" + addressText(node);
+    for (const QuadNode* child : node->children) {
+        text += traceOf(child);
+    }
+    return text + "\nFinished a quad tree iteration.";
+}
+
+std::string Session::buildTree() {
+    if (trees_.size() >= kMaxTrees) {
+        return {};
+    }
+    const double minX = coordinate();
+    const double maxX = coordinate();
+    const double minY = coordinate();
+    const double maxY = coordinate();
+    Actor** table = in_.ConsumeProbability<double>() < 0.9 ? EntityTable : nullptr;
+    QuadNode* root = QuadTreeBuilder(minX, maxX, minY, maxY, table);
+    trees_.push_back(root);
+    const TreeCheck check = checkQuadTree(root, minX, maxX, minY, maxY, table);
+    require(check.problem.empty(), "quad tree: " + check.problem);
+    require(check.depth <= kQuadTreeMaxDepth, "quad tree deeper than its bound");
+    return traceOf(root);
+}
+
+std::string Session::releaseTree() {
+    if (!trees_.empty()) {
+        const std::size_t i = in_.ConsumeIntegralInRange<std::size_t>(0, trees_.size() - 1);
+        releaseQuadTree(trees_[i]);
+        trees_.erase(trees_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    return {};
+}
+
+std::string Session::createCell() {
+    if (cells_.size() >= kMaxCells) {
+        return {};
+    }
+    const double minX = coordinate();
+    const double minY = coordinate();
+    const double maxX = coordinate();
+    const double maxY = coordinate();
+    TrackedCell t;
+    t.cell = std::make_unique<Cell2d>(minX, minY, maxX, maxY);
+    const Cell2d& c = *t.cell;
+    require(sameDouble(c.minX, minX) && sameDouble(c.minY, minY) && sameDouble(c.maxX, maxX) &&
+                sameDouble(c.maxY, maxY),
+            "cell rectangle not stored unchanged");
+    cells_.push_back(std::move(t));
+    return {};
+}
+
+std::string Session::addToCell(bool untilFull) {
+    TrackedCell* t = pickCell();
+    if (t == nullptr) {
+        return {};
+    }
+    TrackedActor* a = pickActor();
+    BaseEntity* entity = a == nullptr || in_.ConsumeBool() ? nullptr : a->actor.get();
+    bool stored = true;
+    while (stored) {
+        const bool room = t->entities.size() < static_cast<std::size_t>(Cell2d::kCapacity);
+        stored = t->cell->add(entity);
+        require(stored == room, "add on a cell with room refused, or on a full cell accepted");
+        if (stored) {
+            t->entities.push_back(entity);
+        }
+        stored = stored && untilFull;
+    }
+    return {};
+}
+
+std::string Session::clearCell() {
+    TrackedCell* t = pickCell();
+    if (t != nullptr) {
+        t->cell->clear();
+        t->entities.clear();
+    }
+    return {};
+}
+
+std::string Session::setCounters() {
+    if (in_.ConsumeBool()) {
+        cellSlotCounter = in_.PickValueInArray(
+            {-1, 0, 1, 2, 3, 4, 5, std::numeric_limits<std::int32_t>::max() - 1,
+             std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()});
+        return {};
+    }
+    be_val = in_.PickValueInArray({0u, 2u, 1022u, 1023u, kU32Max - 2, kU32Max - 1, kU32Max});
+    return {};
+}
+
+std::string Session::run(std::uint8_t op) {
+    switch (op) {
+    case 0:
+        return createActor();
+    case 1:
+        return destroyActor();
+    case 2:
+        return registerActor();
+    case 3:
+        return clearSlot();
+    case 4:
+        return moveActor();
+    case 5:
+        return sendMessage();
+    case 6:
+        return fillQueue();
+    case 7:
+        return update();
+    case 8:
+        return attachTable();
+    case 9:
+        return buildTree();
+    case 10:
+        return releaseTree();
+    case 11:
+        return createCell();
+    case 12:
+        return addToCell(false);
+    case 13:
+        return addToCell(true);
+    case 14:
+        return clearCell();
+    default:
+        return setCounters();
+    }
+}
+
+void Session::checkActor(const TrackedActor& t) const {
+    const MHandler& h = t.actor->handler;
+    require(h.count >= 0 && h.count <= MHandler::kCapacity, "count outside 0 to 64");
+    require(static_cast<std::size_t>(h.count) == t.queue.size(), "count differs from sends");
+    for (std::int32_t i = 0; i < MHandler::kCapacity; ++i) {
+        const Message* m = h.queue[i];
+        if (i >= h.count) {
+            require(m == nullptr, "a queue slot past count holds a message");
+            continue;
+        }
+        const Sent& s = t.queue[static_cast<std::size_t>(i)];
+        require(m != nullptr && m->sender == h.holder && m->getReceiver() == s.receiver &&
+                    m->getContent() == s.content && m->ival == s.ival && m->getID() == s.id,
+                "queue out of the order of sending at slot " + std::to_string(i));
+    }
+}
+
+void Session::checkCell(const TrackedCell& t) const {
+    const Cell2d& c = *t.cell;
+    require(c.count >= 0 && static_cast<std::size_t>(c.count) == t.entities.size(),
+            "cell count differs from the adds");
+    for (std::int32_t i = 0; i < Cell2d::kCapacity; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const BaseEntity* expected = index < t.entities.size() ? t.entities[index] : nullptr;
+        require(c.entities[i] == expected, "cell slot " + std::to_string(i) + " wrong");
+    }
+}
+
+void Session::step() {
+    const auto op = in_.ConsumeIntegral<std::uint8_t>();
+    std::string expected;
+    std::string printed;
+    {
+        CoutCapture capture;
+        expected = run(op % 16);
+        printed = capture.text();
+    }
+    require(printed == expected, "printed \"" + printed + "\", expected \"" + expected + "\"");
+    for (const TrackedActor& t : actors_) {
+        checkActor(t);
+    }
+    for (const TrackedCell& t : cells_) {
+        checkCell(t);
+    }
+}
+
+Session::~Session() {
+    CoutCapture capture;
+    for (QuadNode* root : trees_) {
+        releaseQuadTree(root);
+    }
+    actors_.clear();
+    cells_.clear();
+    resetEngineGlobals();
+    require(capture.text().empty(), "releasing printed something");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    resetEngineGlobals();
+    FuzzedDataProvider in(data, size);
+    Session session(in);
+    for (int steps = 0; steps < kMaxSteps && in.remaining_bytes() > 0; ++steps) {
+        session.step();
+    }
+    return 0;
+}
