@@ -1,13 +1,39 @@
 // Vector operations that are more than one expression.
 #include "vectors.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 
+namespace {
+
+// The sum of squares keeps its digits only between the smallest normal double and the
+// largest: above about 1e154 a component's square overflows, below about 1e-154 it fades
+// into the subnormals or to zero. Zero, NaN and infinite components take the plain formula.
+bool squaresKeepTheirDigits(double x, double y) {
+    const double squares = x * x + y * y;
+    const bool inRange = squares >= DBL_MIN && squares <= DBL_MAX;
+    return inRange || !std::isfinite(x) || !std::isfinite(y) || (x == 0 && y == 0);
+}
+
+} // namespace
+
 double Vec2::length() const {
-    return std::sqrt(x * x + y * y);
+    if (squaresKeepTheirDigits(x, y)) {
+        return std::sqrt(x * x + y * y);
+    }
+    // Scaled by the larger component, which leaves squares between 1 and 2.
+    const double s = std::max(std::fabs(x), std::fabs(y));
+    return s * Vec2(x / s, y / s).length();
 }
 
 void Vec2::normalize() {
+    if (!squaresKeepTheirDigits(x, y)) {
+        // The direction is all that counts here, and it survives the scaling.
+        const double s = std::max(std::fabs(x), std::fabs(y));
+        x = x / s;
+        y = y / s;
+    }
     const double l = length();
     x = x / l;
     y = y / l;

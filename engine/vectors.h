@@ -8,9 +8,12 @@ struct Vec2 {
     Vec2() = default;
     Vec2(double x, double y) : x(x), y(y) {}
 
-    /// Euclidean length; the sum of squares is formed in double precision before the root.
+    /// Euclidean length; the sum of squares is formed in double precision before the root. A
+    /// finite vector whose squares would overflow or fade into the subnormals is scaled by its
+    /// larger component first, so it keeps its true length.
     double length() const;
-    /// Divides both components by the length taken on entry; the zero vector becomes (NaN, NaN).
+    /// Divides both components by the length taken on entry (after the same scaling); the zero
+    /// vector becomes (NaN, NaN).
     void normalize();
 
     Vec2 operator+(Vec2 right) const { return {x + right.x, y + right.y}; }

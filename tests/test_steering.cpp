@@ -114,6 +114,14 @@ TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
     }
 }
 
+TEST(Steering, HugeJitterStillLandsOnTheCircle) {
+    // The displaced target's squares overflow; its direction must still be found.
+    pi_idx = 2;
+    WanderBehaviour w{2.0, 3.0, 1e300};
+    const Vec2 result = w.wander();
+    EXPECT_NEAR((result + Vec2(-3.0, 0.0)).length(), 2.0, 1e-12);
+}
+
 TEST(Steering, ZeroJitterKeepsTheDirectionAndStillDraws) {
     pi_idx = 2;
     WanderBehaviour w{10.0, 1.0, 0.0};

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 TEST(Vectors, LengthAndNormalize) {
@@ -20,6 +21,20 @@ TEST(Vectors, LengthAndNormalize) {
     left.normalize();
     EXPECT_EQ(left.x, -1.0);
     EXPECT_EQ(left.y, 0.0);
+}
+
+TEST(Vectors, HugeAndTinyComponentsKeepTheirLengthAndDirection) {
+    // Squared, these would overflow to infinity or vanish to zero.
+    EXPECT_NEAR(Vec2(3e200, 4e200).length() / 5e200, 1.0, 1e-15);
+    EXPECT_NEAR(Vec2(3e-200, 4e-200).length() / 5e-200, 1.0, 1e-15);
+    EXPECT_TRUE(std::isinf(Vec2(DBL_MAX, DBL_MAX).length()));
+    for (Vec2 v : {Vec2(3e200, 4e200), Vec2(3e-200, 4e-200), Vec2(DBL_MAX, DBL_MAX),
+                   Vec2(-DBL_TRUE_MIN, 0)}) {
+        const Vec2 before = v;
+        v.normalize();
+        EXPECT_NEAR(v.length(), 1.0, 1e-15) << before.x << ", " << before.y;
+        EXPECT_EQ(std::signbit(v.x), std::signbit(before.x));
+    }
 }
 
 TEST(Vectors, DegenerateNormalizeGivesNaNWithoutFailing) {
