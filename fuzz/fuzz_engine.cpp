@@ -1,6 +1,7 @@
 // Decodes an input into a sequence of engine operations and checks, after every step, what
 // must always hold: queue bounds and order, one delivery and one reception trace per message,
-// cell contents, the shape of every quad tree built, and (through LeakSanitizer, once the
+// cell contents, the shape of every quad tree built, table draws and the wander circle, and
+// (through LeakSanitizer, once the
 // input is done) nothing left allocated. Operations that end the program by design are
 // steered around: identifiers are never drawn from an exhausted counter.
 #include "actor.h"
@@ -9,11 +10,13 @@
 #include "cell2d.h"
 #include "message.h"
 #include "quadnode.h"
-#include "quadtree_check.h"
+#include "quadtreecheck.h"
+#include "steering.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -81,6 +84,7 @@ private:
     std::vector<TrackedActor> actors_;
     std::vector<QuadNode*> trees_;
     std::vector<TrackedCell> cells_;
+    WanderBehaviour wanderer_;
 
     double coordinate();
     std::uint32_t identifier();
@@ -103,6 +107,8 @@ private:
     std::string addToCell(bool untilFull);
     std::string clearCell();
     std::string setCounters();
+    std::string drawRandom();
+    std::string wander();
 
     bool sendOne(TrackedActor& t, std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
     void checkActor(const TrackedActor& t) const;
@@ -330,7 +336,7 @@ std::string Session::buildTree() {
     Actor** table = in_.ConsumeProbability<double>() < 0.9 ? EntityTable : nullptr;
     QuadNode* root = QuadTreeBuilder(minX, maxX, minY, maxY, table);
     trees_.push_back(root);
-    const TreeCheck check = checkQuadTree(root, minX, maxX, minY, maxY, table);
+    const QuadTreeCheck check = checkQuadTree(root, minX, maxX, minY, maxY, table);
     require(check.problem.empty(), "quad tree: " + check.problem);
     require(check.depth <= kQuadTreeMaxDepth, "quad tree deeper than its bound");
     return traceOf(root);
@@ -403,6 +409,53 @@ std::string Session::setCounters() {
     return {};
 }
 
+// Any index a caller may have written is accepted; the draw lands in the table all the same.
+std::string Session::drawRandom() {
+    if (in_.ConsumeBool()) {
+        pi_idx = in_.ConsumeBool() ? in_.ConsumeIntegral<std::int32_t>()
+                                   : in_.PickValueInArray({0, 2, 60, 61, 99, 100, 101, -1, -101});
+    }
+    for (int draws = in_.ConsumeIntegralInRange(1, 8); draws > 0; --draws) {
+        const std::int64_t stepped = (std::int64_t{pi_idx} + 3) * 3;
+        const std::int64_t plain = stepped > 100 ? stepped - 101 : stepped;
+        const double v = TableRandom();
+        require(pi_idx >= 0 && pi_idx < kPiTableSize, "pi_idx left the table");
+        require(plain < 0 || plain >= kPiTableSize || pi_idx == plain,
+                "an in-table step was not taken as it stands");
+        const double entry = n_pi[pi_idx];
+        require(sameDouble(v, pi_idx > 60 ? entry * -1.0 : entry), "draw differs from its entry");
+    }
+    return {};
+}
+
+std::string Session::wander() {
+    if (in_.ConsumeBool()) {
+        wanderer_.m_dRadius = coordinate();
+        wanderer_.m_dDistance = coordinate();
+        wanderer_.m_dJitter = coordinate();
+    }
+    if (in_.ConsumeBool()) {
+        wanderer_.m_vWanderTarget = Vec2(coordinate(), coordinate());
+    }
+    const std::int32_t before = pi_idx;
+    const Vec2 result = wanderer_.wander();
+    const std::int32_t after = pi_idx;
+    pi_idx = before;
+    TableRandom();
+    TableRandom();
+    require(pi_idx == after, "wander did not draw exactly twice");
+    const double radius = std::fabs(wanderer_.m_dRadius);
+    const double distance = wanderer_.m_dDistance;
+    const double dx = result.x - distance;
+    if (!std::isfinite(dx) || !std::isfinite(result.y) || !std::isfinite(radius)) {
+        return {};
+    }
+    const double tolerance = 1e-9 * (radius + std::fabs(distance)) + 1e-300;
+    require(std::fabs(std::hypot(dx, result.y) - radius) <= tolerance,
+            "wander left the circle around (m_dDistance, 0)");
+    return {};
+}
+
 std::string Session::run(std::uint8_t op) {
     switch (op) {
     case 0:
@@ -435,8 +488,12 @@ std::string Session::run(std::uint8_t op) {
         return addToCell(true);
     case 14:
         return clearCell();
-    default:
+    case 15:
         return setCounters();
+    case 16:
+        return drawRandom();
+    default:
+        return wander();
     }
 }
 
@@ -474,7 +531,7 @@ void Session::step() {
     std::string printed;
     {
         CoutCapture capture;
-        expected = run(op % 16);
+        expected = run(op % 18);
         printed = capture.text();
     }
     require(printed == expected, "printed \"" + printed + "\", expected \"" + expected + "\"");
@@ -501,6 +558,8 @@ Session::~Session() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     resetEngineGlobals();
+    // The process's starting index, so that an input replays the same draws on its own.
+    pi_idx = 2;
     FuzzedDataProvider in(data, size);
     Session session(in);
     for (int steps = 0; steps < kMaxSteps && in.remaining_bytes() > 0; ++steps) {
