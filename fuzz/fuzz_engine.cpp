@@ -450,9 +450,16 @@ std::string Session::wander() {
     if (!std::isfinite(dx) || !std::isfinite(result.y) || !std::isfinite(radius)) {
         return {};
     }
-    const double tolerance = 1e-9 * (radius + std::fabs(distance)) + 1e-300;
-    require(std::fabs(std::hypot(dx, result.y) - radius) <= tolerance,
-            "wander left the circle around (m_dDistance, 0)");
+    // Measured in units of the largest magnitude involved, so that neither overflow nor the
+    // subnormals skew the distance; rounding is allowed for the radius and the offset.
+    const double scale = std::max({radius, std::fabs(dx), std::fabs(result.y)});
+    if (scale == 0) {
+        return {};
+    }
+    const double off = std::fabs(std::hypot(dx / scale, result.y / scale) - radius / scale);
+    const double tolerance = 1e-12 * (radius / scale + std::fabs(distance) / scale) +
+                             8 * std::numeric_limits<double>::denorm_min() / scale;
+    require(off <= tolerance, "wander left the circle around (m_dDistance, 0)");
     return {};
 }
 
