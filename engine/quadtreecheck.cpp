@@ -6,6 +6,7 @@
 #include "cell2d.h"
 #include "quadnode.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -40,7 +41,7 @@ const Cell2d* storedCell(const QuadNode* n) {
 }
 
 std::string cellProblem(const Cell2d* cell, const std::vector<Actor*>& found) {
-    const std::size_t kept = found.size() < Cell2d::kCapacity ? found.size() : Cell2d::kCapacity;
+    const std::size_t kept = std::min(found.size(), static_cast<std::size_t>(Cell2d::kCapacity));
     if (cell->count != static_cast<std::int32_t>(kept)) {
         return "a cell's count differs from the entities inside";
     }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-typedef DWORD D3DCOLOR;
+typedef DWORD D3DCOLOR; // NOLINT(modernize-use-using): the platform's spelling
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3DADAPTER_DEFAULT = 0;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+// The platform's own spelling of its types, kept so the shell reads as it does on Windows.
+// NOLINTBEGIN(modernize-use-using, bugprone-reserved-identifier)
 typedef std::int32_t LONG;
 typedef std::uint32_t ULONG;
 typedef std::uint32_t DWORD;
@@ -26,6 +28,7 @@ struct RECT;
 #define CALLBACK
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+// NOLINTEND(modernize-use-using, bugprone-reserved-identifier)
 
 constexpr BOOL TRUE = 1;
 
