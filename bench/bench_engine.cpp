@@ -6,6 +6,7 @@
 #include "mhandler.h"
 #include "quadnode.h"
 #include "scenario.h"
+#include "steering.h"
 
 #include <benchmark/benchmark.h>
 
@@ -176,6 +177,24 @@ BENCHMARK_CAPTURE(QuadTreeBuild, clusters, Spread::Clusters)
     ->Arg(256)
     ->Arg(1023)
     ->UseManualTime();
+
+void TableRandomDraw(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(TableRandom());
+    }
+}
+BENCHMARK(TableRandomDraw);
+
+void Wander(benchmark::State& state) {
+    WanderBehaviour w;
+    w.m_dRadius = 2.5;
+    w.m_dDistance = 4.0;
+    w.m_dJitter = 1.3;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(w.wander());
+    }
+}
+BENCHMARK(Wander);
 
 void Scenario(benchmark::State& state) {
     QuietConsole quiet;
