@@ -1,9 +1,9 @@
 // Decodes an input into a sequence of engine operations and checks, after every step, what
 // must always hold: queue bounds and order, one delivery and one reception trace per message,
 // cell contents, the shape of every quad tree built, table draws and the wander circle, and
-// (through LeakSanitizer, once the
-// input is done) nothing left allocated. Operations that end the program by design are
-// steered around: identifiers are never drawn from an exhausted counter.
+// (through LeakSanitizer, once the input is done) nothing left allocated. Operations that end
+// the program by design are steered around: identifiers are never drawn from an exhausted
+// counter.
 #include "actor.h"
 #include "baseentity.h"
 #include "capture.h"
