@@ -18,8 +18,6 @@ constexpr int kQuadTreeDivideAt = 5;
 /// cell can hold. Without the bound, entities at one point would divide until a midline lands
 /// on that point, well over a thousand levels near 0.
 constexpr int kQuadTreeMaxDepth = 32;
-// A rectangle whose midlines do not lie strictly inside it (an infinite bound makes them NaN or
-// infinite) is not divided either: it becomes a leaf in the same way.
 
 class QuadNode {
 public:
@@ -44,6 +42,8 @@ public:
 /// Builds the tree over (minX, maxX) x (minY, maxY) for the actors of a 1024-slot table (null
 /// slots skipped; a null table counts as empty) and returns its root, which the caller owns.
 /// Prints one construction trace and one "\nFinished a quad tree iteration." per node.
+/// A rectangle whose midlines do not lie strictly inside it (an infinite bound makes them NaN
+/// or infinite) is not divided: it becomes a leaf as at the depth bound.
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table);
 
 /// Releases a whole tree: every node and stored cell below the root, and the root. Null is

@@ -17,7 +17,6 @@ struct QuadTreeCheck {
 /// the bound; a divided node has four children, no cell and five or more entities; every
 /// entity off both midlines of a divided node lies in exactly one quadrant; an undivided
 /// node holds fewer than five entities unless at the bound or its midlines do not lie strictly
-/// inside it; a stored cell holds exactly the
-/// node's entities, highest table slot first.
+/// inside it; a stored cell holds exactly the node's entities, highest table slot first.
 QuadTreeCheck checkQuadTree(const QuadNode* root, double minX, double maxX, double minY,
                             double maxY, Actor** table);
