@@ -2,6 +2,7 @@
 // that floor and reports the part's time as a multiple of it (counter x_floor).
 #include "actor.h"
 #include "baseentity.h"
+#include "capture.h"
 #include "message.h"
 #include "mhandler.h"
 #include "quadnode.h"
@@ -42,12 +43,6 @@ private:
     std::streambuf* previous_;
 };
 
-void resetGlobals() {
-    be_val = 0;
-    std::fill(EntityTable, EntityTable + kEntityTableSize, nullptr);
-    cellSlotCounter = 0;
-}
-
 // Mean nanoseconds of one call of work, over enough calls to outlast the clock's resolution.
 template <typename Work> double nanosPerCall(Work work) {
     constexpr int kCalls = 200000;
@@ -76,7 +71,7 @@ double messageFloorNanos() {
 
 void MessageRoundTrip(benchmark::State& state) {
     QuietConsole quiet;
-    resetGlobals();
+    resetEngineGlobals();
     const double floor = messageFloorNanos();
     auto receiver = std::make_unique<Actor>("Quella");
     auto sender = std::make_unique<Actor>("Varn");
@@ -91,7 +86,7 @@ void MessageRoundTrip(benchmark::State& state) {
     const double elapsed = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
     state.counters["floor_ns"] = floor;
     state.counters["x_floor"] = elapsed / static_cast<double>(state.iterations()) / floor;
-    resetGlobals();
+    resetEngineGlobals();
 }
 BENCHMARK(MessageRoundTrip);
 
@@ -143,7 +138,7 @@ std::vector<std::unique_ptr<Actor>> placeEntities(int n, Spread spread) {
 
 void QuadTreeBuild(benchmark::State& state, Spread spread) {
     QuietConsole quiet;
-    resetGlobals();
+    resetEngineGlobals();
     const auto actors = placeEntities(static_cast<int>(state.range(0)), spread);
     const double scan = tableScanNanos();
     QuadNode* probe = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
@@ -163,7 +158,7 @@ void QuadTreeBuild(benchmark::State& state, Spread spread) {
     state.counters["nodes"] = nodes;
     state.counters["floor_ns"] = scan * nodes;
     state.counters["x_floor"] = elapsed / static_cast<double>(state.iterations()) / (scan * nodes);
-    resetGlobals();
+    resetEngineGlobals();
 }
 BENCHMARK_CAPTURE(QuadTreeBuild, uniform, Spread::Uniform)
     ->Arg(4)
@@ -199,10 +194,10 @@ BENCHMARK(Wander);
 void Scenario(benchmark::State& state) {
     QuietConsole quiet;
     for (auto _ : state) {
-        resetGlobals();
+        resetEngineGlobals();
         benchmark::DoNotOptimize(runScenario());
     }
-    resetGlobals();
+    resetEngineGlobals();
 }
 BENCHMARK(Scenario);
 

@@ -29,8 +29,6 @@ public:
     MHandler(const MHandler&) = delete;
     MHandler& operator=(const MHandler&) = delete;
 
-    /// Takes the holder, which must not be 0, and empties the count.
-    void initialize(std::uint32_t holder);
     /// Attaches the table and prints the identifier of the entity in its slot 1; prints
     /// nothing when the table or that slot is empty.
     void setEntityTable(Actor** table);
@@ -47,6 +45,9 @@ public:
     void receive(Message* message);
 
 private:
+    /// Takes the holder, which must not be 0, and empties the count. Private: on a handler
+    /// with queued messages, emptying the count would lose them.
+    void initialize(std::uint32_t holder);
     /// The number of queue slots that hold messages, whatever a caller wrote into count.
     std::int32_t queued() const;
 };

@@ -33,6 +33,10 @@ public:
     /// Owns neither its cells nor its children: releases nothing below it.
     virtual ~QuadNode() = default;
 
+    /// A copy would share the subtree, which releaseQuadTree would then free twice.
+    QuadNode(const QuadNode&) = delete;
+    QuadNode& operator=(const QuadNode&) = delete;
+
     /// Stores the cell in the slot cellSlotCounter chooses, then advances the counter.
     /// Returns false when the counter has passed the four slots and the node is unchanged.
     bool setCell(Cell2d* cell);

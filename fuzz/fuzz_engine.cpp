@@ -346,7 +346,6 @@ std::string Session::buildTree() {
     if (!check.problem.empty()) {
         fail("quad tree: " + check.problem);
     }
-    require(check.depth <= kQuadTreeMaxDepth, "quad tree deeper than its bound");
     return traceOf(root);
 }
 

@@ -28,8 +28,10 @@ TEST(Actor, DefaultConstructionTracesHandlerThenActor) {
     CoutCapture capture;
     const Actor actor;
     EXPECT_EQ(capture.text(), "\n" + addressText(&actor.handler) + "\n" + addressText(&actor));
-    EXPECT_EQ(actor.position.x + actor.position.y + actor.position.z, 0.0);
-    EXPECT_EQ(actor.velocity.x + actor.velocity.y + actor.velocity.z, 0.0);
+    for (const double component : {actor.position.x, actor.position.y, actor.position.z,
+                                   actor.velocity.x, actor.velocity.y, actor.velocity.z}) {
+        EXPECT_EQ(component, 0.0);
+    }
 }
 
 TEST(Actor, PlanarPositionIgnoresZ) {

@@ -5,23 +5,22 @@
 #include <limits>
 
 TEST(Message, EachOverloadCountsItsOwnIdentifiers) {
-    const Message a(0, 0, 'a', 0);
-    const Message b(1, 2, 'b', 0);
-    const Message c(1, 2, 'c', 0);
-    EXPECT_EQ(a.getID(), 0u);
-    EXPECT_EQ(c.getID(), 2u);
-    EXPECT_EQ(a.sender + a.getReceiver(), 0u);
-
-    const Message plain;
     const Message second(1, 2, 'd');
     const Message third(1, 2, 'e', 0.5, 3);
     const Message fourth(1, 2, 'f', 0.5);
-    EXPECT_EQ(second.getID(), 0u);
-    EXPECT_EQ(third.getID(), 0u);
-    EXPECT_EQ(fourth.getID(), 0u);
+    const Message a(0, 0, 'a', 0);
+    const Message plain;
+    const Message b(1, 2, 'b', 0);
+    EXPECT_EQ(b.getID(), a.getID() + 1);
+    EXPECT_EQ(a.sender + a.getReceiver(), 0u);
     EXPECT_EQ(third.dval, 0.5);
     EXPECT_EQ(third.ival, 3);
-    EXPECT_EQ(Message(1, 2, 'g', 0).getID(), 3u);
+
+    // The other overloads drew nothing while the first one counted.
+    EXPECT_EQ(Message(1, 2, 'd').getID(), second.getID() + 1);
+    EXPECT_EQ(Message(1, 2, 'e', 0.5, 3).getID(), third.getID() + 1);
+    EXPECT_EQ(Message(1, 2, 'f', 0.5).getID(), fourth.getID() + 1);
+    EXPECT_EQ(Message(1, 2, 'g', 0).getID(), b.getID() + 1);
 }
 
 TEST(Message, IdentifierStepHandsOutTheLastValue) {
