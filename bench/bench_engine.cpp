@@ -1,13 +1,14 @@
 // What each part of the engine costs. Where a part has a natural floor, the same run measures
 // that floor and reports the part's time as a multiple of it (counter x_floor).
-#include "actor.h"
-#include "baseentity.h"
+#include <engine/actor.h>
+#include <engine/baseentity.h>
+#include <engine/message.h>
+#include <engine/mhandler.h>
+#include <engine/quadnode.h>
+#include <engine/scenario.h>
+#include <engine/steering.h>
+
 #include "capture.h"
-#include "message.h"
-#include "mhandler.h"
-#include "quadnode.h"
-#include "scenario.h"
-#include "steering.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,14 +4,15 @@
 // (through LeakSanitizer, once the input is done) nothing left allocated. Operations that end
 // the program by design are steered around: identifiers are never drawn from an exhausted
 // counter.
-#include "actor.h"
-#include "baseentity.h"
+#include <engine/actor.h>
+#include <engine/baseentity.h>
+#include <engine/cell2d.h>
+#include <engine/message.h>
+#include <engine/quadnode.h>
+#include <engine/quadtreecheck.h>
+#include <engine/steering.h>
+
 #include "capture.h"
-#include "cell2d.h"
-#include "message.h"
-#include "quadnode.h"
-#include "quadtreecheck.h"
-#include "steering.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,7 +2,7 @@
 //   host [--frames N] [--ms M]
 // --frames N closes the window after N painted frames, --ms M after M milliseconds; without
 // either it stays until it is closed. The exit status is the quit code that WM_DESTROY posts.
-#include "rendershell.h"
+#include <engine/rendershell.h>
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,7 +1,8 @@
-#include "actor.h"
+#include <engine/actor.h>
+
+#include <engine/message.h>
 
 #include "capture.h"
-#include "message.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
-#include "baseentity.h"
+#include <engine/baseentity.h>
 
-#include "actor.h"
+#include <engine/actor.h>
+
 #include "capture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
-#include "cell2d.h"
+#include <engine/cell2d.h>
 
-#include "actor.h"
+#include <engine/actor.h>
+
 #include "capture.h"
 
 #include <gtest/gtest.h>

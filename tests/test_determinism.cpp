@@ -1,7 +1,7 @@
 // The same numbers on every target: a long fixed run of table draws, wander steps and vector
 // arithmetic must hash to one golden value, bit for bit, on the native and the Windows builds.
-#include "steering.h"
-#include "vectors.h"
+#include <engine/steering.h>
+#include <engine/vectors.h>
 
 #include <gtest/gtest.h>
 

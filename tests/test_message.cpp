@@ -1,4 +1,4 @@
-#include "message.h"
+#include <engine/message.h>
 
 #include <gtest/gtest.h>
 

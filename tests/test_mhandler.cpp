@@ -1,8 +1,9 @@
-#include "mhandler.h"
+#include <engine/mhandler.h>
 
-#include "actor.h"
+#include <engine/actor.h>
+#include <engine/message.h>
+
 #include "capture.h"
-#include "message.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
-#include "quadnode.h"
+#include <engine/quadnode.h>
 
-#include "actor.h"
+#include <engine/actor.h>
+#include <engine/cell2d.h>
+#include <engine/quadtreecheck.h>
+
 #include "capture.h"
-#include "cell2d.h"
-#include "quadtreecheck.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "rendershell.h"
+#include <engine/rendershell.h>
 
 #include "capture.h"
 #include "standin.h"

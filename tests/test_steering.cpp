@@ -1,4 +1,4 @@
-#include "steering.h"
+#include <engine/steering.h>
 
 #include <gtest/gtest.h>
 

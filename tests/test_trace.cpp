@@ -1,4 +1,4 @@
-#include "trace.h"
+#include <engine/trace.h>
 
 #include "capture.h"
 

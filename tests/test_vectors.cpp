@@ -1,4 +1,4 @@
-#include "vectors.h"
+#include <engine/vectors.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Shared test helpers: capture of the console trace and a clean slate of engine globals.
 #pragma once
 
-#include "baseentity.h"
-#include "quadnode.h"
+#include <engine/baseentity.h>
+#include <engine/quadnode.h>
 
 #include <algorithm>
 #include <iostream>
