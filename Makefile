@@ -8,8 +8,9 @@ run:
 	@cmake --build build-run --target scenario -j 2 > /dev/null
 	@./build-run/engine/scenario
 
+# One line per check, logs in build/logs/; `make test V=1` shows every check's whole output.
 test:
-	scripts/test-all
+	@V=$(V) scripts/test-all
 
 clean:
 	rm -rf build build-*
