@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -206,4 +208,107 @@ TEST_F(QuadTreeTest, CheckReportsABrokenTree) {
     root = new QuadNode();
     EXPECT_EQ(checkQuadTree(root, -512, 512, -512, 512, EntityTable).problem,
               "an undivided node with five or more entities (node 1)");
+}
+
+namespace {
+
+// FNV-1a over whole values, lowest byte first, so every target digests the same bytes.
+class Digest {
+public:
+    void add(std::uint64_t value) {
+        for (int byte = 0; byte < 8; ++byte) {
+            hash = (hash ^ ((value >> (8 * byte)) & 0xFFu)) * 0x100000001b3u;
+        }
+    }
+    void add(double value) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        add(bits);
+    }
+    std::uint64_t hash = 0xcbf29ce484222325u;
+};
+
+// Nodes in creation order: for each, its child count and its four cell slots in full.
+int digestTree(const QuadNode* node, Digest& digest) {
+    int stored = 0;
+    digest.add(std::uint64_t{node->children.size()});
+    for (const Cell2d* cell : {node->nwCell, node->neCell, node->swCell, node->seCell}) {
+        digest.add(std::uint64_t{cell != nullptr});
+        if (cell != nullptr) {
+            ++stored;
+            for (double bound : {cell->minX, cell->maxX, cell->minY, cell->maxY}) {
+                digest.add(bound);
+            }
+            for (std::int32_t i = 0; i < cell->count; ++i) {
+                digest.add(std::uint64_t{cell->entities[i]->getID()});
+            }
+        }
+    }
+    for (const QuadNode* child : node->children) {
+        stored += digestTree(child, digest);
+    }
+    return stored;
+}
+
+// The trace a build must print: each node's address at its creation, its subtree, its line.
+std::string buildTrace(const QuadNode* node) {
+    std::string trace = "\n" + addressText(node);
+    for (const QuadNode* child : node->children) {
+        trace += buildTrace(child);
+    }
+    return trace + kFinished;
+}
+
+} // namespace
+
+// Fixed tables of exact coordinates (multiples of 1/16, so midlines and borders are hit), spread
+// from the first table slot to the last with empty slots between them, recorded from the builder
+// before its scan was made faster. Only the first four leaf cells of a run are stored, so the table
+// is built again with the counter started four lower each time until every leaf's cell has been
+// seen.
+TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTrees) {
+    struct Case {
+        bool clustered;
+        std::uint64_t digest;
+        int nodes;
+        int cells;
+    };
+    for (const Case& c :
+         {Case{false, 0x67a532d702cbc70du, 229, 144}, Case{true, 0x323096070bcffe78u, 509, 114}}) {
+        resetEngineGlobals();
+        actors.clear();
+        std::uint32_t seed = 2026;
+        const auto draw = [&seed](std::uint32_t range) {
+            seed = seed * 1664525u + 1013904223u;
+            return static_cast<double>((seed >> 8) % range);
+        };
+        for (int i = 0; i < 300; ++i) {
+            // Six clusters of points within 2 of their centre, and six points at one spot.
+            const double k = i % 6;
+            double x = c.clustered ? k * 150 - 380 + (draw(65) - 32) / 16 : draw(16384) / 16 - 512;
+            double y = c.clustered ? 300 - k * 110 + (draw(65) - 32) / 16 : draw(16384) / 16 - 512;
+            if (c.clustered && i % 50 == 0) {
+                x = y = 0.1;
+            }
+            place(static_cast<std::size_t>(i * 1023 / 299), x, y);
+        }
+        Digest digest;
+        int cells = 0;
+        for (std::int32_t start = 0, stored = 1; stored > 0; start -= 4) {
+            cellSlotCounter = start;
+            CoutCapture capture;
+            releaseQuadTree(root);
+            root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
+            EXPECT_EQ(capture.text(), buildTrace(root));
+            stored = digestTree(root, digest);
+            cells += stored;
+            digest.add(static_cast<std::uint64_t>(cellSlotCounter));
+        }
+        CoutCapture quiet;
+        const QuadTreeCheck check = rebuild();
+        EXPECT_EQ(check.problem, "");
+        EXPECT_EQ(check.nodes, c.nodes);
+        EXPECT_EQ(cells, c.cells);
+        EXPECT_EQ(digest.hash, c.digest) << std::hex << "digest 0x" << digest.hash;
+    }
 }
