@@ -1,0 +1,45 @@
+# Install rules, the CMake package (find_package(EngineCore)) and the release archives.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(ENGINE_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/EngineCore)
+
+# The render shell is installed only with the real platform; the stand-in never is.
+set(engine_libraries enginecore_core)
+if(WIN32)
+    list(APPEND engine_libraries enginecore_rendershell)
+endif()
+install(TARGETS ${engine_libraries} EXPORT EngineCoreTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT EngineCoreTargets NAMESPACE EngineCore:: DESTINATION ${ENGINE_PACKAGE_DIR})
+
+configure_package_config_file(cmake/EngineCoreConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfig.cmake INSTALL_DESTINATION ${ENGINE_PACKAGE_DIR})
+# Checks the pointer size too, so a 64-bit consumer cannot take the 32-bit Windows package.
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfigVersion.cmake
+        DESTINATION ${ENGINE_PACKAGE_DIR})
+
+if(ENGINE_BUILD_PROGRAMS)
+    install(TARGETS scenario RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    if(TARGET host)
+        install(TARGETS host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+endif()
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# `cpack` in a build folder: a ZIP for Windows, a TGZ elsewhere, named
+# EngineCore-<version>-<system>.
+set(CPACK_PACKAGE_NAME EngineCore)
+set(CPACK_PACKAGE_VENDOR EngineCore)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "The core of a small game engine")
+set(CPACK_VERBATIM_VARIABLES ON)
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+else()
+    set(CPACK_GENERATOR TGZ)
+endif()
+include(CPack)
