@@ -13,7 +13,8 @@
 
 namespace {
 
-// The entity with identifier 0 registered in slot 1, and a handler with the table attached.
+// The entities with identifiers 0 and 2 registered in slots 1 and 3, and a handler (holder 1)
+// with the table attached.
 class MHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -21,12 +22,16 @@ protected:
         CoutCapture quiet;
         receiver = std::make_unique<Actor>("receiver");
         EntityTable[1] = receiver.get();
+        be_val = 2;
+        above = std::make_unique<Actor>("above");
+        EntityTable[3] = above.get();
         handler = std::make_unique<MHandler>();
         handler->setEntityTable(EntityTable);
     }
     void TearDown() override { resetEngineGlobals(); }
 
     std::unique_ptr<Actor> receiver;
+    std::unique_ptr<Actor> above;
     std::unique_ptr<MHandler> handler;
 };
 
@@ -61,7 +66,7 @@ TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
     EXPECT_EQ(capture.text(), "");
     ASSERT_TRUE(handler->send(1, 's', 0));
     ASSERT_TRUE(handler->send(0, 'a', 0));
-    ASSERT_TRUE(handler->send(0, 'b', 0));
+    ASSERT_TRUE(handler->send(2, 'b', 0));
     Message* const b = handler->queue[2];
 
     handler->process();
@@ -75,7 +80,7 @@ TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
     receiver->update();
     handler->process();
     EXPECT_EQ(capture.text(), "Message received... asshole.\nReceiver:0\nMessage:a"
-                              "Message received... asshole.\nReceiver:0\nMessage:b");
+                              "Message received... asshole.\nReceiver:2\nMessage:b");
     EXPECT_EQ(handler->count, 0);
     EXPECT_EQ(receiver->handler.count, 0);
 }
@@ -105,7 +110,16 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
     handler->process();
     EXPECT_EQ(handler->count, MHandler::kCapacity - 1);
     handler->process();
+
+    // A count a caller emptied wins over a message still waiting in slot 0.
     handler->count = 0;
+    ASSERT_TRUE(handler->send(0, 'p', 0));
+    handler->count = 0;
+    CoutCapture capture;
+    handler->process();
+    EXPECT_EQ(capture.text(), "");
+    EXPECT_NE(handler->queue[0], nullptr);
+    handler->count = 1; // so that the handler releases it
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {

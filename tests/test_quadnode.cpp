@@ -1,51 +1,19 @@
 #include <engine/quadnode.h>
 
-#include <engine/actor.h>
 #include <engine/cell2d.h>
-#include <engine/quadtreecheck.h>
 
-#include "capture.h"
+#include "quadtree.h"
 
-#include <gtest/gtest.h>
-
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
 const std::string kFinished = "\nFinished a quad tree iteration.";
-
-// Actors placed in table slots; the tree built over the scenario's square is released after.
-class QuadTreeTest : public ::testing::Test {
-protected:
-    void SetUp() override { resetEngineGlobals(); }
-    void TearDown() override {
-        releaseQuadTree(root);
-        resetEngineGlobals();
-    }
-
-    Actor* place(std::size_t slot, double x, double y) {
-        CoutCapture quiet;
-        actors.push_back(std::make_unique<Actor>("a"));
-        actors.back()->setPosition(x, y, 0);
-        EntityTable[slot] = actors.back().get();
-        return actors.back().get();
-    }
-
-    QuadTreeCheck rebuild() {
-        releaseQuadTree(root);
-        root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
-        return checkQuadTree(root, -512, 512, -512, 512, EntityTable);
-    }
-
-    std::vector<std::unique_ptr<Actor>> actors;
-    QuadNode* root = nullptr;
-};
 
 bool isEmpty(const QuadNode* n) {
     return n->children.empty() && !n->swCell && !n->nwCell && !n->seCell && !n->neCell;
@@ -73,6 +41,21 @@ TEST_F(QuadTreeTest, SetCellFillsFourSlotsInBuildOrderThenNone) {
     EXPECT_EQ(cellSlotCounter, std::numeric_limits<std::int32_t>::max());
 }
 
+TEST(QuadTreeDeathTest, FirstSetCellOfAProcessLandsInTheSouthWestSlot) {
+    // Re-executed rather than forked: a forked child would inherit the counter of earlier tests.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            CoutCapture quiet;
+            QuadNode node;
+            Cell2d cell(0, 0, 1, 1);
+            std::cerr << "counter " << cellSlotCounter;
+            std::cerr << (node.setCell(&cell) && node.swCell == &cell ? " south-west" : " other");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "counter 0 south-west");
+}
+
 TEST_F(QuadTreeTest, NothingInsideGivesOneEmptyNode) {
     place(1, 0, 0);
     place(2, 512, 0);
@@ -91,6 +74,7 @@ TEST_F(QuadTreeTest, NothingInsideGivesOneEmptyNode) {
     // Border, NaN and infinite positions are never inside.
     EntityTable[1] = nullptr;
     place(3, 0, -512);
+    place(6, 0, 512);
     place(4, NAN, 0);
     place(5, 0, INFINITY);
     rebuild();
@@ -113,7 +97,8 @@ TEST_F(QuadTreeTest, ScenarioBuildIsOneLeafWithTheLaterSlotFirst) {
 }
 
 TEST_F(QuadTreeTest, FourMakeALeafFiveDivide) {
-    place(1, -100, -100);
+    // Slot 0 never holds an entity of the global table, but a table handed in may use it.
+    place(0, -100, -100);
     place(2, -200, -300);
     place(3, 100, 100);
     place(4, 200, 300);
@@ -143,28 +128,39 @@ TEST_F(QuadTreeTest, FourMakeALeafFiveDivide) {
     EXPECT_EQ(cellSlotCounter, 5);
 }
 
-TEST_F(QuadTreeTest, EntityOnAMidlineLiesInNoQuadrant) {
+TEST_F(QuadTreeTest, EntitiesOnAMidlineLieInNoQuadrantAndALoneOneMakesALeaf) {
     place(1, 0, 10);
     for (std::size_t slot = 2; slot <= 5; ++slot) {
         place(slot, -10, 10.0 * slot);
     }
+    place(6, -10, 0);
+    Actor* const lone = place(7, 10, -10);
     CoutCapture quiet;
     EXPECT_EQ(rebuild().problem, "");
     ASSERT_EQ(root->children.size(), 4u);
+    EXPECT_TRUE(isEmpty(root->children[0]));
     ASSERT_NE(root->children[1]->swCell, nullptr);
     EXPECT_EQ(root->children[1]->swCell->count, 4);
+    ASSERT_NE(root->children[2]->nwCell, nullptr);
+    EXPECT_EQ(root->children[2]->nwCell->count, 1);
+    EXPECT_EQ(root->children[2]->nwCell->entities[0], lone);
 }
 
-TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBound) {
-    // Near 0, halving would take over a thousand levels to put a midline on the point.
-    for (std::size_t slot = 1; slot <= 70; ++slot) {
-        place(slot, 1e-300, 1e-300);
+TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBoundInEveryQuadrant) {
+    // Near 0, halving would take over a thousand levels to put a midline on the point. Below
+    // the root each point keeps to the quadrant opposite its first, so all four are descended.
+    for (const double x : {-1e-300, 1e-300}) {
+        for (const double y : {-1e-300, 1e-300}) {
+            for (std::size_t slot = 1; slot <= 70; ++slot) {
+                place(slot, x, y);
+            }
+            CoutCapture quiet;
+            const QuadTreeCheck check = rebuild();
+            EXPECT_EQ(check.problem, "");
+            EXPECT_EQ(check.depth, 32);
+            EXPECT_EQ(check.nodes, 4 * 32 + 1);
+        }
     }
-    CoutCapture quiet;
-    const QuadTreeCheck check = rebuild();
-    EXPECT_EQ(check.problem, "");
-    EXPECT_EQ(check.depth, kQuadTreeMaxDepth);
-    EXPECT_EQ(check.nodes, 4 * kQuadTreeMaxDepth + 1);
 }
 
 TEST_F(QuadTreeTest, FullTableOfSpreadAndClusteredEntitiesKeepsEveryInvariant) {
@@ -180,34 +176,25 @@ TEST_F(QuadTreeTest, FullTableOfSpreadAndClusteredEntitiesKeepsEveryInvariant) {
 }
 
 TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {
-    // Halving (-inf, 512) gives a NaN midline that no quadrant could hold an entity against.
+    // Halving (-inf, 512) gives a NaN midline, (-512, inf) an infinite one: no quadrant could
+    // hold an entity against either.
     for (std::size_t slot = 1; slot <= 6; ++slot) {
         place(slot, static_cast<double>(slot), 0);
     }
     const double inf = std::numeric_limits<double>::infinity();
-    CoutCapture quiet;
-    root = QuadTreeBuilder(-inf, 512, -inf, 512, EntityTable);
-    EXPECT_TRUE(root->children.empty());
-    ASSERT_NE(root->swCell, nullptr);
-    EXPECT_EQ(root->swCell->count, 6);
-    EXPECT_EQ(root->swCell->entities[0], EntityTable[6]);
-    EXPECT_EQ(checkQuadTree(root, -inf, 512, -inf, 512, EntityTable).problem, "");
-}
-
-TEST_F(QuadTreeTest, CheckReportsABrokenTree) {
-    for (std::size_t slot = 1; slot <= 5; ++slot) {
-        place(slot, 10.0 * slot, 10.0);
+    for (const auto& r : {std::array<double, 4>{-inf, 512, -inf, 512},
+                          {-inf, 512, -512, 512},
+                          {-512, 512, -512, inf}}) {
+        releaseQuadTree(root);
+        cellSlotCounter = 0;
+        CoutCapture quiet;
+        root = QuadTreeBuilder(r[0], r[1], r[2], r[3], EntityTable);
+        EXPECT_TRUE(root->children.empty());
+        ASSERT_NE(root->swCell, nullptr);
+        EXPECT_EQ(root->swCell->count, 6);
+        EXPECT_EQ(root->swCell->entities[0], EntityTable[6]);
+        EXPECT_EQ(checkQuadTree(root, r[0], r[1], r[2], r[3], EntityTable).problem, "");
     }
-    CoutCapture quiet;
-    rebuild();
-    QuadNode* const lost = root->children.back();
-    root->children.pop_back();
-    EXPECT_NE(checkQuadTree(root, -512, 512, -512, 512, EntityTable).problem, "");
-    releaseQuadTree(lost);
-    releaseQuadTree(root);
-    root = new QuadNode();
-    EXPECT_EQ(checkQuadTree(root, -512, 512, -512, 512, EntityTable).problem,
-              "an undivided node with five or more entities (node 1)");
 }
 
 namespace {

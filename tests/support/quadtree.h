@@ -1,0 +1,41 @@
+// The fixture of the quad-tree tests: actors placed in table slots, and the tree built over
+// the scenario's square, released after each test.
+#pragma once
+
+#include <engine/actor.h>
+#include <engine/quadnode.h>
+#include <engine/quadtreecheck.h>
+
+#include "capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+class QuadTreeTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetEngineGlobals(); }
+    void TearDown() override {
+        releaseQuadTree(root);
+        resetEngineGlobals();
+    }
+
+    Actor* place(std::size_t slot, double x, double y) {
+        CoutCapture quiet;
+        actors.push_back(std::make_unique<Actor>("a"));
+        actors.back()->setPosition(x, y, 0);
+        EntityTable[slot] = actors.back().get();
+        return actors.back().get();
+    }
+
+    QuadTreeCheck rebuild() {
+        releaseQuadTree(root);
+        root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
+        return checkQuadTree(root, -512, 512, -512, 512, EntityTable);
+    }
+
+    std::vector<std::unique_ptr<Actor>> actors;
+    QuadNode* root = nullptr;
+};
