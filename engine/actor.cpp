@@ -3,8 +3,6 @@
 
 #include "trace.h"
 
-#include <iostream>
-
 Actor::Actor() {
     position.set(0, 0, 0);
     velocity.set(0, 0, 0);
@@ -23,7 +21,7 @@ Actor::Actor(std::string cName) { // NOLINT(performance-unnecessary-value-param)
             throw std::string("still not equal");
         }
     } catch (const std::string& e) {
-        std::cout << "\nBullshit: " << e;
+        TraceText().text("\nBullshit: ").text(e).print();
     }
 }
 

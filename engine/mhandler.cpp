@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <iostream>
 
 MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
     initialize(1);
@@ -39,7 +38,7 @@ void MHandler::setEntityTable(Actor** table) {
     if (table == nullptr || table[1] == nullptr) {
         return;
     }
-    std::cout << table[1]->getID();
+    TraceText().decimal(table[1]->getID()).print();
 }
 
 bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
@@ -88,9 +87,12 @@ void MHandler::receive(Message* message) {
     if (message == nullptr) {
         return;
     }
-    std::cout << "Message received... asshole."
-              << "\nReceiver:" << message->getReceiver()
-              << "\nMessage:" << static_cast<char>(message->getContent());
+    TraceText()
+        .text("Message received... asshole.\nReceiver:")
+        .decimal(message->getReceiver())
+        .text("\nMessage:")
+        .character(static_cast<char>(message->getContent()))
+        .print();
 }
 
 std::int32_t MHandler::queued() const {

@@ -8,7 +8,6 @@
 #include "vectors.h"
 
 #include <cstddef>
-#include <iostream>
 #include <limits>
 
 std::int32_t cellSlotCounter = 0;
@@ -83,7 +82,7 @@ QuadNode* build(const Rect& r, Actor** table, int depth) {
     } else if (found > 0) {
         fillLeaf(node, r, v, found);
     }
-    std::cout << "\nFinished a quad tree iteration.";
+    TraceText().text("\nFinished a quad tree iteration.").print();
     return node;
 }
 

@@ -6,11 +6,10 @@
 #include "quadnode.h"
 #include "trace.h"
 
-#include <iostream>
 #include <vector>
 
 int runScenario() {
-    std::cout << "\n";
+    TraceText().text("\n").print();
     std::vector<Actor*> Cast;
 
     auto* Quella = new Actor("Quella");

@@ -2,10 +2,36 @@
 // without one, so the next piece continues the line unless it starts a line itself.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 /// Prints "\nDEBUG::" followed by the text, and nothing after it.
 void DebugPrint(std::string text);
 
 /// The trace of a tracing constructor: "\n" and the address of the object being built.
 void traceConstruction(const void* object);
+
+/// A piece of the trace put together in a small buffer and written to standard output in one
+/// go. Its bytes are those a standard stream in its default state prints (identifiers in
+/// unsigned decimal, a character as itself, an address as a pointer), whatever flags, fill or
+/// locale a caller has set on std::cout; a width the caller set is used up, as by any trace.
+/// Stream errors are ignored, and a stream in a failed state prints nothing, as before.
+class TraceText {
+public:
+    TraceText& text(std::string_view piece);
+    TraceText& decimal(std::uint32_t value);
+    TraceText& character(char c);
+    TraceText& address(const void* object);
+    /// Writes what has been put together and empties the buffer.
+    void print();
+
+private:
+    static constexpr std::size_t kCapacity = 96;
+    /// Prints what is buffered when fewer than `size` bytes are left.
+    void reserve(std::size_t size);
+
+    char buffer_[kCapacity] = {};
+    std::size_t used_ = 0;
+};
