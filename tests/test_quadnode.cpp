@@ -49,11 +49,11 @@ TEST(QuadTreeDeathTest, FirstSetCellOfAProcessLandsInTheSouthWestSlot) {
             CoutCapture quiet;
             QuadNode node;
             Cell2d cell(0, 0, 1, 1);
-            std::cerr << "counter " << cellSlotCounter;
-            std::cerr << (node.setCell(&cell) && node.swCell == &cell ? " south-west" : " other");
+            std::cerr << "counter " << cellSlotCounter << " south-west "
+                      << (node.setCell(&cell) && node.swCell == &cell);
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "counter 0 south-west");
+        ::testing::ExitedWithCode(0), "counter 0 south-west 1");
 }
 
 TEST_F(QuadTreeTest, NothingInsideGivesOneEmptyNode) {

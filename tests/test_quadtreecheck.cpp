@@ -42,6 +42,7 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
         std::function<void()> corrupt;
         std::string problem;
     };
+    const std::string kFourChildren = "a divided node needs four children and no cell (node 1)";
     double minX = -512;
     const Fault faults[] = {
         {kLeaf, [&] { root->swCell->count = 3; },
@@ -58,11 +59,9 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
              releaseQuadTree(root->children.back());
              root->children.pop_back();
          },
-         "a divided node needs four children and no cell (node 1)"},
-        {kDivided, [&] { root->addChild(new QuadNode()); },
-         "a divided node needs four children and no cell (node 1)"},
-        {kDivided, [&] { root->nwCell = new Cell2d(-512, -512, 512, 512); },
-         "a divided node needs four children and no cell (node 1)"},
+         kFourChildren},
+        {kDivided, [&] { root->addChild(new QuadNode()); }, kFourChildren},
+        {kDivided, [&] { root->nwCell = new Cell2d(-512, -512, 512, 512); }, kFourChildren},
         {kDivided, [&] { root->children[1]->neCell = new Cell2d(-512, 0, 0, 512); },
          "an empty node holds a cell (node 3)"},
         {kCoincident,

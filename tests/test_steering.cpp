@@ -35,35 +35,22 @@ TEST(Steering, TableHoldsTheDigitsOfPiWithThreeEntriesAtOne) {
     }
 }
 
-TEST(Steering, FirstThreeDrawsOfAProcessAreFixed) {
+TEST(Steering, EachDrawStepsTheIndexAndReadsItsEntrySignedAbove60) {
+    // The first three draws of a process, the sign kept at 60 and turned at 61, and two steps
+    // past the table that wrap back inside.
     EXPECT_EQ(indexAtStart, 2);
-    pi_idx = 2;
-    EXPECT_EQ(TableRandom(), 0.2);
-    EXPECT_EQ(pi_idx, 15);
-    EXPECT_EQ(TableRandom(), 0.9);
-    EXPECT_EQ(pi_idx, 54);
-    const double third = TableRandom();
-    EXPECT_EQ(pi_idx, 70);
-    EXPECT_EQ(third, 0.0);
-    EXPECT_TRUE(std::signbit(third));
-}
-
-TEST(Steering, IndexSixtyKeepsItsSignAndSixtyOneNegates) {
-    pi_idx = 17;
-    EXPECT_EQ(TableRandom(), 0.5);
-    EXPECT_EQ(pi_idx, 60);
-    pi_idx = 51;
-    EXPECT_EQ(TableRandom(), -0.9);
-    EXPECT_EQ(pi_idx, 61);
-}
-
-TEST(Steering, IndexPastTheTableWrapsBackInside) {
-    pi_idx = 70;
-    EXPECT_EQ(TableRandom(), 0.8);
-    EXPECT_EQ(pi_idx, 17);
-    pi_idx = 64;
-    EXPECT_EQ(TableRandom(), 0.1);
-    EXPECT_EQ(pi_idx, 0);
+    const struct {
+        std::int32_t from;
+        double draw;
+        std::int32_t to;
+    } steps[] = {{2, 0.2, 15},   {15, 0.9, 54}, {54, -0.0, 70}, {17, 0.5, 60},
+                 {51, -0.9, 61}, {70, 0.8, 17}, {64, 0.1, 0}};
+    for (const auto& step : steps) {
+        pi_idx = step.from;
+        const double draw = TableRandom();
+        EXPECT_TRUE(draw == step.draw && std::signbit(draw) == std::signbit(step.draw)) << draw;
+        EXPECT_EQ(pi_idx, step.to) << "from " << step.from;
+    }
 
     for (const std::int32_t written : {std::numeric_limits<std::int32_t>::max(),
                                        std::numeric_limits<std::int32_t>::min(), -1, 100}) {
@@ -100,22 +87,16 @@ TEST(Steering, FirstWanderAddsTheDrawsBeforeNormalising) {
 }
 
 TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
-    pi_idx = 2;
-    WanderBehaviour w{-2.5, 4.0, 1.3};
-    for (std::int32_t i = 0; i < 1000; ++i) {
-        const Vec2 result = w.wander();
-        ASSERT_NEAR((result + Vec2(-4.0, 0.0)).length(), 2.5, 1e-12) << "call " << i;
-        ASSERT_NEAR(w.m_vWanderTarget.x + 4.0, result.x, 1e-12);
-        ASSERT_NEAR(w.m_vWanderTarget.y, result.y, 1e-12);
+    // With the huge jitter the displaced target's squares overflow; its direction must remain.
+    for (WanderBehaviour w : {WanderBehaviour{-2.5, 4.0, 1.3}, WanderBehaviour{2.0, 3.0, 1e300}}) {
+        pi_idx = 2;
+        for (std::int32_t i = 0; i < 1000; ++i) {
+            const Vec2 fromCentre = w.wander() + Vec2(-w.m_dDistance, 0.0);
+            ASSERT_NEAR(fromCentre.length(), std::fabs(w.m_dRadius), 1e-12) << "call " << i;
+            ASSERT_NEAR(fromCentre.x, w.m_vWanderTarget.x, 1e-12);
+            ASSERT_NEAR(fromCentre.y, w.m_vWanderTarget.y, 1e-12);
+        }
     }
-}
-
-TEST(Steering, HugeJitterStillLandsOnTheCircle) {
-    // The displaced target's squares overflow; its direction must still be found.
-    pi_idx = 2;
-    WanderBehaviour w{2.0, 3.0, 1e300};
-    const Vec2 result = w.wander();
-    EXPECT_NEAR((result + Vec2(-3.0, 0.0)).length(), 2.0, 1e-12);
 }
 
 TEST(Steering, ZeroJitterKeepsTheDirectionAndStillDraws) {
