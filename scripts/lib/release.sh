@@ -1,0 +1,72 @@
+# shellcheck shell=bash
+# Sourced by check-install and windows-check: what a user of a release does with it, checked
+# the same way for the native build and for the 32-bit Windows build.
+
+# What the example game must print: its message delivered, then the tree built.
+example_reception=$'Message received... asshole.\nReceiver:0\nMessage:g'
+example_last_line="Finished a quad tree iteration."
+
+# run_example PROGRAM [RUNNER...]: runs the example game and checks its exit status and trace.
+run_example() {
+    local program=$1 output status=0
+    shift
+    output=$("$@" "$program") || status=$?
+    output=${output//$'\r'/}
+    [ "$status" = 0 ] || { echo "example: $program exited with $status" >&2; return 1; }
+    [[ $output == *"$example_reception"* ]] ||
+        { echo "example: no reception trace in: $output" >&2; return 1; }
+    [[ $output == *"$example_last_line" ]] ||
+        { echo "example: does not end with the tree's line: $output" >&2; return 1; }
+    echo "example: $program delivered its message and built its tree"
+}
+
+# build_example_installed BUILD PREFIX [CMAKE-ARGS...]: configures and builds examples/ against
+# the package installed in PREFIX.
+build_example_installed() {
+    local build=$1 prefix=$2
+    shift 2
+    rm -rf "$build"
+    cmake -S examples -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix" "$@"
+    cmake --build "$build" -j "$(nproc)"
+}
+
+# make_release BUILD OUT SYSTEM: runs cpack in the build folder BUILD, writing the archive into
+# OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM, the
+# version read where it lives, in project().
+make_release() {
+    local out version
+    out=$(cd "$2" && pwd)
+    (cd "$1" && cpack -B "$out" > /dev/null)
+    version=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    release="EngineCore-$version-$3"
+}
+
+# check_listing ARCHIVE EXPECTED-FILE: the archive holds exactly the files listed.
+check_listing() {
+    local archive=$1 expected=$2 actual
+    actual=$(cmake -E tar tf "$archive" | grep -v '/$' | sort)
+    if [ "$actual" != "$(sort "$expected")" ]; then
+        echo "release: $archive does not hold exactly the expected files" >&2
+        diff <(sort "$expected") <(echo "$actual") >&2 || true
+        return 1
+    fi
+    echo "release: $archive holds the $(wc -l < "$expected") expected files"
+}
+
+# expected_listing TOP ENTRY...: the files of a release in folder TOP: the entries given (its
+# programs, libraries and headers) and the CMake package and README that every release has.
+expected_listing() {
+    local top=$1 entry
+    shift
+    for entry in "$@" lib/cmake/EngineCore/EngineCoreConfig.cmake \
+        lib/cmake/EngineCore/EngineCoreConfigVersion.cmake \
+        lib/cmake/EngineCore/EngineCoreTargets.cmake \
+        lib/cmake/EngineCore/EngineCoreTargets-release.cmake share/doc/EngineCore/README.md; do
+        echo "$top/$entry"
+    done
+}
+
+# engine_headers [EXCEPT]: the public headers as installed, include/engine/NAME.h, but EXCEPT.
+engine_headers() {
+    git ls-files 'engine/*.h' | grep -v -x "engine/${1:-}" | sed 's|^|include/|'
+}
