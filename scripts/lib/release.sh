@@ -38,6 +38,7 @@ make_release() {
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     version=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+    # shellcheck disable=SC2034 # read by the caller
     release="EngineCore-$version-$3"
 }
 
