@@ -1,4 +1,4 @@
-// Actor construction and its planar position.
+// Actor construction and its name check.
 #include "actor.h"
 
 #include "trace.h"
@@ -23,9 +23,4 @@ Actor::Actor(std::string cName) { // NOLINT(performance-unnecessary-value-param)
     } catch (const std::string& e) {
         TraceText().text("\nBullshit: ").text(e).print();
     }
-}
-
-Vec2 Actor::getPosition2D() const {
-    Vec2 result(position.x, position.y);
-    return result;
 }

@@ -39,9 +39,32 @@ struct Rect {
     double maxY;
 };
 
-// Strict on all four sides, so a border, a midline or a NaN coordinate is never inside.
-bool inside(const Rect& r, Vec2 p) {
-    return r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY;
+// 1 when a < b, else 0: a comparison to combine with others without a branch of its own.
+unsigned below(double a, double b) {
+    return a < b ? 1U : 0U;
+}
+
+// Appends the actors strictly inside the rectangle to found, in table order, and returns how
+// many there are. Strict on all four sides, so a border, a midline or a NaN coordinate is never
+// inside. The four sides are tested without short-circuit: for evenly spread entities a single
+// side is a coin toss that a branch would mispredict, while "inside" is rarely true.
+std::size_t collectInside(const Rect& r, Actor* const* table, Actor** found) {
+    const double minX = r.minX;
+    const double maxX = r.maxX;
+    const double minY = r.minY;
+    const double maxY = r.maxY;
+    std::size_t count = 0;
+    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
+        Actor* const actor = table[slot];
+        if (actor == nullptr) {
+            continue;
+        }
+        const Vec2 p = actor->getPosition2D();
+        if ((below(minX, p.x) & below(p.x, maxX) & below(minY, p.y) & below(p.y, maxY)) != 0U) {
+            found[count++] = actor;
+        }
+    }
+    return count;
 }
 
 void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t count) {
@@ -64,17 +87,13 @@ QuadNode* build(const Rect& r, Actor** table, int depth) {
     const double midY = r.minY + height / 2;
 
     Actor* v[kEntityTableSize];
-    std::size_t found = 0;
-    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        if (table[slot] != nullptr && inside(r, table[slot]->getPosition2D())) {
-            v[found++] = table[slot];
-        }
-    }
+    const std::size_t found = table == nullptr ? 0 : collectInside(r, table, v);
 
     // An infinite bound puts a midline at NaN or infinity, where the quadrants would lose the
     // entities inside; such a rectangle is not divided.
     const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
     if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && halvable) {
+        node->children.reserve(4);
         node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1));
         node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1));
         node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1));
