@@ -4,15 +4,28 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 namespace {
 
+// A good stream that is neither tied nor unit-buffered takes the bytes straight into its buffer,
+// as its own write would, without the cost of that write's guard; any other goes through write.
 void writeOut(const char* bytes, std::size_t size) {
-    std::cout.write(bytes, static_cast<std::streamsize>(size));
+    std::ostream& out = std::cout;
+    const auto count = static_cast<std::streamsize>(size);
+    if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {
+        try {
+            if (out.rdbuf()->sputn(bytes, count) != count) {
+                out.setstate(std::ios::badbit);
+            }
+        } catch (...) {
+            out.setstate(std::ios::badbit);
+        }
+    } else {
+        out.write(bytes, count);
+    }
     // Formatted output would have used up a width the caller set; so does the trace.
-    std::cout.width(0);
+    out.width(0);
 }
 
 /// Room for "0x" and the hex digits of the widest pointer, or for "%p" of any C library.
@@ -30,14 +43,9 @@ void traceConstruction(const void* object) {
     TraceText().text("\n").address(object).print();
 }
 
-TraceText& TraceText::text(std::string_view piece) {
-    if (piece.size() > kCapacity - used_) {
-        print();
-        writeOut(piece.data(), piece.size());
-        return *this;
-    }
-    std::memcpy(buffer_ + used_, piece.data(), piece.size());
-    used_ += piece.size();
+TraceText& TraceText::textPastCapacity(std::string_view piece) {
+    print();
+    writeOut(piece.data(), piece.size());
     return *this;
 }
 
@@ -45,12 +53,6 @@ TraceText& TraceText::decimal(std::uint32_t value) {
     reserve(10);
     used_ = static_cast<std::size_t>(
         std::to_chars(buffer_ + used_, buffer_ + kCapacity, value).ptr - buffer_);
-    return *this;
-}
-
-TraceText& TraceText::character(char c) {
-    reserve(1);
-    buffer_[used_++] = c;
     return *this;
 }
 
@@ -75,10 +77,4 @@ TraceText& TraceText::address(const void* object) {
 void TraceText::print() {
     writeOut(buffer_, used_);
     used_ = 0;
-}
-
-void TraceText::reserve(std::size_t size) {
-    if (kCapacity - used_ < size) {
-        print();
-    }
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,20 @@ void traceConstruction(const void* object);
 /// Stream errors are ignored, and a stream in a failed state prints nothing, as before.
 class TraceText {
 public:
-    TraceText& text(std::string_view piece);
+    TraceText& text(std::string_view piece) {
+        if (piece.size() > kCapacity - used_) {
+            return textPastCapacity(piece);
+        }
+        std::memcpy(buffer_ + used_, piece.data(), piece.size());
+        used_ += piece.size();
+        return *this;
+    }
     TraceText& decimal(std::uint32_t value);
-    TraceText& character(char c);
+    TraceText& character(char c) {
+        reserve(1);
+        buffer_[used_++] = c;
+        return *this;
+    }
     TraceText& address(const void* object);
     /// Writes what has been put together and empties the buffer.
     void print();
@@ -30,8 +42,17 @@ public:
 private:
     static constexpr std::size_t kCapacity = 96;
     /// Prints what is buffered when fewer than `size` bytes are left.
-    void reserve(std::size_t size);
+    void reserve(std::size_t size) {
+        if (kCapacity - used_ < size) {
+            print();
+        }
+    }
+    /// Prints what is buffered, then the piece itself.
+    TraceText& textPastCapacity(std::string_view piece);
 
-    char buffer_[kCapacity] = {};
+    // Only the bytes below used_ are ever read, so the buffer is not cleared first: clearing
+    // it cost more than the rest of a short trace.
+    // cppcheck-suppress uninitMemberVarPrivate
+    char buffer_[kCapacity];
     std::size_t used_ = 0;
 };

@@ -12,6 +12,7 @@
 #include <ios>
 #include <locale>
 #include <memory>
+#include <sstream>
 #include <string>
 
 TEST(Trace, DebugPrintStartsALineAndEndsWithoutOne) {
@@ -72,4 +73,19 @@ TEST(Trace, BytesIgnoreTheFlagsFillWidthAndLocaleACallerSet) {
                                   "\nMessage:p\nDEBUG::" +
                                   std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" +
                                   rootText + "\nFinished a quad tree iteration.");
+}
+
+TEST(Trace, AFailedStreamPrintsNothingATiedOrUnitBufferedOneTheSameBytes) {
+    CoutCapture capture;
+    std::ostringstream other;
+    std::cout.tie(&other);
+    std::cout << std::unitbuf;
+    DebugPrint("tied");
+    std::cout.tie(nullptr);
+    std::cout << std::nounitbuf;
+    std::cout.setstate(std::ios::failbit);
+    DebugPrint("failed");
+    std::cout.clear();
+    DebugPrint("again");
+    EXPECT_EQ(capture.text(), "\nDEBUG::tied\nDEBUG::again");
 }
