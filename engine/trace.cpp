@@ -49,13 +49,6 @@ TraceText& TraceText::textPastCapacity(std::string_view piece) {
     return *this;
 }
 
-TraceText& TraceText::decimal(std::uint32_t value) {
-    reserve(10);
-    used_ = static_cast<std::size_t>(
-        std::to_chars(buffer_ + used_, buffer_ + kCapacity, value).ptr - buffer_);
-    return *this;
-}
-
 TraceText& TraceText::address(const void* object) {
     reserve(kAddressSize);
 #ifdef __GLIBCXX__

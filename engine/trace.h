@@ -2,6 +2,7 @@
 // without one, so the next piece continues the line unless it starts a line itself.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -29,7 +30,12 @@ public:
         used_ += piece.size();
         return *this;
     }
-    TraceText& decimal(std::uint32_t value);
+    TraceText& decimal(std::uint32_t value) {
+        reserve(10);
+        used_ = static_cast<std::size_t>(
+            std::to_chars(buffer_ + used_, buffer_ + kCapacity, value).ptr - buffer_);
+        return *this;
+    }
     TraceText& character(char c) {
         reserve(1);
         buffer_[used_++] = c;
