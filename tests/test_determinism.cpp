@@ -3,39 +3,13 @@
 #include <engine/steering.h>
 #include <engine/vectors.h>
 
+#include "digest.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 
 namespace {
-
-/// FNV-1a over the exact bit pattern of each double, lowest byte first, so the hash does not
-/// depend on the machine's byte order.
-class BitHash {
-public:
-    void add(double value) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &value, sizeof bits);
-        for (int byte = 0; byte < 8; ++byte) {
-            hash_ = (hash_ ^ ((bits >> (8 * byte)) & 0xFFu)) * kPrime;
-        }
-    }
-    void add(Vec2 v) {
-        add(v.x);
-        add(v.y);
-    }
-    void add(Vec3 v) {
-        add(v.x);
-        add(v.y);
-        add(v.z);
-    }
-    std::uint64_t value() const { return hash_; }
-
-private:
-    static constexpr std::uint64_t kPrime = 0x100000001b3u;
-    std::uint64_t hash_ = 0xcbf29ce484222325u;
-};
 
 constexpr int kSteps = 20000;
 constexpr std::uint64_t kGoldenHash = 0xc5afbc148e68e7e4u;
@@ -50,7 +24,7 @@ std::uint64_t hashFixedRun() {
     behaviour.m_dJitter = 1.0 / 3.0;
     behaviour.m_vWanderTarget = Vec2(0.1, 0.3);
 
-    BitHash hash;
+    Digest digest;
     Vec2 drift;
     Vec3 growth;
     growth.set(1.0, 1.0, 1.0);
@@ -64,14 +38,13 @@ std::uint64_t hashFixedRun() {
         factor.set(1.0 + target.x / 1024.0, 1.0 - target.y / 1024.0, 1.0 + draw / 1024.0);
         growth = componentProduct(growth, factor);
 
-        hash.add(draw);
-        hash.add(target);
-        hash.add(drift.length());
-        hash.add(heading);
-        hash.add(componentProduct(target, heading));
-        hash.add(growth);
+        const Vec2 product = componentProduct(target, heading);
+        for (const double value : {draw, target.x, target.y, drift.length(), heading.x, heading.y,
+                                   product.x, product.y, growth.x, growth.y, growth.z}) {
+            digest.add(value);
+        }
     }
-    return hash.value();
+    return digest.hash;
 }
 
 } // namespace

@@ -2,12 +2,12 @@
 
 #include <engine/cell2d.h>
 
+#include "digest.h"
 #include "quadtree.h"
 
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -198,22 +198,6 @@ TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {
 }
 
 namespace {
-
-// FNV-1a over whole values, lowest byte first, so every target digests the same bytes.
-class Digest {
-public:
-    void add(std::uint64_t value) {
-        for (int byte = 0; byte < 8; ++byte) {
-            hash = (hash ^ ((value >> (8 * byte)) & 0xFFu)) * 0x100000001b3u;
-        }
-    }
-    void add(double value) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &value, sizeof bits);
-        add(bits);
-    }
-    std::uint64_t hash = 0xcbf29ce484222325u;
-};
 
 // Nodes in creation order: for each, its child count and its four cell slots in full.
 int digestTree(const QuadNode* node, Digest& digest) {
