@@ -6,42 +6,31 @@
 
 #include <gtest/gtest.h>
 
-TEST(Actor, NameConstructionPrintsOnlyTheHandlerTrace) {
+#include <tuple>
+#include <utility>
+
+TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
     resetEngineGlobals();
     CoutCapture capture;
     const Actor quella("Quella");
-    EXPECT_EQ(capture.text(), "\n" + addressText(&quella.handler));
-    const Actor varn("Varn");
-    EXPECT_EQ(varn.getID(), 1u);
-    EXPECT_EQ(varn.name, "Varn");
-    EXPECT_EQ(quella.handler.holder, 1u);
-    EXPECT_EQ(varn.handler.holder, 1u);
-}
-
-TEST(Actor, EmptyNameIsReportedAndConstructionCompletes) {
-    CoutCapture capture;
     const Actor nameless("");
-    EXPECT_EQ(capture.text(), "\n" + addressText(&nameless.handler) + "\nBullshit: cName is NULL!");
+    Actor plain;
+    EXPECT_EQ(capture.text(), "\n" + addressText(&quella.handler) + "\n" +
+                                  addressText(&nameless.handler) + "\nBullshit: cName is NULL!\n" +
+                                  addressText(&plain.handler) + "\n" + addressText(&plain));
+    EXPECT_EQ(quella.name, "Quella");
     EXPECT_TRUE(nameless.name.empty());
-}
-
-TEST(Actor, DefaultConstructionTracesHandlerThenActor) {
-    CoutCapture capture;
-    const Actor actor;
-    EXPECT_EQ(capture.text(), "\n" + addressText(&actor.handler) + "\n" + addressText(&actor));
-    for (const double component : {actor.position.x, actor.position.y, actor.position.z,
-                                   actor.velocity.x, actor.velocity.y, actor.velocity.z}) {
+    // Identifiers 0, 1 and 2: the holder is 1 whatever the identifier.
+    EXPECT_EQ(plain.getID(), 2u);
+    EXPECT_EQ(std::make_tuple(quella.handler.holder, nameless.handler.holder, plain.handler.holder),
+              std::make_tuple(1u, 1u, 1u));
+    for (const double component : {plain.position.x, plain.position.y, plain.position.z,
+                                   plain.velocity.x, plain.velocity.y, plain.velocity.z}) {
         EXPECT_EQ(component, 0.0);
     }
-}
-
-TEST(Actor, PlanarPositionIgnoresZ) {
-    CoutCapture quiet;
-    Actor actor("a");
-    actor.setPosition(-1, 2, 7);
-    const Vec2 planar = actor.getPosition2D();
-    EXPECT_EQ(planar.x, -1.0);
-    EXPECT_EQ(planar.y, 2.0);
+    plain.setPosition(-1, 2, 7);
+    EXPECT_EQ(std::make_pair(plain.getPosition2D().x, plain.getPosition2D().y),
+              std::make_pair(-1.0, 2.0));
 }
 
 TEST(Actor, MessagesGoThroughItsOwnHandler) {
