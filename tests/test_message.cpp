@@ -23,14 +23,10 @@ TEST(Message, EachOverloadStoresItsFieldsAndLeavesTheOthersZero) {
     EXPECT_EQ(plain.getID(), 0u);
 }
 
-TEST(Message, IdentifierStepHandsOutTheLastValue) {
+TEST(MessageDeathTest, IdentifierStepHandsOutTheLastValueThenFailsTheAssertion) {
     std::uint32_t mval = std::numeric_limits<std::uint32_t>::max() - 1;
     EXPECT_EQ(Message::initialize(mval), std::numeric_limits<std::uint32_t>::max() - 1);
     EXPECT_EQ(mval, std::numeric_limits<std::uint32_t>::max());
-}
-
-TEST(MessageDeathTest, ExhaustedCounterFailsTheAssertion) {
-    std::uint32_t mval = std::numeric_limits<std::uint32_t>::max();
     EXPECT_DEATH(Message::initialize(mval),
                  "\\(mval <= mval \\+ 1\\) && \"<Message::initialize>: invalid ID\"");
     EXPECT_DEATH(Message::initialize(mval), "message");
