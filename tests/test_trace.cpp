@@ -15,19 +15,14 @@
 #include <sstream>
 #include <string>
 
-TEST(Trace, DebugPrintStartsALineAndEndsWithoutOne) {
+TEST(Trace, DebugAndConstructionTracesStartALineAndEndWithoutOne) {
+    int object = 0;
     CoutCapture capture;
     DebugPrint("Updating...");
     DebugPrint("");
-    EXPECT_EQ(capture.text(), "\nDEBUG::Updating...\nDEBUG::");
-}
-
-TEST(Trace, ConstructionTraceIsTheAddressOnANewLine) {
-    int object = 0;
-    CoutCapture capture;
     traceConstruction(&object);
     std::cout << "glued";
-    EXPECT_EQ(capture.text(), "\n" + addressText(&object) + "glued");
+    EXPECT_EQ(capture.text(), "\nDEBUG::Updating...\nDEBUG::\n" + addressText(&object) + "glued");
 }
 
 namespace {
