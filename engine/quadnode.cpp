@@ -39,15 +39,17 @@ struct Rect {
     double maxY;
 };
 
-// 1 when a < b, else 0: a comparison to combine with others without a branch of its own.
+// 1 when a < b, else 0: a comparison to combine with others without a branch.
 unsigned below(double a, double b) {
     return a < b ? 1U : 0U;
 }
 
 // Appends the actors strictly inside the rectangle to found, in table order, and returns how
 // many there are. Strict on all four sides, so a border, a midline or a NaN coordinate is never
-// inside. The four sides are tested without short-circuit: for evenly spread entities a single
-// side is a coin toss that a branch would mispredict, while "inside" is rarely true.
+// inside. Each actor is written at the end of the list and kept by counting it, without a
+// branch on the test: for evenly spread entities a single side is a coin toss that a branch
+// would mispredict, and a loop that branched on it took up to half as long again in some
+// placements of its code.
 std::size_t collectInside(const Rect& r, Actor* const* table, Actor** found) {
     const double minX = r.minX;
     const double maxX = r.maxX;
@@ -60,9 +62,8 @@ std::size_t collectInside(const Rect& r, Actor* const* table, Actor** found) {
             continue;
         }
         const Vec2 p = actor->getPosition2D();
-        if ((below(minX, p.x) & below(p.x, maxX) & below(minY, p.y) & below(p.y, maxY)) != 0U) {
-            found[count++] = actor;
-        }
+        found[count] = actor;
+        count += below(minX, p.x) & below(p.x, maxX) & below(minY, p.y) & below(p.y, maxY);
     }
     return count;
 }
