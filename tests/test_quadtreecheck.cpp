@@ -25,7 +25,6 @@ const Tree kLeaf = {{kDivided.points.begin(), kDivided.points.end() - 1}, 0};
 const double kCorner = std::nextafter(512.0, 0);
 const Tree kCoincident = {std::vector<Vec2>(5, Vec2(kCorner, kCorner)), 32};
 
-// Takes the node's cell and hangs four empty children under it.
 void divideWithoutEntities(QuadNode* node) {
     delete node->swCell;
     node->swCell = nullptr;

@@ -11,7 +11,6 @@ public:
             hash = (hash ^ ((value >> (8 * byte)) & 0xFFu)) * 0x100000001b3u;
         }
     }
-    /// The exact bit pattern, so one intermediate kept at another precision changes the hash.
     void add(double value) {
         std::uint64_t bits = 0;
         std::memcpy(&bits, &value, sizeof bits);
