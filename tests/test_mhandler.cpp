@@ -49,6 +49,7 @@ TEST_F(MHandlerTest, ConstructionAndAttachingTrace) {
     }
     const MHandler byDefault;
     // Attaching prints the identifier in slot 1, and nothing for an empty slot or table.
+    EntityTable[0] = above.get();
     handler->setEntityTable(EntityTable);
     EntityTable[1] = nullptr;
     handler->setEntityTable(EntityTable);
@@ -93,6 +94,7 @@ TEST_F(MHandlerTest, FullQueueRefusesAndKeepsItsMessages) {
 
     handler->process();
     EXPECT_EQ(handler->queue[MHandler::kCapacity - 2], last);
+    EXPECT_EQ(handler->queue[MHandler::kCapacity - 1], nullptr) << "the vacated tail slot";
     EXPECT_TRUE(handler->send(5, 'y', 100));
     EXPECT_EQ(handler->count, MHandler::kCapacity);
 }

@@ -83,12 +83,13 @@ TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
 
 TEST(Steering, WanderAddsTwoDrawsBeforeNormalisingAndStillDrawsWithoutJitter) {
     // (1, 0) + (0.45, 0.1) on the circle of radius 2, pushed 3 ahead; (3, 4) on the circle of
-    // radius 10, pushed 1 ahead.
+    // radius 10, pushed 1 ahead, and through the centre for radius -10.
     const struct {
         WanderBehaviour w;
         Vec2 result;
     } cases[] = {{{2.0, 3.0, 0.5}, {4.9952606568459663, 0.1376041832307563}},
-                 {{10.0, 1.0, 0.0, {3.0, 4.0}}, {7.0, 8.0}}};
+                 {{10.0, 1.0, 0.0, {3.0, 4.0}}, {7.0, 8.0}},
+                 {{-10.0, 1.0, 0.0, {3.0, 4.0}}, {-5.0, -8.0}}};
     for (auto c : cases) {
         pi_idx = 2;
         const Vec2 result = c.w.wander();
