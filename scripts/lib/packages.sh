@@ -46,7 +46,9 @@ install_command() {
 }
 
 # install_packages PACKAGE...: installs them with apt through "${as_root[@]}" (see root_runner);
-# apt's output goes to standard output. Waits for another apt run to release its lock.
+# apt's output goes to standard output. Waits for another apt run to release its lock. Its
+# steps are chained, so it stops at the first that fails also where a caller tests its status
+# (which turns set -e off inside it).
 install_packages() {
     local package lean=() full=()
     for package; do
@@ -56,12 +58,10 @@ install_packages() {
             lean+=("$package")
         fi
     done
-    if needs_i386 "$@"; then
-        "${as_root[@]}" dpkg --add-architecture i386
-    fi
-    apt_get update
-    ((${#lean[@]} == 0)) || apt_get install -y --no-install-recommends "${lean[@]}"
-    ((${#full[@]} == 0)) || apt_get install -y --no-remove "${full[@]}"
+    { ! needs_i386 "$@" || "${as_root[@]}" dpkg --add-architecture i386; } &&
+        apt_get update &&
+        { ((${#lean[@]} == 0)) || apt_get install -y --no-install-recommends "${lean[@]}"; } &&
+        { ((${#full[@]} == 0)) || apt_get install -y --no-remove "${full[@]}"; }
 }
 
 apt_get() {
