@@ -39,7 +39,7 @@ struct Rect {
     double maxY;
 };
 
-// 1 when a < b, else 0: a comparison to combine with others without a branch.
+// A comparison as a number, so that the four sides of the inside test combine without a branch.
 unsigned below(double a, double b) {
     return a < b ? 1U : 0U;
 }
