@@ -3,7 +3,6 @@
 #include "trace.h"
 
 #include <charconv>
-#include <cstdio>
 #include <iostream>
 
 namespace {
@@ -28,8 +27,8 @@ void writeOut(const char* bytes, std::size_t size) {
     out.width(0);
 }
 
-/// Room for "0x" and the hex digits of the widest pointer, or for "%p" of any C library.
-constexpr std::size_t kAddressSize = 32;
+/// Room for "0x" and the hex digits of the widest pointer.
+constexpr std::size_t kAddressSize = 2 + 2 * sizeof(std::uintptr_t);
 
 } // namespace
 
@@ -51,19 +50,14 @@ TraceText& TraceText::textPastCapacity(std::string_view piece) {
 
 TraceText& TraceText::address(const void* object) {
     reserve(kAddressSize);
-#ifdef __GLIBCXX__
-    // This standard library prints a pointer as "0x" and lower-case hex digits, null as "0".
+    // "0x" and lower-case hex digits, null as "0": what the standard library of both targets
+    // prints for a pointer, so the trace reads the same on every standard library.
     const auto value = reinterpret_cast<std::uintptr_t>(object);
     if (value != 0) {
         text("0x");
     }
     used_ = static_cast<std::size_t>(
         std::to_chars(buffer_ + used_, buffer_ + kCapacity, value, 16).ptr - buffer_);
-#else
-    // The others print a pointer as the C library's "%p" does.
-    const int written = std::snprintf(buffer_ + used_, kAddressSize, "%p", object);
-    used_ += written > 0 ? static_cast<std::size_t>(written) : 0;
-#endif
     return *this;
 }
 

@@ -17,8 +17,9 @@ void traceConstruction(const void* object);
 
 /// A piece of the trace put together in a small buffer and written to standard output in one
 /// go. Its bytes are those a standard stream in its default state prints (identifiers in
-/// unsigned decimal, a character as itself, an address as a pointer), whatever flags, fill or
-/// locale a caller has set on std::cout; a width the caller set is used up, as by any trace.
+/// unsigned decimal, a character as itself, an address as "0x" and lower-case hex digits or
+/// null as "0"), whatever flags, fill or locale a caller has set on std::cout; a width the
+/// caller set is used up, as by any trace.
 /// Stream errors are ignored, and a stream in a failed state prints nothing, as before.
 class TraceText {
 public:

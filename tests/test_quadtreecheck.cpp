@@ -18,9 +18,10 @@ struct Tree {
     int depth;
 };
 
-// Two entities south-west and three north-east; without the last, a single leaf.
-const Tree kDivided = {{{-100, -100}, {-200, -300}, {100, 100}, {200, 300}, {300, 200}}, 1};
-const Tree kLeaf = {{kDivided.points.begin(), kDivided.points.end() - 1}, 0};
+// Two entities south-west, three north-east and one north-west; the first four, a single leaf.
+const Tree kDivided = {{{-100, -100}, {-200, -300}, {100, 100}, {200, 300}, {300, 200}, {-9, 9}},
+                       1};
+const Tree kLeaf = {{kDivided.points.begin(), kDivided.points.begin() + 4}, 0};
 // Coincident just below the north-east corner: divided to the bound, always north-east.
 const double kCorner = std::nextafter(512.0, 0);
 const Tree kCoincident = {std::vector<Vec2>(5, Vec2(kCorner, kCorner)), 32};
@@ -42,12 +43,14 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
         std::string problem;
     };
     const std::string kFourChildren = "a divided node needs four children and no cell (node 1)";
+    const std::string kCount = "a cell's count differs from the entities inside (node 1)";
+    const std::string kOrder = "a cell does not hold the entities inside, last first (node 1)";
     double minX = -512;
     const Fault faults[] = {
-        {kLeaf, [&] { root->swCell->count = 3; },
-         "a cell's count differs from the entities inside (node 1)"},
-        {kLeaf, [&] { std::swap(root->swCell->entities[0], root->swCell->entities[3]); },
-         "a cell does not hold the entities inside, last first (node 1)"},
+        {kLeaf, [&] { root->swCell->count = 3; }, kCount},
+        {kLeaf, [&] { root->swCell->count = 5; }, kCount},
+        {kLeaf, [&] { std::swap(root->swCell->entities[0], root->swCell->entities[3]); }, kOrder},
+        {kLeaf, [&] { std::swap(root->swCell->entities[1], root->swCell->entities[2]); }, kOrder},
         {kLeaf, [&] { place(5, 1, 1); }, "an undivided node with five or more entities (node 1)"},
         {kLeaf, [&] { divideWithoutEntities(root); },
          "a node divided with fewer than five entities (node 1)"},
@@ -61,8 +64,8 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
          kFourChildren},
         {kDivided, [&] { root->addChild(new QuadNode()); }, kFourChildren},
         {kDivided, [&] { root->nwCell = new Cell2d(-512, -512, 512, 512); }, kFourChildren},
-        {kDivided, [&] { root->children[1]->neCell = new Cell2d(-512, 0, 0, 512); },
-         "an empty node holds a cell (node 3)"},
+        {kDivided, [&] { root->children[2]->neCell = new Cell2d(0, -512, 512, 0); },
+         "an empty node holds a cell (node 4)"},
         {kCoincident,
          [&] {
              QuadNode* deepest = root;

@@ -8,12 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <iomanip>
 #include <ios>
 #include <locale>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 TEST(Trace, DebugAndConstructionTracesStartALineAndEndWithoutOne) {
     int object = 0;
@@ -70,17 +73,100 @@ TEST(Trace, BytesIgnoreTheFlagsFillWidthAndLocaleACallerSet) {
                                   rootText + "\nFinished a quad tree iteration.");
 }
 
-TEST(Trace, AFailedStreamPrintsNothingATiedOrUnitBufferedOneTheSameBytes) {
-    CoutCapture capture;
-    std::ostringstream other;
-    std::cout.tie(&other);
-    std::cout << std::unitbuf;
-    DebugPrint("tied");
-    std::cout.tie(nullptr);
-    std::cout << std::nounitbuf;
-    std::cout.setstate(std::ios::failbit);
-    DebugPrint("failed");
-    std::cout.clear();
-    DebugPrint("again");
-    EXPECT_EQ(capture.text(), "\nDEBUG::tied\nDEBUG::again");
+TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
+    const int object = 0;
+    const struct {
+        std::function<void(TraceText&)> put;
+        std::string bytes;
+    } pieces[] = {
+        {[](TraceText& t) { t.decimal(4294967295u); }, "4294967295"},
+        {[](TraceText& t) { t.character('c'); }, "c"},
+        {[&](TraceText& t) { t.address(&object); }, addressText(&object)},
+        {[](TraceText& t) { t.text("piece"); }, "piece"},
+        {[](TraceText& t) { t.text(std::string(200, 'p')); }, std::string(200, 'p')},
+    };
+    // From well short of the 96-byte buffer to exactly full, so every piece meets each edge.
+    for (std::size_t filled = 80; filled <= 96; ++filled) {
+        const std::string head(filled, 'a');
+        for (const auto& piece : pieces) {
+            CoutCapture capture;
+            TraceText trace;
+            trace.text(head);
+            piece.put(trace);
+            trace.text("|").print();
+            EXPECT_EQ(capture.text(), head + piece.bytes + "|")
+                << filled << " then " << piece.bytes;
+        }
+    }
+}
+
+namespace {
+
+// A stream buffer that logs each write (the bytes it took) and each flush; it can take one
+// byte less than offered, or throw.
+class Recorder : public std::streambuf {
+public:
+    enum class Takes { All, OneLess, Throws };
+    Recorder(Takes takes, std::string& log, std::string name)
+        : takes_(takes), log_(log), name_(std::move(name)) {}
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
+        if (takes_ == Takes::Throws) {
+            throw std::runtime_error("refused");
+        }
+        const std::streamsize taken = takes_ == Takes::OneLess ? size - 1 : size;
+        log_ += name_ + "[" + std::string(bytes, static_cast<std::size_t>(taken)) + "]";
+        return taken;
+    }
+    int sync() override {
+        log_ += name_ + "flush ";
+        return 0;
+    }
+
+private:
+    Takes takes_;
+    std::string& log_;
+    std::string name_;
+};
+
+} // namespace
+
+TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReported) {
+    using Takes = Recorder::Takes;
+    const struct {
+        const char* stream;
+        Takes takes;
+        bool tied, unitBuffered, failedBefore;
+        std::string log;
+        bool goodAfter;
+    } cases[] = {
+        {"plain", Takes::All, false, false, false, "[\nDEBUG::x]", true},
+        {"tied", Takes::All, true, false, false, "tie-flush [\nDEBUG::x]", true},
+        {"unit-buffered", Takes::All, false, true, false, "[\nDEBUG::x]flush ", true},
+        {"taking fewer bytes", Takes::OneLess, false, false, false, "[\nDEBUG::]", false},
+        {"throwing", Takes::Throws, false, false, false, "", false},
+        {"already failed", Takes::All, false, false, true, "", false},
+    };
+    for (const auto& c : cases) {
+        std::string log;
+        Recorder target(c.takes, log, "");
+        Recorder tie(Takes::All, log, "tie-");
+        std::ostream tieStream(&tie);
+        std::streambuf* const previous = std::cout.rdbuf(&target);
+        std::cout.tie(c.tied ? &tieStream : nullptr);
+        if (c.unitBuffered) {
+            std::cout << std::unitbuf;
+        }
+        if (c.failedBefore) {
+            std::cout.setstate(std::ios::failbit);
+        }
+        DebugPrint("x");
+        const bool goodAfter = std::cout.good();
+        std::cout << std::nounitbuf;
+        std::cout.tie(nullptr);
+        std::cout.rdbuf(previous);
+        EXPECT_EQ(log, c.log) << c.stream;
+        EXPECT_EQ(goodAfter, c.goodAfter) << c.stream;
+    }
 }

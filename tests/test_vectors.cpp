@@ -27,6 +27,7 @@ TEST(Vectors, HugeAndTinyComponentsKeepTheirLengthAndDirection) {
                  {{-3e-200, 4e-200}, 5e-200, {-0.6, 0.8}},
                  {{1e-200, 0}, 1e-200, {1, 0}},
                  {{0, -1e-200}, 1e-200, {0, -1}},
+                 {{0, 1e200}, 1e200, {0, 1}},
                  {{DBL_MAX, DBL_MAX}, INFINITY, {std::sqrt(0.5), std::sqrt(0.5)}},
                  {{-DBL_TRUE_MIN, 0}, DBL_TRUE_MIN, {-1, 0}}};
     for (auto c : cases) {
