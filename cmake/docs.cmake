@@ -1,5 +1,6 @@
-# `docs`: the API reference of the public headers as HTML in <build>/docs/html; any Doxygen
-# warning fails the target.
+# `docs`: the API reference of the public headers as HTML in <build>/docs/html. Only what has a
+# comment goes in, and every public name must have one: Doxygen warns about any that lacks it,
+# and with ENGINE_WERROR, as for the compilers, any warning fails the target.
 find_package(Doxygen QUIET)
 if(NOT DOXYGEN_FOUND)
     return()
@@ -8,11 +9,22 @@ set(DOXYGEN_PROJECT_NAME "Engine core")
 set(DOXYGEN_PROJECT_NUMBER ${PROJECT_VERSION})
 set(DOXYGEN_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs)
 set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/README.md)
-set(DOXYGEN_EXTRACT_ALL YES)
+set(DOXYGEN_EXTRACT_ALL NO)
+set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
+# A function's comment names its parameters where they need it; a list of its own for each
+# would mostly repeat their names.
+set(DOXYGEN_WARN_NO_PARAMDOC NO)
+# The first sentence of a comment is the summary in the member lists.
+set(DOXYGEN_JAVADOC_AUTOBRIEF YES)
 set(DOXYGEN_GENERATE_LATEX NO)
-set(DOXYGEN_WARN_AS_ERROR FAIL_ON_WARNINGS)
+if(ENGINE_WERROR)
+    set(DOXYGEN_WARN_AS_ERROR FAIL_ON_WARNINGS)
+else()
+    set(DOXYGEN_WARN_AS_ERROR NO)
+endif()
 set(DOXYGEN_QUIET YES)
 set(DOXYGEN_STRIP_FROM_PATH ${PROJECT_SOURCE_DIR})
 file(GLOB engine_public_headers ${PROJECT_SOURCE_DIR}/engine/*.h)
-doxygen_add_docs(docs ${engine_public_headers} ${PROJECT_SOURCE_DIR}/README.md
+# The stamp runs Doxygen again only when a header, the README or this configuration changes.
+doxygen_add_docs(docs ${engine_public_headers} ${PROJECT_SOURCE_DIR}/README.md USE_STAMP_FILE
     COMMENT "API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
