@@ -29,6 +29,7 @@ if(ENGINE_BUILD_PROGRAMS)
         install(TARGETS host RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endif()
+# The API reference goes beside it, in html/, by the rule in docs.cmake.
 install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # `cpack` in a build folder: a ZIP for Windows, a TGZ elsewhere, named

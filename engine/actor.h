@@ -1,4 +1,5 @@
-// The one kind of entity: a named object with a place, a motion and its own message handler.
+/// @file
+/// The one kind of entity: a named object with a place, a motion and its own message handler.
 #pragma once
 
 #include "baseentity.h"
@@ -10,14 +11,22 @@
 
 class Message;
 
+/// An entity with a name, a place and a motion in 3-D space, which sends and receives messages
+/// through the handler it holds. Registered in the entity table, it is what delivery hands
+/// messages to and what the quad-tree builder partitions. Created on the free store by its
+/// owner and destroyed through the virtual destructor, which leaves its table slot as it is.
 class Actor : public BaseEntity {
 public:
+    /// Given at name construction; empty after default construction or an empty name.
     std::string name;
+    /// Place in world units; x and y are the plane in which the quad tree partitions.
     Vec3 position;
+    /// Set through setVelocity; the engine keeps it for the game and moves nothing by it.
     Vec3 velocity;
-    /// Set through setScalar; nothing in the engine reads it.
+    /// A value of the game's own, set through setScalar; nothing in the engine reads it.
     double scalar = 0.0;
-    /// Always default-constructed, so its holder is 1 for every actor.
+    /// Always default-constructed, so its holder is 1 for every actor. Open to the actor's
+    /// users, who attach the entity table to it directly.
     MHandler handler;
 
     /// Prints the handler's trace, then the actor's own.
@@ -25,10 +34,14 @@ public:
     /// Prints only the handler's trace. A failed name check is reported on standard output
     /// ("\nBullshit: " and the reason) and construction still completes.
     explicit Actor(std::string cName);
+    /// Releases the messages still queued in the handler; prints nothing.
     ~Actor() override = default;
 
+    /// Places the actor; the quad tree reads x and y at its next build.
     void setPosition(double x, double y, double z) { position.set(x, y, z); }
+    /// Stores the motion; nothing in the engine applies it.
     void setVelocity(double x, double y, double z) { velocity.set(x, y, z); }
+    /// Stores a value of the game's own; the engine never reads it back.
     void setScalar(double v) { scalar = v; }
 
     /// Handles at most one queued message.
@@ -37,6 +50,8 @@ public:
     bool sendMessage(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
         return handler.send(receiver, content, ival);
     }
+    /// Where delivery hands this actor a message: passes it to the handler, which prints the
+    /// reception trace. The caller keeps the message.
     void receiveMessage(Message* message) { handler.receive(message); }
 
     /// The planar position (x, y) in which the quad tree partitions; z is ignored. Inline, as

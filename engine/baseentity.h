@@ -1,5 +1,6 @@
-// The root of every entity: a unique identifier drawn from one process-wide counter, and the
-// global entity table in which entity n stands in slot n + 1.
+/// @file
+/// The root of every entity: a unique identifier drawn from one process-wide counter, and the
+/// global entity table in which entity n stands in slot n + 1.
 #pragma once
 
 #include <cstddef>
@@ -10,19 +11,28 @@ class Actor;
 /// The identifier the next entity receives; starts at 0, only grows, is never reused.
 extern std::uint32_t be_val;
 
+/// The slots of the entity table: the extent that delivery and the quad-tree builder rely on
+/// in any table they are given.
 constexpr std::size_t kEntityTableSize = 1024;
 
 /// Non-owning actor pointers. Slot 0 never holds an entity: identifiers start at 0 and entity
 /// n lives in slot n + 1, so the table can hold identifiers 0 to 1022.
 extern Actor* EntityTable[kEntityTableSize];
 
+/// The root of every entity: gives each a unique identifier at construction, and a virtual
+/// destructor through which an owner destroys an entity of any kind. Never created on its own.
 class BaseEntity {
 public:
+    /// Unique in the process: drawn from be_val at construction and never changed by the engine.
     std::uint32_t ID = 0;
 
+    /// Takes the next identifier; prints nothing.
     BaseEntity();
+    /// Touches neither be_val nor the entity table: the identifier is not handed out again,
+    /// and the entity's table slot keeps its pointer until its owner clears it.
     virtual ~BaseEntity() = default;
 
+    /// The identifier, the same for the entity's whole life; entity n is found in slot n + 1.
     std::uint32_t getID() const { return ID; }
 
 private:

@@ -1,5 +1,6 @@
-// The message handler of one entity: a fixed queue of messages it has sent, delivered one per
-// process() through the entity table to the receiving entity's handler.
+/// @file
+/// The message handler of one entity: a fixed queue of messages it has sent, delivered one per
+/// process() through the entity table to the receiving entity's handler.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +8,21 @@
 class Actor;
 class Message;
 
+/// The message handler an entity holds: it queues the messages its entity sends, with the
+/// holder as their sender, and delivers the oldest on each process() through the entity table
+/// to the receiving entity, whose handler prints the reception trace. Owns the messages in its
+/// queue.
 class MHandler {
 public:
+    /// Messages the queue can hold; send refuses the next one.
     static constexpr std::int32_t kCapacity = 64;
 
     /// Slot 0 is the oldest message; slots 0 to count - 1 hold the queue, the others are null.
     Message* queue[kCapacity];
     /// The identifier of the entity that holds the handler; never 0.
     std::uint32_t holder;
+    /// Messages waiting in the queue. A value a caller wrote outside 0 to 64 is never used to
+    /// index: a negative count is taken as 0 and one past the capacity as full.
     std::int32_t count;
     /// Slot 0 of the entity table that delivery looks receivers up in; null until attached.
     Actor** entityTable;
@@ -26,7 +34,9 @@ public:
     /// Releases the messages still queued.
     virtual ~MHandler();
 
+    /// Not copyable: a copy would share the queued messages and release them twice.
     MHandler(const MHandler&) = delete;
+    /// Not assignable, for the same reason.
     MHandler& operator=(const MHandler&) = delete;
 
     /// Attaches the table and prints the identifier of the entity in its slot 1; prints

@@ -1,5 +1,6 @@
-// The quad tree over a rectangle of the plane: one node type for inner nodes and leaves, and
-// the recursive builder that partitions the entities of a table.
+/// @file
+/// The quad tree over a rectangle of the plane: one node type for inner nodes and leaves, and
+/// the recursive builder that partitions the entities of a table.
 #pragma once
 
 #include <cstdint>
@@ -19,13 +20,16 @@ constexpr int kQuadTreeDivideAt = 5;
 /// on that point, well over a thousand levels near 0.
 constexpr int kQuadTreeMaxDepth = 32;
 
+/// One node of a quad tree, inner node and leaf alike: a divided node has four children, a
+/// leaf one cell in the slot that cellSlotCounter chose, a node with no entity inside neither.
+/// North is the half with the larger y, east the half with the larger x.
 class QuadNode {
 public:
-    Cell2d* nwCell = nullptr;
-    Cell2d* neCell = nullptr;
-    Cell2d* swCell = nullptr;
-    Cell2d* seCell = nullptr;
-    /// In the order they were added. Not owned.
+    Cell2d* nwCell = nullptr; ///< The cell stored by a run's second setCell.
+    Cell2d* neCell = nullptr; ///< The cell stored by a run's fourth setCell.
+    Cell2d* swCell = nullptr; ///< The cell stored by a run's first setCell.
+    Cell2d* seCell = nullptr; ///< The cell stored by a run's third setCell.
+    /// The quadrants of a divided node in the order they were added, none on a leaf. Not owned.
     std::vector<QuadNode*> children;
 
     /// Prints the construction trace.
@@ -33,13 +37,16 @@ public:
     /// Owns neither its cells nor its children: releases nothing below it.
     virtual ~QuadNode() = default;
 
-    /// A copy would share the subtree, which releaseQuadTree would then free twice.
+    /// Not copyable: a copy would share the subtree, which releaseQuadTree would then free twice.
     QuadNode(const QuadNode&) = delete;
+    /// Not assignable, for the same reason.
     QuadNode& operator=(const QuadNode&) = delete;
 
     /// Stores the cell in the slot cellSlotCounter chooses, then advances the counter.
     /// Returns false when the counter has passed the four slots and the node is unchanged.
     bool setCell(Cell2d* cell);
+    /// Appends a child; the builder adds the quadrants south-west, north-west, south-east,
+    /// north-east.
     void addChild(QuadNode* child) { children.push_back(child); }
 };
 

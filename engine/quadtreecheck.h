@@ -1,5 +1,6 @@
-// Verifies a built quad tree against the table it was built from, the way a debug build
-// validates its spatial structures: for tests and the fuzzer, never on the engine's own path.
+/// @file
+/// Verifies a built quad tree against the table it was built from, the way a debug build
+/// validates its spatial structures: for tests and the fuzzer, never on the engine's own path.
 #pragma once
 
 #include <string>
@@ -7,10 +8,11 @@
 class Actor;
 class QuadNode;
 
+/// What checkQuadTree found in one tree.
 struct QuadTreeCheck {
-    std::string problem; ///< the first invariant found broken; empty when all hold
-    int nodes = 0;
-    int depth = 0; ///< of the deepest node visited; the root is 0
+    std::string problem; ///< The first invariant found broken; empty when all hold.
+    int nodes = 0;       ///< Nodes visited, up to the first broken invariant.
+    int depth = 0;       ///< Depth of the deepest node visited; the root is 0.
 };
 
 /// Rebuilds each node's rectangle by halving, as the builder does, and checks: depth within

@@ -1,6 +1,8 @@
-// A minimal Direct3D 9 front end for one window: device set-up, a frame cleared to blue,
-// clean-up, and the window procedure that drives them. The only engine header that carries
-// platform types.
+/// @file
+/// A minimal Direct3D 9 front end for one window: device set-up, a frame cleared to blue,
+/// clean-up, and the window procedure that drives them. The only engine header that carries
+/// platform types. A windowed host registers windowProc for its window and calls setupDevice
+/// before the first WM_PAINT.
 #pragma once
 
 #include <windows.h>

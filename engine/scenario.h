@@ -1,4 +1,5 @@
-// The program's one fixed scenario.
+/// @file
+/// The program's one fixed scenario.
 #pragma once
 
 /// Two actors exchange one message through the entity table, then a quad tree is built over

@@ -1,10 +1,12 @@
-// The table random source and the wander steering computation.
+/// @file
+/// The table random source and the wander steering computation.
 #pragma once
 
 #include "vectors.h"
 
 #include <cstdint>
 
+/// Entries of n_pi; every draw of TableRandom reads one of them.
 constexpr std::int32_t kPiTableSize = 100;
 
 /// The first 100 decimal digits of pi after the point, each divided by ten; entries 2, 67 and
@@ -23,6 +25,9 @@ extern std::int32_t pi_idx;
 /// into the table without overflow.
 double TableRandom();
 
+/// The steering record of an entity that wanders: each wander() moves a target on a circle
+/// ahead of the entity by a random displacement, in the entity's local coordinates (+x ahead).
+/// Its owner sets the three parameters; wander() only reads them.
 struct WanderBehaviour {
     /// Radius of the wander circle.
     double m_dRadius = 0.0;

@@ -1,5 +1,6 @@
-// The console trace: every piece that stands on its own line begins with "\n" and ends
-// without one, so the next piece continues the line unless it starts a line itself.
+/// @file
+/// The console trace: every piece that stands on its own line begins with "\n" and ends
+/// without one, so the next piece continues the line unless it starts a line itself.
 #pragma once
 
 #include <charconv>
@@ -23,6 +24,8 @@ void traceConstruction(const void* object);
 /// Stream errors are ignored, and a stream in a failed state prints nothing, as before.
 class TraceText {
 public:
+    /// Appends the bytes as they are; a piece too long for the room left is written out at once,
+    /// after what is buffered.
     TraceText& text(std::string_view piece) {
         if (piece.size() > kCapacity - used_) {
             return textPastCapacity(piece);
@@ -31,17 +34,20 @@ public:
         used_ += piece.size();
         return *this;
     }
+    /// Appends an identifier in unsigned decimal.
     TraceText& decimal(std::uint32_t value) {
         reserve(10);
         used_ = static_cast<std::size_t>(
             std::to_chars(buffer_ + used_, buffer_ + kCapacity, value).ptr - buffer_);
         return *this;
     }
+    /// Appends one character as itself, as the reception trace prints a content code.
     TraceText& character(char c) {
         reserve(1);
         buffer_[used_++] = c;
         return *this;
     }
+    /// Appends the address as the standard library prints a pointer.
     TraceText& address(const void* object);
     /// Writes what has been put together and empties the buffer.
     void print();

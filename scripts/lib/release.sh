@@ -32,14 +32,19 @@ build_example_installed() {
 
 # make_release BUILD OUT SYSTEM: runs cpack in the build folder BUILD, writing the archive into
 # OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM, the
-# version read where it lives, in project().
+# version read where it lives, in project(). Sets release_reference to the API reference as the
+# archive must hold it: every file that the docs target made in BUILD, which must include an
+# index.html.
 make_release() {
-    local out version
+    local out version html=$1/docs/html
+    [ -s "$html/index.html" ] || { echo "release: no $html/index.html to pack" >&2; return 1; }
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     version=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     # shellcheck disable=SC2034 # read by the caller
     release="EngineCore-$version-$3"
+    mapfile -t release_reference < <(cd "$html" && find . -type f |
+        sed 's|^\./|share/doc/EngineCore/html/|')
 }
 
 # check_listing ARCHIVE EXPECTED-FILE: the archive holds exactly the files listed.
@@ -55,14 +60,16 @@ check_listing() {
 }
 
 # expected_listing TOP ENTRY...: the files of a release in folder TOP: the entries given (its
-# programs, libraries and headers) and the CMake package and README that every release has.
+# programs, libraries and headers), and the CMake package, README and API reference (from the
+# last make_release) that every release has.
 expected_listing() {
     local top=$1 entry
     shift
     for entry in "$@" lib/cmake/EngineCore/EngineCoreConfig.cmake \
         lib/cmake/EngineCore/EngineCoreConfigVersion.cmake \
         lib/cmake/EngineCore/EngineCoreTargets.cmake \
-        lib/cmake/EngineCore/EngineCoreTargets-release.cmake share/doc/EngineCore/README.md; do
+        lib/cmake/EngineCore/EngineCoreTargets-release.cmake share/doc/EngineCore/README.md \
+        "${release_reference[@]}"; do
         echo "$top/$entry"
     done
 }
