@@ -47,7 +47,7 @@ public:
         buffer_[used_++] = c;
         return *this;
     }
-    /// Appends the address as the standard library prints a pointer.
+    /// Appends the address as "0x" and lower-case hex digits, or "0" for null.
     TraceText& address(const void* object);
     /// Writes what has been put together and empties the buffer.
     void print();
