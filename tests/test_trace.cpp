@@ -18,16 +18,6 @@
 #include <string>
 #include <utility>
 
-TEST(Trace, DebugAndConstructionTracesStartALineAndEndWithoutOne) {
-    int object = 0;
-    CoutCapture capture;
-    DebugPrint("Updating...");
-    DebugPrint("");
-    traceConstruction(&object);
-    std::cout << "glued";
-    EXPECT_EQ(capture.text(), "\nDEBUG::Updating...\nDEBUG::\n" + addressText(&object) + "glued");
-}
-
 namespace {
 
 // Digits grouped by threes, as a caller's locale may ask of every number the stream prints.
