@@ -153,7 +153,6 @@ void World::move(Walker& walker) {
 }
 
 void World::step() {
-    ++frame_;
     simulate();
     buildTree();
     findNeighbours();
@@ -163,6 +162,7 @@ void World::step() {
 void World::simulate() {
     const auto start = std::chrono::steady_clock::now();
     CoutTo quiet(&tally_);
+    ++frame_;
     for (Walker& walker : walkers_) {
         move(walker);
     }

@@ -64,7 +64,8 @@ public:
 
     /// One frame: simulate, buildTree, findNeighbours, exchangeMessages.
     void step();
-    /// Moves every actor by one step of its wander steering, wrapping at the square's sides.
+    /// Starts the next frame: moves every actor by one step of its wander steering, wrapping
+    /// at the square's sides.
     void simulate();
     /// Releases the last frame's tree and builds this frame's over the world square.
     void buildTree();
