@@ -180,7 +180,7 @@ TEST_F(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
         SetUp();
         World world(actors);
         std::vector<int> lastHeard(world.actorCount(), -1);
-        for (int frame = 0; frame <= 50; ++frame) {
+        for (int frame = 0; frame <= 24; ++frame) {
             if (frame > 0) {
                 world.step();
                 noteReceptions(world, lastHeard);

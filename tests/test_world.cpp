@@ -149,7 +149,7 @@ TEST_F(WorldTest, ActorsStayInTheSquareComingBackOnTheOtherSide) {
     World world(World::kMaxActors);
     std::vector<Vec2> before(world.actorCount());
     int wrapped = 0;
-    for (int frame = 0; frame < 400; ++frame) {
+    for (int frame = 0; frame < 300; ++frame) {
         for (std::size_t i = 0; i < world.actorCount(); ++i) {
             before[i] = world.position(i);
         }
@@ -170,7 +170,7 @@ TEST_F(WorldTest, ActorsStayInTheSquareComingBackOnTheOtherSide) {
 
 TEST_F(WorldTest, FindsEveryLeafAsAScanOfItsRectangleDoes) {
     World world(World::kMaxActors);
-    for (int frame = 0; frame < 60; ++frame) {
+    for (int frame = 0; frame < 30; ++frame) {
         world.step();
         ASSERT_EQ(foundLeaves(world), scannedLeaves(world)) << "frame " << world.frame();
         std::size_t inLeaves = 0;
