@@ -86,7 +86,7 @@ World::World(int actors) : indexOfSlot_(kEntityTableSize, -1) {
     for (std::size_t i = 0; i < walkers_.size(); ++i) {
         walkers_[i].actor = std::make_unique<Actor>("actor " + std::to_string(i));
         const std::uint32_t slot = walkers_[i].actor->getID() + 1;
-        if (slot == 0 || slot >= kEntityTableSize || EntityTable[slot] != nullptr) {
+        if (slot >= kEntityTableSize || EntityTable[slot] != nullptr) {
             for (std::size_t j = 0; j < i; ++j) {
                 EntityTable[walkers_[j].actor->getID() + 1] = nullptr;
             }
@@ -97,7 +97,7 @@ World::World(int actors) : indexOfSlot_(kEntityTableSize, -1) {
         indexOfSlot_[slot] = static_cast<int>(i);
         place(i);
     }
-    for (Walker& walker : walkers_) {
+    for (const Walker& walker : walkers_) {
         walker.actor->handler.setEntityTable(EntityTable);
     }
     // Frame 0: the starting places with their tree, before any step or message.
@@ -133,12 +133,12 @@ Vec2 World::position(std::size_t index) const {
 }
 
 void World::move(Walker& walker) {
-    Actor& actor = *walker.actor;
+    Actor& moving = *walker.actor;
     // The wander target is in the actor's own frame, +x ahead and +y to its left.
     const Vec2 local = walker.wander.wander();
     const Vec2 side(-walker.heading.y, walker.heading.x);
     const Vec2 target = walker.heading * local.x + side * local.y;
-    Vec2 velocity = Vec2(actor.velocity.x, actor.velocity.y) + target * kSteering;
+    Vec2 velocity = Vec2(moving.velocity.x, moving.velocity.y) + target * kSteering;
     const double speed = velocity.length();
     if (speed > kTopSpeed) {
         velocity = velocity * (kTopSpeed / speed);
@@ -147,9 +147,9 @@ void World::move(Walker& walker) {
         walker.heading = velocity;
         walker.heading.normalize();
     }
-    const Vec2 place = actor.getPosition2D() + velocity * kStep;
-    actor.setPosition(wrapX(place.x), wrapY(place.y), 0.0);
-    actor.setVelocity(velocity.x, velocity.y, 0.0);
+    const Vec2 next = moving.getPosition2D() + velocity * kStep;
+    moving.setPosition(wrapX(next.x), wrapY(next.y), 0.0);
+    moving.setVelocity(velocity.x, velocity.y, 0.0);
 }
 
 void World::step() {

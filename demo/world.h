@@ -107,7 +107,7 @@ private:
     };
 
     void place(std::size_t index);
-    void move(Walker& walker);
+    static void move(Walker& walker);
     /// The leaf of the tree that holds the point strictly inside, or null.
     const QuadNode* leafOf(Vec2 point) const;
 
