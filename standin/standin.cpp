@@ -2,6 +2,7 @@
 // message side that only records what it is asked to do.
 #include "standin.h"
 
+#include <algorithm>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -9,10 +10,12 @@
 
 namespace {
 
-// Direct3D's D3DERR_INVALIDCALL.
-constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x8876086Cu);
-constexpr std::size_t kPixelCount =
-    static_cast<std::size_t>(standin::kBackBufferWidth) * standin::kBackBufferHeight;
+constexpr HRESULT kInvalidCall = D3DERR_INVALIDCALL;
+constexpr UINT kLargestSide = 4096;
+
+std::size_t pixelCount(UINT width, UINT height) {
+    return static_cast<std::size_t>(width) * height;
+}
 
 std::string text(const void* pointer) {
     if (pointer == nullptr) {
@@ -43,7 +46,10 @@ struct State {
     HRESULT beginSceneResult = S_OK;
     LRESULT defWindowProcResult = 0;
     std::vector<std::string> calls;
-    std::vector<D3DCOLOR> frontBuffer = std::vector<D3DCOLOR>(kPixelCount, 0);
+    UINT clientWidth = standin::kBackBufferWidth;
+    UINT clientHeight = standin::kBackBufferHeight;
+    std::vector<D3DCOLOR> frontBuffer =
+        std::vector<D3DCOLOR>(pixelCount(clientWidth, clientHeight), 0);
     D3DPRESENT_PARAMETERS presentParameters = {};
     // Objects stay allocated until reset, so a release too many is counted, not undefined.
     std::vector<std::unique_ptr<Counted>> objects;
@@ -84,18 +90,29 @@ public:
         return S_OK;
     }
 
-    // Only a whole-target clear exists: the device has no depth or stencil buffer, and
-    // rectangles are not drawn.
+    Device(UINT width, UINT height)
+        : width_(width), height_(height), backBuffer_(pixelCount(width, height), 0) {}
+
+    // As Direct3D 9: no rectangles (count 0, null list) clear the whole target; otherwise each
+    // rectangle (x1, y1 inclusive, x2, y2 exclusive) is clipped to the target and an empty or
+    // inverted one clears nothing. A count without a list, or a list with a count of 0, is
+    // refused, and so is a depth or stencil clear, since the device has neither buffer.
     HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
                   DWORD Stencil) override {
         std::ostringstream call;
         call << "IDirect3DDevice9::Clear(" << Count << ", " << text(pRects) << ", 0x" << std::hex
              << Flags << ", 0x" << Color << std::dec << ", " << Z << ", " << Stencil << ")";
         record(call.str());
-        if (Count != 0 || pRects != nullptr || Flags != D3DCLEAR_TARGET) {
+        if ((Count == 0) != (pRects == nullptr) || Flags != D3DCLEAR_TARGET) {
             return kInvalidCall;
         }
-        backBuffer_.assign(kPixelCount, Color);
+        if (Count == 0) {
+            std::fill(backBuffer_.begin(), backBuffer_.end(), Color);
+            return S_OK;
+        }
+        for (DWORD i = 0; i < Count; ++i) {
+            fill(pRects[i], Color);
+        }
         return S_OK;
     }
 
@@ -108,7 +125,24 @@ public:
     }
 
 private:
-    std::vector<D3DCOLOR> backBuffer_ = std::vector<D3DCOLOR>(kPixelCount, 0);
+    void fill(const D3DRECT& rect, D3DCOLOR colour) {
+        const LONG width = static_cast<LONG>(width_);
+        const LONG height = static_cast<LONG>(height_);
+        const LONG left = std::max<LONG>(rect.x1, 0);
+        const LONG top = std::max<LONG>(rect.y1, 0);
+        const LONG right = std::min(rect.x2, width);
+        const LONG bottom = std::min(rect.y2, height);
+        for (LONG y = top; y < bottom; ++y) {
+            const auto row = backBuffer_.begin() + static_cast<std::ptrdiff_t>(y) * width;
+            if (left < right) {
+                std::fill(row + left, row + right, colour);
+            }
+        }
+    }
+
+    UINT width_;
+    UINT height_;
+    std::vector<D3DCOLOR> backBuffer_;
 };
 
 class Direct3D final : public IDirect3D9, public Counted {
@@ -131,7 +165,17 @@ public:
         if (FAILED(state().createDeviceResult)) {
             return state().createDeviceResult;
         }
-        auto device = std::make_unique<Device>();
+        // A zero width or height takes the window's client area, as Direct3D 9 does.
+        const UINT width = pPresentationParameters->BackBufferWidth != 0
+                               ? pPresentationParameters->BackBufferWidth
+                               : state().clientWidth;
+        const UINT height = pPresentationParameters->BackBufferHeight != 0
+                                ? pPresentationParameters->BackBufferHeight
+                                : state().clientHeight;
+        if (width > kLargestSide || height > kLargestSide) {
+            return kInvalidCall;
+        }
+        auto device = std::make_unique<Device>(width, height);
         *ppReturnedDeviceInterface = device.get();
         state().objects.push_back(std::move(device));
         return state().createDeviceResult;
@@ -170,6 +214,21 @@ namespace standin {
 
 void reset() {
     state() = State();
+}
+
+void setClientArea(UINT width, UINT height) {
+    State& current = state();
+    current.clientWidth = std::clamp<UINT>(width, 1, kLargestSide);
+    current.clientHeight = std::clamp<UINT>(height, 1, kLargestSide);
+    current.frontBuffer.assign(pixelCount(current.clientWidth, current.clientHeight), 0);
+}
+
+UINT backBufferWidth() {
+    return state().clientWidth;
+}
+
+UINT backBufferHeight() {
+    return state().clientHeight;
 }
 
 void failDirect3DCreate9() {

@@ -5,7 +5,7 @@
 # What every check but the Windows stage needs (used by the scripts that source this file).
 # shellcheck disable=SC2034
 check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind
-    libgtest-dev libbenchmark-dev doxygen)
+    libgtest-dev libbenchmark-dev doxygen libpng-dev)
 # What the Windows stage needs; these are installed with their recommended packages.
 windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb imagemagick)
 

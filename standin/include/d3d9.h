@@ -17,8 +17,19 @@ enum D3DFORMAT { D3DFMT_UNKNOWN = 0 };
 enum D3DMULTISAMPLE_TYPE { D3DMULTISAMPLE_NONE = 0 };
 enum D3DSWAPEFFECT { D3DSWAPEFFECT_DISCARD = 1 };
 
-// Only ever passed as null by the shell, so their fields are not needed.
-struct D3DRECT;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
+constexpr DWORD D3DCLEAR_STENCIL = 0x00000004;
+constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086Cu);
+
+/// A rectangle of the render target in pixels: x1, y1 inclusive, x2, y2 exclusive.
+struct D3DRECT {
+    LONG x1;
+    LONG y1;
+    LONG x2;
+    LONG y2;
+};
+
+// Only ever passed as null, so its fields are not needed.
 struct RGNDATA;
 
 struct D3DPRESENT_PARAMETERS {

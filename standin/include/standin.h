@@ -10,12 +10,21 @@
 
 namespace standin {
 
-// A window the stand-in cannot measure gets a back buffer of this fixed size.
+// The client area that every window reports until a test sets another: a device created with
+// a zero width and height takes its back buffer's size from it, as Direct3D 9 does.
 constexpr UINT kBackBufferWidth = 640;
 constexpr UINT kBackBufferHeight = 480;
 
-/// Forgets every setting, call and object (releasing their memory); the front buffer turns 0.
+/// Forgets every setting, call and object (releasing their memory); the front buffer turns 0
+/// and the client area is kBackBufferWidth x kBackBufferHeight again.
 void reset();
+
+/// The client area of every window from now on; devices created later take its size. Both
+/// from 1 to 4096; the front buffer turns 0 at the new size.
+void setClientArea(UINT width, UINT height);
+/// The size of the back buffer that the next device gets, and of the front buffer.
+UINT backBufferWidth();
+UINT backBufferHeight();
 
 /// Every later Direct3DCreate9 returns null.
 void failDirect3DCreate9();
@@ -31,7 +40,7 @@ void setDefWindowProcResult(LRESULT result);
 const std::vector<std::string>& calls();
 void clearCalls();
 
-/// Row by row, kBackBufferWidth * kBackBufferHeight pixels as ARGB.
+/// Row by row from the top, backBufferWidth() * backBufferHeight() pixels as ARGB.
 const std::vector<D3DCOLOR>& frontBuffer();
 /// The parameters of the last CreateDevice call.
 const D3DPRESENT_PARAMETERS& lastPresentParameters();

@@ -1,0 +1,22 @@
+// The command-line options of the demo's two programs.
+#pragma once
+
+/// A whole decimal number from low to high, nothing else in the text.
+bool parseCount(const char* text, long low, long high, long& value);
+
+/// The options shared by demo.exe and demo-frame, and each one's own.
+struct DemoOptions {
+    long actors = 256;
+    long frames = 0;               ///< 0: no frame limit
+    long milliseconds = 0;         ///< demo.exe only; 0: no time limit
+    const char* out = nullptr;     ///< demo-frame only
+    const char* compare = nullptr; ///< demo-frame only
+};
+
+/// Which options a program takes besides --actors and --frames.
+enum class DemoProgram { window, frameTool };
+
+/// Reads "--name value" pairs; false on anything else, a repeated option or a value out of
+/// range (actors 1 to 1000, frames and milliseconds 1 to 86400000). demo-frame needs --frames
+/// and one of --out and --compare.
+bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program, DemoOptions& options);

@@ -1,0 +1,78 @@
+// Rectangles from the world, and the Clear calls that paint them.
+#include "picture.h"
+
+#include "world.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+D3DRECT square(LONG column, LONG row) {
+    return {column - 1, row - 1, column + 2, row + 2};
+}
+
+/// The columns (x1, x2) or rows of a node's side; at least one pixel for a node narrower
+/// than a pixel.
+void span(LONG first, LONG pastLast, LONG& from, LONG& to) {
+    from = first;
+    to = std::max(pastLast, first + 1);
+}
+
+HRESULT clearAll(IDirect3DDevice9* device, const std::vector<D3DRECT>& rects, D3DCOLOR colour) {
+    if (rects.empty()) {
+        return S_OK; // a count of 0 would clear the whole target
+    }
+    return device->Clear(static_cast<DWORD>(rects.size()), rects.data(), D3DCLEAR_TARGET, colour,
+                         1.0f, 0);
+}
+
+} // namespace
+
+LONG columnOf(double x) {
+    return static_cast<LONG>(std::floor((x + kWorldHalf) / kUnitsPerPixel));
+}
+
+LONG rowOf(double y) {
+    return static_cast<LONG>(std::floor((kWorldHalf - y) / kUnitsPerPixel));
+}
+
+void pictureRects(const World& world, PictureRects& rects) {
+    rects.midlines.clear();
+    rects.actors.clear();
+    rects.flashes.clear();
+    for (const WorldRect& node : world.dividedNodes()) {
+        LONG left = 0;
+        LONG right = 0;
+        LONG top = 0;
+        LONG bottom = 0;
+        span(columnOf(node.minX), columnOf(node.maxX), left, right);
+        span(rowOf(node.maxY), rowOf(node.minY), top, bottom);
+        const LONG column = columnOf(node.midX());
+        const LONG row = rowOf(node.midY());
+        rects.midlines.push_back({column, top, column + 1, bottom});
+        rects.midlines.push_back({left, row, right, row + 1});
+    }
+    for (std::size_t i = 0; i < world.actorCount(); ++i) {
+        const Vec2 p = world.position(i);
+        std::vector<D3DRECT>& list = world.flashing(i) ? rects.flashes : rects.actors;
+        list.push_back(square(columnOf(p.x), rowOf(p.y)));
+    }
+}
+
+HRESULT drawPicture(IDirect3DDevice9* device, const PictureRects& rects) {
+    HRESULT result = device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackgroundColour, 1.0f, 0);
+    const HRESULT lines = clearAll(device, rects.midlines, kMidlineColour);
+    const HRESULT actors = clearAll(device, rects.actors, kActorColour);
+    const HRESULT flashes = clearAll(device, rects.flashes, kFlashColour);
+    for (const HRESULT step : {lines, actors, flashes}) {
+        if (SUCCEEDED(result)) {
+            result = step;
+        }
+    }
+    if (SUCCEEDED(device->BeginScene())) {
+        device->EndScene();
+    }
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    return result;
+}

@@ -1,0 +1,125 @@
+// The demo's world: actors wandering over the square from -512 to 512, a quad tree built over
+// them every frame, and messages between the actors that share a leaf. Built only on the
+// engine's public API; the frames are the same on every target (no clock, no sin or cos).
+#pragma once
+
+#include "tally.h"
+
+#include <engine/steering.h>
+#include <engine/vectors.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+class Actor;
+class QuadNode;
+
+/// A rectangle of the world, held as the quad-tree builder takes it.
+struct WorldRect {
+    double minX;
+    double maxX;
+    double minY;
+    double maxY;
+    /// The midlines, computed as the builder computes them.
+    double midX() const { return minX + (maxX - minX) / 2; }
+    double midY() const { return minY + (maxY - minY) / 2; }
+};
+
+/// The world square, from -kWorldHalf to kWorldHalf on both axes.
+constexpr double kWorldHalf = 512.0;
+constexpr WorldRect kWorldSquare{-kWorldHalf, kWorldHalf, -kWorldHalf, kWorldHalf};
+
+/// How long an actor that received a message is drawn in the flash colour: the frame in which
+/// the message arrived and the seven after it.
+constexpr int kFlashFrames = 8;
+
+/// What the phases of the last frame cost, in seconds of the steady clock (for the title and
+/// the benchmark only: the world never steps by the clock).
+struct PhaseTimes {
+    double simulate = 0.0;
+    double build = 0.0;
+    double neighbours = 0.0;
+    double messages = 0.0;
+};
+
+class World {
+public:
+    static constexpr int kMinActors = 1;
+    static constexpr int kMaxActors = 1000;
+    static constexpr int kDefaultActors = 256;
+
+    /// Creates the actors at their fixed starting places and stores them in EntityTable (the
+    /// actor with identifier n in slot n + 1), attaching the table to their handlers. Throws
+    /// std::invalid_argument for a count outside kMinActors to kMaxActors and std::runtime_error
+    /// when an identifier has no free table slot. Builds frame 0's tree over the starting
+    /// places. The engine's trace goes to the tally.
+    explicit World(int actors);
+    /// Releases the tree and the actors and empties their table slots.
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    /// One frame: simulate, buildTree, findNeighbours, exchangeMessages.
+    void step();
+    /// Starts the next frame: moves every actor by one step of its wander steering, wrapping
+    /// at the square's sides.
+    void simulate();
+    /// Releases the last frame's tree and builds this frame's over the world square.
+    void buildTree();
+    /// Finds every actor's leaf (none for one on a midline) and the divided nodes.
+    void findNeighbours();
+    /// Each actor sharing its leaf sends 'p' to the next actor of that leaf; every actor is
+    /// updated once; the receivers that the trace names start to flash.
+    void exchangeMessages();
+
+    /// Frames stepped so far; 0 before the first step.
+    int frame() const { return frame_; }
+    std::size_t actorCount() const { return walkers_.size(); }
+    const Actor& actor(std::size_t index) const { return *walkers_[index].actor; }
+    Vec2 position(std::size_t index) const;
+    /// Drawn in the flash colour this frame.
+    bool flashing(std::size_t index) const { return frame_ <= walkers_[index].flashUntil; }
+    /// The frame in which the actor last received a message; -1 if never.
+    int lastReception(std::size_t index) const { return walkers_[index].lastReception; }
+
+    /// This frame's tree.
+    const QuadNode* tree() const { return tree_; }
+    /// The rectangles of this frame's divided nodes, parents before their children.
+    const std::vector<WorldRect>& dividedNodes() const { return divided_; }
+    /// The actors of every leaf holding any, by index in table order; leaves in the order of
+    /// their first actor.
+    const std::vector<std::vector<std::size_t>>& leaves() const { return leaves_; }
+    int nodeCount() const { return nodes_; }
+    /// Reception traces since the world was made.
+    std::uint64_t delivered() const { return tally_.delivered(); }
+    const PhaseTimes& lastTimes() const { return times_; }
+
+private:
+    struct Walker {
+        std::unique_ptr<Actor> actor;
+        WanderBehaviour wander;
+        Vec2 heading;
+        int flashUntil = -1;
+        int lastReception = -1;
+    };
+
+    void place(std::size_t index);
+    static void move(Walker& walker);
+    /// The leaf of the tree that holds the point strictly inside, or null.
+    const QuadNode* leafOf(Vec2 point) const;
+
+    TraceTally tally_;
+    std::vector<Walker> walkers_;
+    /// Index of the actor in each table slot, -1 for a slot of no actor of this world.
+    std::vector<int> indexOfSlot_;
+    QuadNode* tree_ = nullptr;
+    std::vector<WorldRect> divided_;
+    std::vector<std::vector<std::size_t>> leaves_;
+    std::unordered_map<const QuadNode*, std::size_t> leafIndex_;
+    int nodes_ = 0;
+    int frame_ = 0;
+    PhaseTimes times_;
+};
