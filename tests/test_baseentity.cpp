@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
 
 TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
@@ -19,6 +20,9 @@ TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     const Actor third("third");
     EXPECT_EQ(third.getID(), 2u);
     delete second;
+
+    // Identifiers 0 to 1022 have a slot, entity n in slot n + 1.
+    EXPECT_EQ(std::size(EntityTable), 1024u);
 
     be_val = std::numeric_limits<std::uint32_t>::max() - 1;
     const Actor last("last");
