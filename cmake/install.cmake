@@ -29,6 +29,9 @@ set(pc_to_prefix /)
 cmake_path(RELATIVE_PATH pc_to_prefix BASE_DIRECTORY /${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 # enginecore_pkgconfig(FILE NAME DESCRIPTION REQUIRES LIBS): writes and installs FILE.pc.
 function(enginecore_pkgconfig file pc_name pc_description pc_requires pc_libs)
+    if(pc_requires)
+        set(pc_requires "\nRequires: ${pc_requires}")
+    endif()
     configure_file(cmake/enginecore.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${file}.pc @ONLY)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${file}.pc
             DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
