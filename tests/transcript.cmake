@@ -6,7 +6,7 @@
 set(expected "\n\n@0\n@0\nDEBUG::Updating...Message received... asshole.\nReceiver:0\nMessage:p\n@\n@\nFinished a quad tree iteration.")
 
 # Through a file beside the program, read back byte by byte: an output variable, or the file
-# read as text, would lose each "\r" of a "\r\n".
+# read as text, would lose each "\r" of a "\r\n" (and a variable each NUL byte).
 set(output_file ${PROGRAM}.transcript)
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} ignored arguments
     OUTPUT_FILE ${output_file}
@@ -19,6 +19,10 @@ if(NOT status EQUAL 0)
 endif()
 file(READ ${output_file} hex HEX)
 string(REGEX MATCHALL ".." bytes "${hex}")
+list(FIND bytes 00 nul)
+if(nul GREATER_EQUAL 0)
+    message(FATAL_ERROR "the output holds a NUL byte, at offset ${nul}")
+endif()
 set(actual "")
 foreach(byte IN LISTS bytes)
     math(EXPR code "0x${byte}")
