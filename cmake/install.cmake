@@ -23,6 +23,27 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/EngineCoreConfigVersion.cmake
         DESTINATION ${ENGINE_PACKAGE_DIR})
 
+# pkg-config files, for games built without CMake. Each finds the prefix from its own folder,
+# so it stays right in a prefix given to `cmake --install --prefix` and in an unpacked archive.
+set(pc_to_prefix /)
+cmake_path(RELATIVE_PATH pc_to_prefix BASE_DIRECTORY /${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# enginecore_pkgconfig(FILE NAME DESCRIPTION REQUIRES LIBS): writes and installs FILE.pc.
+function(enginecore_pkgconfig file pc_name pc_description pc_requires pc_libs)
+    if(pc_requires)
+        set(pc_requires "\nRequires: ${pc_requires}")
+    endif()
+    configure_file(cmake/enginecore.pc.in ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${file}.pc @ONLY)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/pkgconfig/${file}.pc
+            DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
+enginecore_pkgconfig(enginecore EngineCore "The core of a small game engine" "" -lenginecore)
+if(WIN32)
+    # A static library names its own dependencies: the game links them too.
+    enginecore_pkgconfig(enginecore-rendershell "EngineCore render shell"
+        "The Direct3D 9 render shell of a small game engine" "enginecore = ${PROJECT_VERSION}"
+        "-lenginecore_rendershell -ld3d9 -luser32")
+endif()
+
 if(ENGINE_BUILD_PROGRAMS)
     install(TARGETS scenario RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     if(TARGET host)

@@ -5,8 +5,11 @@
 
 set(expected "\n\n@0\n@0\nDEBUG::Updating...Message received... asshole.\nReceiver:0\nMessage:p\n@\n@\nFinished a quad tree iteration.")
 
+# Through a file beside the program, read back byte by byte: an output variable, or the file
+# read as text, would lose each "\r" of a "\r\n" (and a variable each NUL byte).
+set(output_file ${PROGRAM}.transcript)
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} ignored arguments
-    OUTPUT_VARIABLE actual
+    OUTPUT_FILE ${output_file}
     ERROR_VARIABLE errors
     RESULT_VARIABLE status
     TIMEOUT 120)
@@ -14,10 +17,23 @@ execute_process(COMMAND ${EMULATOR} ${PROGRAM} ignored arguments
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "exit status ${status}, expected 0\n${errors}")
 endif()
+file(READ ${output_file} hex HEX)
+string(REGEX MATCHALL ".." bytes "${hex}")
+list(FIND bytes 00 nul)
+if(nul GREATER_EQUAL 0)
+    message(FATAL_ERROR "the output holds a NUL byte, at offset ${nul}")
+endif()
+set(actual "")
+foreach(byte IN LISTS bytes)
+    math(EXPR code "0x${byte}")
+    string(ASCII ${code} character)
+    string(APPEND actual "${character}")
+endforeach()
 
-# The Windows runtime writes standard output in text mode, turning each "\n" into "\r\n".
+# The Windows runtime writes standard output in text mode: there every line ends in "\r\n",
+# and a bare "\n" is a difference like any other.
 if(WINDOWS_TARGET)
-    string(REPLACE "\r\n" "\n" actual "${actual}")
+    string(REPLACE "\n" "\r\n" expected "${expected}")
 endif()
 
 # A pointer as the trace prints it: "0x" and lower-case hex digits. A handler address that

@@ -5,9 +5,11 @@
 # What every check but the Windows stage needs (used by the scripts that source this file).
 # shellcheck disable=SC2034
 check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind
-    libgtest-dev libbenchmark-dev doxygen libpng-dev)
-# What the Windows stage needs; these are installed with their recommended packages.
-windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 xvfb imagemagick)
+    libgtest-dev libbenchmark-dev doxygen libpng-dev pkgconf)
+# What the Windows stage needs, for 32-bit and 64-bit Windows; these are installed with their
+# recommended packages.
+windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+    wine wine32:i386 wine64 xvfb imagemagick)
 
 # missing_packages PACKAGE...: prints, one a line, each that is not installed (a package removed
 # with its configuration files left behind counts as missing).

@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Sourced by check-install and windows-check: what a user of a release does with it, checked
-# the same way for the native build and for the 32-bit Windows build.
+# the same way for the native build and for the Windows builds.
 
 # What the example game must print: its message delivered, then the tree built.
 example_reception=$'Message received... asshole.\nReceiver:0\nMessage:g'
@@ -30,19 +30,38 @@ build_example_installed() {
     cmake --build "$build" -j "$(nproc)"
 }
 
+# build_with_pkgconfig PROGRAM PC-DIR MODULE SOURCE COMPILER...: builds SOURCE into PROGRAM with
+# nothing but the compiler line and pkg-config's flags for MODULE, which it finds in PC-DIR
+# alone, after checking that MODULE carries the project's version.
+build_with_pkgconfig() {
+    local program=$1 module=$3 source=$4 version flags
+    local -x PKG_CONFIG_LIBDIR=$2
+    shift 4
+    version=$(pkg-config --modversion "$module")
+    [ "$version" = "$(project_version)" ] ||
+        { echo "pkg-config: $module has version $version, not $(project_version)" >&2; return 1; }
+    flags=$(pkg-config --cflags --libs "$module")
+    # shellcheck disable=SC2086 # the flags are separate words, as in a makefile
+    "$@" -o "$program" "$source" $flags
+    echo "pkg-config: built $program with $* $flags"
+}
+
+# project_version: the version, read where it lives, in project().
+project_version() {
+    sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+}
+
 # make_release BUILD OUT SYSTEM: runs cpack in the build folder BUILD, writing the archive into
-# OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM, the
-# version read where it lives, in project(). Sets release_reference to the API reference as the
-# archive must hold it: every file that the docs target made in BUILD, which must include an
-# index.html.
+# OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM.
+# Sets release_reference to the API reference as the archive must hold it: every file that the
+# docs target made in BUILD, which must include an index.html.
 make_release() {
-    local out version html=$1/docs/html
+    local out html=$1/docs/html
     [ -s "$html/index.html" ] || { echo "release: no $html/index.html to pack" >&2; return 1; }
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
-    version=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
     # shellcheck disable=SC2034 # read by the caller
-    release="EngineCore-$version-$3"
+    release="EngineCore-$(project_version)-$3"
     mapfile -t release_reference < <(cd "$html" && find . -type f |
         sed 's|^\./|share/doc/EngineCore/html/|')
 }
@@ -60,16 +79,16 @@ check_listing() {
 }
 
 # expected_listing TOP ENTRY...: the files of a release in folder TOP: the entries given (its
-# programs, libraries and headers), and the CMake package, README and API reference (from the
-# last make_release) that every release has.
+# programs, libraries and headers), and the CMake package, the core's pkg-config file, the
+# README and the API reference (from the last make_release) that every release has.
 expected_listing() {
     local top=$1 entry
     shift
     for entry in "$@" lib/cmake/EngineCore/EngineCoreConfig.cmake \
         lib/cmake/EngineCore/EngineCoreConfigVersion.cmake \
         lib/cmake/EngineCore/EngineCoreTargets.cmake \
-        lib/cmake/EngineCore/EngineCoreTargets-release.cmake share/doc/EngineCore/README.md \
-        "${release_reference[@]}"; do
+        lib/cmake/EngineCore/EngineCoreTargets-release.cmake lib/pkgconfig/enginecore.pc \
+        share/doc/EngineCore/README.md "${release_reference[@]}"; do
         echo "$top/$entry"
     done
 }
