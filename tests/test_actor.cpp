@@ -1,7 +1,5 @@
 #include <engine/actor.h>
 
-#include <engine/message.h>
-
 #include "capture.h"
 
 #include <gtest/gtest.h>
@@ -31,22 +29,4 @@ TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
     plain.setPosition(-1, 2, 7);
     EXPECT_EQ(std::make_pair(plain.getPosition2D().x, plain.getPosition2D().y),
               std::make_pair(-1.0, 2.0));
-}
-
-TEST(Actor, MessagesGoThroughItsOwnHandler) {
-    CoutCapture capture;
-    Actor actor("a");
-    const std::string construction = capture.text();
-    actor.update();
-    EXPECT_EQ(capture.text(), construction);
-
-    EXPECT_TRUE(actor.sendMessage(0, 'p', 0));
-    ASSERT_EQ(actor.handler.count, 1);
-    EXPECT_EQ(actor.handler.queue[0]->sender, 1u);
-    EXPECT_EQ(actor.handler.queue[0]->getReceiver(), 0u);
-
-    Message message(1, 3, 'q', 0);
-    actor.receiveMessage(&message);
-    EXPECT_EQ(capture.text(), construction + "Message received... asshole.\nReceiver:3\nMessage:q");
-    EXPECT_EQ(actor.handler.count, 1);
 }

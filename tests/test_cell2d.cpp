@@ -6,15 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
-TEST(Cell2d, StoresItsRectangleUnchecked) {
-    const Cell2d inverted(10, 20, -10, -20);
-    EXPECT_EQ(std::make_tuple(inverted.minX, inverted.minY, inverted.maxX, inverted.maxY),
-              std::make_tuple(10.0, 20.0, -10.0, -20.0));
-    EXPECT_EQ(inverted.count, 0);
-}
-
 TEST(Cell2d, AddKeepsOrderDuplicatesAndNullUntilFull) {
     CoutCapture quiet;
     Actor a("a");

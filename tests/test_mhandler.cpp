@@ -84,19 +84,21 @@ TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
 }
 
 TEST_F(MHandlerTest, FullQueueRefusesAndKeepsItsMessages) {
-    for (std::int32_t i = 0; i < MHandler::kCapacity; ++i) {
+    // A queue holds 64 messages.
+    const std::int32_t kQueue = 64;
+    for (std::int32_t i = 0; i < kQueue; ++i) {
         ASSERT_TRUE(handler->send(5, 'p', i));
     }
-    Message* const last = handler->queue[MHandler::kCapacity - 1];
+    Message* const last = handler->queue[kQueue - 1];
     EXPECT_FALSE(handler->send(5, 'x', 99));
-    EXPECT_EQ(handler->count, MHandler::kCapacity);
-    EXPECT_EQ(handler->queue[MHandler::kCapacity - 1], last);
+    EXPECT_EQ(handler->count, kQueue);
+    EXPECT_EQ(handler->queue[kQueue - 1], last);
 
     handler->process();
-    EXPECT_EQ(handler->queue[MHandler::kCapacity - 2], last);
-    EXPECT_EQ(handler->queue[MHandler::kCapacity - 1], nullptr) << "the vacated tail slot";
+    EXPECT_EQ(handler->queue[kQueue - 2], last);
+    EXPECT_EQ(handler->queue[kQueue - 1], nullptr) << "the vacated tail slot";
     EXPECT_TRUE(handler->send(5, 'y', 100));
-    EXPECT_EQ(handler->count, MHandler::kCapacity);
+    EXPECT_EQ(handler->count, kQueue);
 }
 
 TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
