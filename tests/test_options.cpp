@@ -3,60 +3,58 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <optional>
 #include <vector>
 
 namespace {
 
-bool parse(std::initializer_list<const char*> args, DemoProgram program, DemoOptions& options) {
-    std::vector<const char*> argv{"demo"};
-    argv.insert(argv.end(), args);
-    return parseDemoOptions(static_cast<int>(argv.size()), argv.data(), program, options);
-}
+using Args = std::vector<const char*>;
 
-bool accepted(std::initializer_list<const char*> args, DemoProgram program) {
+// The arguments as main gets them, the program's name first and a null after the last; the
+// options, or none when the command line is refused.
+std::optional<DemoOptions> parse(DemoProgram program, Args args) {
+    args.insert(args.begin(), "demo");
+    args.push_back(nullptr);
     DemoOptions options;
-    return parse(args, program, options);
+    if (!parseDemoOptions(static_cast<int>(args.size()) - 1, args.data(), program, options)) {
+        return std::nullopt;
+    }
+    return options;
 }
 
 } // namespace
 
-TEST(DemoOptions, DefaultsAndEveryOptionOfTheWindow) {
-    DemoOptions options;
-    ASSERT_TRUE(parse({}, DemoProgram::window, options));
-    EXPECT_EQ(options.actors, 256);
-    EXPECT_EQ(options.frames, 0);
-    EXPECT_EQ(options.milliseconds, 0);
-    ASSERT_TRUE(
-        parse({"--ms", "5000", "--actors", "1000", "--frames", "1"}, DemoProgram::window, options));
-    EXPECT_EQ(options.actors, 1000);
-    EXPECT_EQ(options.frames, 1);
-    EXPECT_EQ(options.milliseconds, 5000);
+TEST(DemoOptions, TakesTheDefaultsAndEveryOptionOfEachProgram) {
+    const DemoOptions defaults = parse(DemoProgram::window, {}).value();
+    EXPECT_EQ(defaults.actors, 256);
+    EXPECT_EQ(defaults.frames, 0);
+    EXPECT_EQ(defaults.milliseconds, 0);
+    const DemoOptions window =
+        parse(DemoProgram::window, {"--ms", "5000", "--actors", "1000", "--frames", "1"}).value();
+    EXPECT_EQ(window.actors, 1000);
+    EXPECT_EQ(window.frames, 1);
+    EXPECT_EQ(window.milliseconds, 5000);
+    const DemoOptions tool =
+        parse(DemoProgram::frameTool, {"--actors", "1", "--frames", "9", "--out", "a.png"}).value();
+    EXPECT_STREQ(tool.out, "a.png");
+    EXPECT_STREQ(
+        parse(DemoProgram::frameTool, {"--frames", "3", "--compare", "b.png"}).value().compare,
+        "b.png");
 }
 
-TEST(DemoOptions, RefusesActorsOutsideOneToAThousandAndEveryOtherBadArgument) {
-    const auto window = DemoProgram::window;
-    EXPECT_TRUE(accepted({"--actors", "1"}, window));
-    for (const char* bad : {"0", "1001", "-1", "+5", " 5", "5x", "", "99999999999999999999"}) {
-        EXPECT_FALSE(accepted({"--actors", bad}, window)) << bad;
+TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
+    for (const char* actors : {"0", "1001", "-1", "+5", " 5", "5x", "", "99999999999999999999"}) {
+        EXPECT_FALSE(parse(DemoProgram::window, {"--actors", actors})) << "'" << actors << "'";
     }
-    EXPECT_FALSE(accepted({"--actors"}, window));
-    EXPECT_FALSE(accepted({"--frames", "0"}, window));
-    EXPECT_FALSE(accepted({"--frames", "86400001"}, window));
-    EXPECT_FALSE(accepted({"--ms", "0"}, window));
-    EXPECT_FALSE(accepted({"--actors", "5", "--actors", "6"}, window));
-    EXPECT_FALSE(accepted({"--speed", "2"}, window));
-    EXPECT_FALSE(accepted({"--out", "a.png"}, window));
-}
-
-TEST(DemoOptions, TheFrameToolNeedsFramesAndAFile) {
-    DemoOptions options;
-    ASSERT_TRUE(parse({"--frames", "100", "--out", "a.png"}, DemoProgram::frameTool, options));
-    EXPECT_STREQ(options.out, "a.png");
-    EXPECT_TRUE(accepted({"--frames", "3", "--compare", "b.png"}, DemoProgram::frameTool));
-    EXPECT_FALSE(accepted({"--out", "a.png"}, DemoProgram::frameTool));
-    EXPECT_FALSE(accepted({"--frames", "3"}, DemoProgram::frameTool));
-    EXPECT_FALSE(accepted({"--frames", "3", "--out", ""}, DemoProgram::frameTool));
-    EXPECT_FALSE(
-        accepted({"--frames", "3", "--out", "a.png", "--ms", "9"}, DemoProgram::frameTool));
+    for (const Args& args :
+         {Args{"--actors"}, Args{"--frames", "0"}, Args{"--frames", "86400001"}, Args{"--ms", "0"},
+          Args{"--actors", "5", "--actors", "6"}, Args{"--speed", "2"}, Args{"--out", "a.png"}}) {
+        EXPECT_FALSE(parse(DemoProgram::window, args)) << ::testing::PrintToString(args);
+    }
+    for (const Args& args :
+         {Args{"--out", "a.png"}, Args{"--frames", "3"}, Args{"--frames", "3", "--out"},
+          Args{"--frames", "3", "--out", ""}, Args{"--frames", "3", "--compare", ""},
+          Args{"--frames", "3", "--out", "a.png", "--ms", "9"}}) {
+        EXPECT_FALSE(parse(DemoProgram::frameTool, args)) << ::testing::PrintToString(args);
+    }
 }

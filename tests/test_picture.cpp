@@ -1,177 +1,105 @@
 // The demo's picture, drawn into the stand-in: frame 100 against its recorded digest, and
-// every frame checked pixel by pixel against the world it came from and a tree built anew
-// over the same places.
+// every frame checked pixel by pixel against the world it came from and the world's tree.
 #include <demo/picture.h>
-#include <demo/world.h>
 
-#include <engine/actor.h>
-#include <engine/quadnode.h>
 #include <engine/rendershell.h>
-#include <engine/steering.h>
 
-#include "capture.h"
+#include "demoworld.h"
 #include "digest.h"
 #include "standin.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kSize = 512;
-
-class PictureTest : public ::testing::Test {
+class PictureTest : public DemoWorldTest {
 protected:
     void SetUp() override {
-        resetEngineGlobals();
-        pi_idx = 2;
+        DemoWorldTest::SetUp();
         standin::reset();
-        standin::setClientArea(kSize, kSize);
+        standin::setClientArea(kPictureSize, kPictureSize);
         ASSERT_EQ(setupDevice(nullptr), S_OK);
     }
     void TearDown() override {
         cleanup();
-        standin::reset();
-        resetEngineGlobals();
+        DemoWorldTest::TearDown();
     }
 
+    // The lists are kept from one frame to the next, as the demo keeps them.
     const std::vector<D3DCOLOR>& draw(const World& world) {
-        PictureRects rects;
         pictureRects(world, rects);
         EXPECT_EQ(drawPicture(g_device, rects), S_OK);
         return standin::frontBuffer();
     }
+    PictureRects rects;
 };
 
-struct Expected {
-    std::vector<D3DCOLOR> pixels = std::vector<D3DCOLOR>(kSize * kSize, kBackgroundColour);
-    void fill(long left, long top, long right, long bottom, D3DCOLOR colour) {
-        for (long y = std::max(top, 0L); y < std::min(bottom, long{kSize}); ++y) {
-            for (long x = std::max(left, 0L); x < std::min(right, long{kSize}); ++x) {
-                pixels[static_cast<std::size_t>(y * kSize + x)] = colour;
+// What the frame must show, at the pixels of columnOf and rowOf (which the recorded digest
+// pins): blue; both midlines of every divided node of the world's tree, white, across the node
+// and at least a pixel long; each actor's 3 x 3 square yellow, and red over everything for an
+// actor that flashes.
+std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>& lastHeard) {
+    std::vector<D3DCOLOR> pixels(kPictureSize * kPictureSize, kBackgroundColour);
+    const auto fill = [&pixels](LONG left, LONG top, LONG right, LONG bottom, D3DCOLOR colour) {
+        for (LONG y = std::max<LONG>(top, 0); y < std::min(bottom, kPictureSize); ++y) {
+            for (LONG x = std::max<LONG>(left, 0); x < std::min(right, kPictureSize); ++x) {
+                pixels[static_cast<std::size_t>(y * kPictureSize + x)] = colour;
             }
         }
-    }
-};
-
-// Pixel column c covers x from 2c - 512 up to 2c - 510; row r covers y above 510 - 2r up to
-// 512 - 2r.
-long column(double x) {
-    return static_cast<long>(std::floor((x + 512) / 2));
-}
-long row(double y) {
-    return static_cast<long>(std::floor((512 - y) / 2));
-}
-
-// Both midlines of every divided node of a tree built afresh over the world's places.
-void drawMidlines(const QuadNode* node, double minX, double maxX, double minY, double maxY,
-                  Expected& picture) {
-    if (node->children.size() != 4) {
-        return;
-    }
-    const double midX = minX + (maxX - minX) / 2;
-    const double midY = minY + (maxY - minY) / 2;
-    const long left = column(minX);
-    const long top = row(maxY);
-    const long right = std::max(column(maxX), left + 1);
-    const long bottom = std::max(row(minY), top + 1);
-    picture.fill(column(midX), top, column(midX) + 1, bottom, kMidlineColour);
-    picture.fill(left, row(midY), right, row(midY) + 1, kMidlineColour);
-    drawMidlines(node->children[0], minX, midX, minY, midY, picture);
-    drawMidlines(node->children[1], minX, midX, midY, maxY, picture);
-    drawMidlines(node->children[2], midX, maxX, minY, midY, picture);
-    drawMidlines(node->children[3], midX, maxX, midY, maxY, picture);
-}
-
-// What the frame must show: blue, the midlines white, each actor's 3 x 3 square yellow, and
-// red over everything for an actor that heard a message in this frame or the seven before.
-Expected expectedPicture(const World& world, const std::vector<int>& lastHeard) {
-    Expected picture;
-    QuadNode* tree = nullptr;
-    {
-        CoutCapture quiet;
-        tree = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
-    }
-    drawMidlines(tree, -512, 512, -512, 512, picture);
-    releaseQuadTree(tree);
+    };
+    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const WorldRect& r) {
+        if (node.children.size() == 4) {
+            const LONG left = columnOf(r.minX);
+            const LONG top = rowOf(r.maxY);
+            const LONG midX = columnOf(r.minX + (r.maxX - r.minX) / 2);
+            const LONG midY = rowOf(r.minY + (r.maxY - r.minY) / 2);
+            fill(midX, top, midX + 1, std::max(rowOf(r.minY), top + 1), kMidlineColour);
+            fill(left, midY, std::max(columnOf(r.maxX), left + 1), midY + 1, kMidlineColour);
+        }
+    });
     for (const bool flash : {false, true}) {
         for (std::size_t i = 0; i < world.actorCount(); ++i) {
-            const bool flashing = lastHeard[i] >= 0 && world.frame() - lastHeard[i] < 8;
-            if (flashing != flash) {
-                continue;
-            }
-            const Vec2 p = world.position(i);
-            picture.fill(column(p.x) - 1, row(p.y) - 1, column(p.x) + 2, row(p.y) + 2,
-                         flash ? kFlashColour : kActorColour);
-        }
-    }
-    return picture;
-}
-
-// The receptions as the messaging rule gives them: every actor of a shared leaf, but the
-// one with identifier 1, whose messages the engine drops.
-void noteReceptions(const World& world, std::vector<int>& lastHeard) {
-    for (const auto& leaf : world.leaves()) {
-        for (const std::size_t i : leaf) {
-            if (leaf.size() >= 2 && world.actor(i).getID() != 1) {
-                lastHeard[i] = world.frame();
+            if (flashes(world.frame(), lastHeard[i]) == flash) {
+                const LONG x = columnOf(world.position(i).x);
+                const LONG y = rowOf(world.position(i).y);
+                fill(x - 1, y - 1, x + 2, y + 2, flash ? kFlashColour : kActorColour);
             }
         }
     }
+    return pixels;
 }
 
+// Where the picture first differs from the expected one; "" where it does not.
 std::string firstDifference(const std::vector<D3DCOLOR>& actual,
                             const std::vector<D3DCOLOR>& expected) {
-    if (actual.size() != expected.size()) {
-        return "size " + std::to_string(actual.size());
+    if (actual == expected) {
+        return "";
     }
-    for (std::size_t i = 0; i < actual.size(); ++i) {
-        if (actual[i] != expected[i]) {
-            char text[96];
-            std::snprintf(text, sizeof text, "pixel (%zu, %zu) is %08x, not %08x", i % kSize,
-                          i / kSize, static_cast<unsigned>(actual[i]),
-                          static_cast<unsigned>(expected[i]));
-            return text;
-        }
-    }
-    return "";
-}
-
-std::uint64_t digestOf(const std::vector<D3DCOLOR>& pixels) {
-    Digest digest;
-    for (const D3DCOLOR pixel : pixels) {
-        digest.add(static_cast<std::uint64_t>(pixel));
-    }
-    return digest.hash;
+    const auto i =
+        std::mismatch(actual.begin(), actual.end(), expected.begin()).first - actual.begin();
+    return "at " + std::to_string(i % kPictureSize) + ", " + std::to_string(i / kPictureSize);
 }
 
 } // namespace
 
-TEST(PictureMapping, TwoWorldUnitsAPixelXToTheRightYUpwards) {
-    EXPECT_EQ(columnOf(-512), 0);
-    EXPECT_EQ(columnOf(-510.5), 0);
-    EXPECT_EQ(columnOf(-510), 1);
-    EXPECT_EQ(columnOf(0), 256);
-    EXPECT_EQ(columnOf(511.9), 511);
-    EXPECT_EQ(rowOf(512), 0);
-    EXPECT_EQ(rowOf(510.5), 0);
-    EXPECT_EQ(rowOf(510), 1);
-    EXPECT_EQ(rowOf(0), 256);
-    EXPECT_EQ(rowOf(-511.9), 511);
-}
-
 // The digest that demo-frame prints for `--frames 100` and docs/demo.png shows.
-TEST_F(PictureTest, FrameHundredOfTheDefaultWorldHasItsRecordedDigest) {
+TEST_F(PictureTest, FrameHundredOfTheDefaultWorldHasItsRecordedDigestAndEndsInAnEmptyScene) {
     World world(World::kDefaultActors);
-    for (int frame = 0; frame < 100; ++frame) {
-        world.step();
+    stepTo(world, 100);
+    Digest digest;
+    for (const D3DCOLOR pixel : draw(world)) {
+        digest.add(static_cast<std::uint64_t>(pixel));
     }
-    const std::uint64_t digest = digestOf(draw(world));
-    EXPECT_EQ(digest, 0x58ba5970e32e0615ULL) << std::hex << digest;
+    EXPECT_EQ(digest.hash, 0x58ba5970e32e0615ULL) << std::hex << digest.hash;
+    const std::vector<std::string>& calls = standin::calls();
+    ASSERT_GE(calls.size(), 3U);
+    EXPECT_EQ(calls[calls.size() - 3], "IDirect3DDevice9::BeginScene");
+    EXPECT_EQ(calls[calls.size() - 2], "IDirect3DDevice9::EndScene");
 }
 
 TEST_F(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
@@ -185,23 +113,8 @@ TEST_F(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
                 world.step();
                 noteReceptions(world, lastHeard);
             }
-            const Expected expected = expectedPicture(world, lastHeard);
-            ASSERT_EQ(firstDifference(draw(world), expected.pixels), "")
+            ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
                 << actors << " actors, frame " << frame;
         }
     }
-}
-
-TEST_F(PictureTest, ClearsTheBackgroundThenEachNonEmptyListInItsColourAndPresents) {
-    World world(1);
-    standin::clearCalls();
-    draw(world);
-    const std::vector<std::string>& calls = standin::calls();
-    ASSERT_EQ(calls.size(), 5U);
-    EXPECT_EQ(calls[0], "IDirect3DDevice9::Clear(0, null, 0x1, 0xff0000ff, 1, 0)");
-    EXPECT_EQ(calls[1].substr(0, 25), "IDirect3DDevice9::Clear(1");
-    EXPECT_NE(calls[1].find(", 0x1, 0xffffff00, 1, 0)"), std::string::npos);
-    EXPECT_EQ(calls[2], "IDirect3DDevice9::BeginScene");
-    EXPECT_EQ(calls[3], "IDirect3DDevice9::EndScene");
-    EXPECT_EQ(calls[4], "IDirect3DDevice9::Present(null, null, null, null)");
 }

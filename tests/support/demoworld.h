@@ -1,0 +1,68 @@
+// Shared by the tests of the demo's world and picture: a fresh process's globals, the tree's
+// nodes with the rectangles the builder gave them, and the receptions the messaging rule gives.
+#pragma once
+
+#include <demo/world.h>
+
+#include <engine/actor.h>
+#include <engine/quadnode.h>
+#include <engine/steering.h>
+
+#include "capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+/// Every world starts from the globals of a fresh process, as the demo does.
+class DemoWorldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetEngineGlobals();
+        pi_idx = 2;
+    }
+    void TearDown() override { resetEngineGlobals(); }
+};
+
+inline void stepTo(World& world, int frame) {
+    while (world.frame() < frame) {
+        world.step();
+    }
+}
+
+/// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
+/// children south-west, north-west, south-east, north-east.
+template <typename Visit>
+void forEachNode(const QuadNode* node, const WorldRect& r, const Visit& visit) {
+    visit(*node, r);
+    if (node->children.size() == 4) {
+        const double midX = r.minX + (r.maxX - r.minX) / 2;
+        const double midY = r.minY + (r.maxY - r.minY) / 2;
+        forEachNode(node->children[0], {r.minX, midX, r.minY, midY}, visit);
+        forEachNode(node->children[1], {r.minX, midX, midY, r.maxY}, visit);
+        forEachNode(node->children[2], {midX, r.maxX, r.minY, midY}, visit);
+        forEachNode(node->children[3], {midX, r.maxX, midY, r.maxY}, visit);
+    }
+}
+
+/// Notes this frame's receptions: every actor of a leaf it shares hears from its predecessor
+/// there, but the one with identifier 1, since every handler's holder is 1 and the engine drops
+/// a message to it untraced. Returns how many were heard.
+inline std::uint64_t noteReceptions(const World& world, std::vector<int>& lastHeard) {
+    std::uint64_t heard = 0;
+    for (const auto& leaf : world.leaves()) {
+        for (const std::size_t i : leaf) {
+            if (leaf.size() >= 2 && world.actor(i).getID() != 1) {
+                lastHeard[i] = world.frame();
+                ++heard;
+            }
+        }
+    }
+    return heard;
+}
+
+/// Red in the frame of the reception and the seven after it.
+inline bool flashes(int frame, int lastHeard) {
+    return lastHeard >= 0 && frame - lastHeard < 8;
+}
