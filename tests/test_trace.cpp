@@ -145,15 +145,11 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReported) {
         std::ostream tieStream(&tie);
         std::streambuf* const previous = std::cout.rdbuf(&target);
         std::cout.tie(c.tied ? &tieStream : nullptr);
-        if (c.unitBuffered) {
-            std::cout << std::unitbuf;
-        }
-        if (c.failedBefore) {
-            std::cout.setstate(std::ios::failbit);
-        }
+        std::cout.setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
+        std::cout.setstate(c.failedBefore ? std::ios::failbit : std::ios::goodbit);
         DebugPrint("x");
         const bool goodAfter = std::cout.good();
-        std::cout << std::nounitbuf;
+        std::cout.unsetf(std::ios::unitbuf);
         std::cout.tie(nullptr);
         std::cout.rdbuf(previous);
         EXPECT_EQ(log, c.log) << c.stream;
