@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <vector>
 
 /// Every world starts from the globals of a fresh process, as the demo does.
@@ -24,12 +23,6 @@ protected:
     }
     void TearDown() override { resetEngineGlobals(); }
 };
-
-inline void stepTo(World& world, int frame) {
-    while (world.frame() < frame) {
-        world.step();
-    }
-}
 
 /// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
 /// children south-west, north-west, south-east, north-east.
@@ -48,18 +41,15 @@ void forEachNode(const QuadNode* node, const WorldRect& r, const Visit& visit) {
 
 /// Notes this frame's receptions: every actor of a leaf it shares hears from its predecessor
 /// there, but the one with identifier 1, since every handler's holder is 1 and the engine drops
-/// a message to it untraced. Returns how many were heard.
-inline std::uint64_t noteReceptions(const World& world, std::vector<int>& lastHeard) {
-    std::uint64_t heard = 0;
+/// a message to it untraced.
+inline void noteReceptions(const World& world, std::vector<int>& lastHeard) {
     for (const auto& leaf : world.leaves()) {
         for (const std::size_t i : leaf) {
             if (leaf.size() >= 2 && world.actor(i).getID() != 1) {
                 lastHeard[i] = world.frame();
-                ++heard;
             }
         }
     }
-    return heard;
 }
 
 /// Red in the frame of the reception and the seven after it.
