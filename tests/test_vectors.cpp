@@ -7,23 +7,15 @@
 #include <tuple>
 #include <utility>
 
-TEST(Vectors, LengthAndNormalize) {
-    // Every step here is exact or correctly rounded, so the results are the nearest doubles; a
-    // length retaken after x changed would skew y.
-    Vec2 v(-3, 4);
-    EXPECT_EQ(v.length(), 5.0);
-    v.normalize();
-    EXPECT_EQ(v.x, -0.6);
-    EXPECT_EQ(v.y, 0.8);
-}
-
-TEST(Vectors, HugeAndTinyComponentsKeepTheirLengthAndDirection) {
-    // Squared, these would overflow to infinity or vanish to zero.
+TEST(Vectors, LengthAndDirectionHoldForPlainHugeAndTinyComponents) {
+    // Squared, all but the first would overflow to infinity or vanish to zero; a length retaken
+    // after x changed would skew y.
     const struct {
         Vec2 v;
         double length;
         Vec2 direction;
-    } cases[] = {{{3e200, 4e200}, 5e200, {0.6, 0.8}},
+    } cases[] = {{{-3, 4}, 5, {-0.6, 0.8}},
+                 {{3e200, 4e200}, 5e200, {0.6, 0.8}},
                  {{-3e-200, 4e-200}, 5e-200, {-0.6, 0.8}},
                  {{1e-200, 0}, 1e-200, {1, 0}},
                  {{0, -1e-200}, 1e-200, {0, -1}},
