@@ -4,8 +4,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <tuple>
-#include <utility>
 
 TEST(Vectors, LengthAndDirectionHoldForPlainHugeAndTinyComponents) {
     // Squared, all but the first would overflow to infinity or vanish to zero; a length retaken
@@ -40,19 +38,4 @@ TEST(Vectors, DegenerateNormalizeGivesNaNWithoutFailing) {
     Vec2 infinite(INFINITY, 1);
     infinite.normalize();
     EXPECT_TRUE(std::isnan(infinite.x));
-}
-
-TEST(Vectors, ArithmeticReturnsFreshVectors) {
-    const Vec2 sum = Vec2(1, 2) + Vec2(3, 4);
-    EXPECT_EQ(std::make_pair(sum.x, sum.y), std::make_pair(4.0, 6.0));
-    const Vec2 scaled = Vec2(1, -2) * 0.5;
-    EXPECT_EQ(std::make_pair(scaled.x, scaled.y), std::make_pair(0.5, -1.0));
-    const Vec2 p2 = componentProduct(Vec2(1, 2), Vec2(3, 4));
-    EXPECT_EQ(std::make_pair(p2.x, p2.y), std::make_pair(3.0, 8.0));
-
-    Vec3 u;
-    Vec3 w;
-    EXPECT_EQ(&u.set(1, 2, 3), &u);
-    const Vec3 p3 = componentProduct(u, w.set(4, 5, 6));
-    EXPECT_EQ(std::make_tuple(p3.x, p3.y, p3.z), std::make_tuple(4.0, 10.0, 18.0));
 }
