@@ -49,8 +49,10 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
     const Fault faults[] = {
         {kLeaf, [&] { root->swCell->count = 3; }, kCount},
         {kLeaf, [&] { root->swCell->count = 5; }, kCount},
-        {kLeaf, [&] { std::swap(root->swCell->entities[0], root->swCell->entities[3]); }, kOrder},
+        // Wrong at the first position only, at the two middle ones, at the last only.
+        {kLeaf, [&] { root->swCell->entities[0] = root->swCell->entities[1]; }, kOrder},
         {kLeaf, [&] { std::swap(root->swCell->entities[1], root->swCell->entities[2]); }, kOrder},
+        {kLeaf, [&] { root->swCell->entities[3] = root->swCell->entities[2]; }, kOrder},
         {kLeaf, [&] { place(5, 1, 1); }, "an undivided node with five or more entities (node 1)"},
         {kLeaf, [&] { divideWithoutEntities(root); },
          "a node divided with fewer than five entities (node 1)"},
