@@ -60,6 +60,7 @@ TEST_F(MHandlerTest, ConstructionAndAttachingTrace) {
 TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
     CoutCapture capture;
     handler->process();
+    EntityTable[2] = above.get(); // where a message to the holder, 1, would go
     ASSERT_TRUE(handler->send(1, 's', 0));
     ASSERT_TRUE(handler->send(0, 'a', 0));
     ASSERT_TRUE(handler->send(2, 'b', 0));
