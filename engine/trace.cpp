@@ -50,7 +50,7 @@ TraceText& TraceText::textPastCapacity(std::string_view piece) {
 
 TraceText& TraceText::address(const void* object) {
     reserve(kAddressSize);
-    // "0x" and lower-case hex digits, null as "0": what the standard library of both targets
+    // "0x" and lower-case hex digits, null as "0": what the standard library of every target
     // prints for a pointer, so the trace reads the same on every standard library.
     const auto value = reinterpret_cast<std::uintptr_t>(object);
     if (value != 0) {
