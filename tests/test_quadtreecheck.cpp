@@ -81,8 +81,9 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
     for (const Fault& fault : faults) {
         resetEngineGlobals();
         minX = -512;
+        // From slot 0: the global table never uses it, but a table handed in may.
         for (std::size_t i = 0; i < fault.tree.points.size(); ++i) {
-            place(i + 1, fault.tree.points[i].x, fault.tree.points[i].y);
+            place(i, fault.tree.points[i].x, fault.tree.points[i].y);
         }
         CoutCapture quiet;
         const QuadTreeCheck sound = rebuild();

@@ -22,12 +22,11 @@ protected:
         resetEngineGlobals();
     }
 
-    Actor* place(std::size_t slot, double x, double y) {
+    void place(std::size_t slot, double x, double y) {
         CoutCapture quiet;
         actors.push_back(std::make_unique<Actor>("a"));
         actors.back()->setPosition(x, y, 0);
         EntityTable[slot] = actors.back().get();
-        return actors.back().get();
     }
 
     QuadTreeCheck rebuild() {
