@@ -112,15 +112,7 @@ TEST_F(RenderShellTest, PaintClearsEveryPixelToOpaqueBluePresentsAndValidates) {
     EXPECT_EQ(standin::calls(), (Calls{kClear, kBeginScene, kPresent}));
 }
 
-TEST_F(RenderShellTest, DestroyReleasesTheDeviceFirstThenPostsQuit) {
-    ASSERT_EQ(setupDevice(window), S_OK);
-    standin::clearCalls();
-    EXPECT_EQ(procedure(window, WM_DESTROY, 0, 0), 0);
-    EXPECT_EQ(standin::calls(), (Calls{kReleaseDevice, kReleaseDirect3D, "PostQuitMessage(0)"}));
-    expectNothingHeld();
-}
-
-TEST_F(RenderShellTest, OtherMessagesPassToTheDefaultProcedureUnchanged) {
+TEST_F(RenderShellTest, OtherMessagesPassToTheDefaultProcedureUnchangedAndDestroyEndsTheDevice) {
     ASSERT_EQ(setupDevice(window), S_OK);
     const WPARAM wide = std::numeric_limits<WPARAM>::max();
     const LPARAM low = std::numeric_limits<LPARAM>::min();
@@ -132,5 +124,9 @@ TEST_F(RenderShellTest, OtherMessagesPassToTheDefaultProcedureUnchanged) {
                   Calls{"DefWindowProcA(" + windowText + ", " + std::to_string(message) + ", " +
                         std::to_string(wide) + ", " + std::to_string(low) + ")"});
     }
-    EXPECT_NE(g_device, nullptr);
+    // Only destroying releases the device, before anything else, and then posts quit.
+    standin::clearCalls();
+    EXPECT_EQ(procedure(window, WM_DESTROY, 0, 0), 0);
+    EXPECT_EQ(standin::calls(), (Calls{kReleaseDevice, kReleaseDirect3D, "PostQuitMessage(0)"}));
+    expectNothingHeld();
 }
