@@ -18,24 +18,18 @@ constexpr std::uint64_t kGoldenHash = 0xc5afbc148e68e7e4u;
 /// one intermediate kept at extended precision anywhere changes the value.
 std::uint64_t hashFixedRun() {
     pi_idx = 2;
-    WanderBehaviour behaviour;
-    behaviour.m_dRadius = 2.5;
-    behaviour.m_dDistance = 7.0 / 9.0;
-    behaviour.m_dJitter = 1.0 / 3.0;
-    behaviour.m_vWanderTarget = Vec2(0.1, 0.3);
+    WanderBehaviour behaviour{2.5, 7.0 / 9.0, 1.0 / 3.0, {0.1, 0.3}};
 
     Digest digest;
     Vec2 drift;
-    Vec3 growth;
-    growth.set(1.0, 1.0, 1.0);
+    Vec3 growth{1.0, 1.0, 1.0};
     for (int step = 0; step < kSteps; ++step) {
         const double draw = TableRandom();
         const Vec2 target = behaviour.wander();
         drift = drift + target * (1.0 / 7.0);
         Vec2 heading = drift;
         heading.normalize();
-        Vec3 factor;
-        factor.set(1.0 + target.x / 1024.0, 1.0 - target.y / 1024.0, 1.0 + draw / 1024.0);
+        const Vec3 factor{1.0 + target.x / 1024.0, 1.0 - target.y / 1024.0, 1.0 + draw / 1024.0};
         growth = componentProduct(growth, factor);
 
         const Vec2 product = componentProduct(target, heading);

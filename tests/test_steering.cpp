@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
 
 namespace {
@@ -30,15 +29,13 @@ TEST(Steering, EachDrawStepsTheIndexAndReadsItsEntrySignedAbove60) {
     // The first three draws of a process, the sign kept at 60 and turned at 61, two steps past
     // the table that wrap back inside, and indices written outside it, which come back inside.
     EXPECT_EQ(indexAtStart, 2);
-    const std::int32_t max = std::numeric_limits<std::int32_t>::max();
-    const std::int32_t min = std::numeric_limits<std::int32_t>::min();
     const struct {
         std::int32_t from;
         double draw;
         std::int32_t to;
-    } steps[] = {{2, 0.2, 15},   {15, 0.9, 54}, {54, -0.0, 70}, {17, 0.5, 60},
-                 {51, -0.9, 61}, {70, 0.8, 17}, {64, 0.1, 0},   {max, 0.5, 7},
-                 {min, 0.3, 8},  {-1, 0.6, 6},  {100, 0.6, 6}};
+    } steps[] = {{2, 0.2, 15},        {15, 0.9, 54}, {54, -0.0, 70}, {17, 0.5, 60},
+                 {51, -0.9, 61},      {70, 0.8, 17}, {64, 0.1, 0},   {INT32_MAX, 0.5, 7},
+                 {INT32_MIN, 0.3, 8}, {-1, 0.6, 6},  {100, 0.6, 6}};
     for (const auto& step : steps) {
         pi_idx = step.from;
         const double draw = TableRandom();
