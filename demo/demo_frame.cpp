@@ -1,15 +1,14 @@
 // demo-frame: one frame of the demo, drawn headless into the stand-in's Direct3D 9 device and
 // written as a PNG, or compared with one.
 //   demo-frame [--actors K] --frames N (--out FILE.png | --compare FILE.png)
-// Prints the frame's digest (FNV-1a over its pixels as ARGB). With --compare it exits with 1
-// when the file's pixels differ from the frame's in size or in any pixel, naming how many.
+// Prints what the frame holds. With --compare it exits with 1 when the file's pixels differ
+// from the frame's in size or in any pixel, naming how many.
 #include "options.h"
 #include "picture.h"
 #include "world.h"
 
 #include <engine/rendershell.h>
 
-#include <digest.h>
 #include <png.h>
 #include <standin.h>
 
@@ -27,14 +26,6 @@ constexpr char kUsage[] = "usage: demo-frame [--actors K] --frames N (--out FILE
 /// An opaque ARGB pixel from 8-bit red, green and blue.
 std::uint32_t argb(const png_byte* rgb) {
     return 0xFF000000U | (std::uint32_t{rgb[0]} << 16) | (std::uint32_t{rgb[1]} << 8) | rgb[2];
-}
-
-std::uint64_t digestOf(const std::vector<std::uint32_t>& pixels) {
-    Digest digest;
-    for (const std::uint32_t pixel : pixels) {
-        digest.add(static_cast<std::uint64_t>(pixel));
-    }
-    return digest.hash;
 }
 
 bool writePng(const char* path, const std::vector<std::uint32_t>& pixels) {
@@ -103,9 +94,8 @@ bool renderFrame(long actors, long frames, std::vector<std::uint32_t>& pixels) {
         return false;
     }
     pixels.assign(standin::frontBuffer().begin(), standin::frontBuffer().end());
-    std::cout << "frame " << frames << " of " << actors << " actors: digest 0x" << std::hex
-              << digestOf(pixels) << std::dec << ", " << world.nodeCount() << " nodes, "
-              << world.leaves().size() << " leaves, " << world.delivered()
+    std::cout << "frame " << frames << " of " << actors << " actors: " << world.nodeCount()
+              << " nodes, " << world.leaves().size() << " leaves, " << world.delivered()
               << " messages delivered\n";
     return true;
 }
@@ -119,8 +109,7 @@ int compareWith(const char* path, const std::vector<std::uint32_t>& frame) {
     for (std::size_t i = 0; i < frame.size(); ++i) {
         differ += frame[i] != file[i] ? 1 : 0;
     }
-    std::cout << path << ": digest 0x" << std::hex << digestOf(file) << std::dec << ", " << differ
-              << " pixels differ from the frame\n";
+    std::cout << path << ": " << differ << " pixels differ from the frame\n";
     return differ == 0 ? 0 : 1;
 }
 
