@@ -1,6 +1,5 @@
-// The demo's picture, drawn into the stand-in: every frame checked pixel by pixel against the
-// world it came from and the world's tree. Frame 100 is also checked against docs/demo.png by
-// the demo_readme_picture test.
+// The demo's picture, drawn into the stand-in: every frame pixel by pixel against its world and
+// tree. The demo_readme_picture test checks frame 100 against docs/demo.png.
 #include <demo/picture.h>
 
 #include <engine/rendershell.h>
@@ -29,8 +28,7 @@ protected:
         DemoWorldTest::TearDown();
     }
 
-    // The lists are kept from one frame to the next, as the demo keeps them. A frame ends in an
-    // empty scene.
+    // Lists kept from frame to frame, as the demo keeps them; a frame ends in an empty scene.
     const std::vector<D3DCOLOR>& draw(const World& world) {
         pictureRects(world, rects);
         EXPECT_EQ(drawPicture(g_device, rects), S_OK);
