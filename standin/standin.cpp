@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr HRESULT kInvalidCall = D3DERR_INVALIDCALL;
 constexpr UINT kLargestSide = 4096;
 
 std::size_t pixelCount(UINT width, UINT height) {
@@ -104,7 +103,7 @@ public:
              << Flags << ", 0x" << Color << std::dec << ", " << Z << ", " << Stencil << ")";
         record(call.str());
         if ((Count == 0) != (pRects == nullptr) || Flags != D3DCLEAR_TARGET) {
-            return kInvalidCall;
+            return D3DERR_INVALIDCALL;
         }
         if (Count == 0) {
             std::fill(backBuffer_.begin(), backBuffer_.end(), Color);
@@ -132,11 +131,12 @@ private:
         const LONG top = std::max<LONG>(rect.y1, 0);
         const LONG right = std::min(rect.x2, width);
         const LONG bottom = std::min(rect.y2, height);
+        if (left >= right) {
+            return;
+        }
         for (LONG y = top; y < bottom; ++y) {
             const auto row = backBuffer_.begin() + static_cast<std::ptrdiff_t>(y) * width;
-            if (left < right) {
-                std::fill(row + left, row + right, colour);
-            }
+            std::fill(row + left, row + right, colour);
         }
     }
 
@@ -158,7 +158,7 @@ public:
              << text(pPresentationParameters) << ", " << text(ppReturnedDeviceInterface) << ")";
         record(call.str());
         if (pPresentationParameters == nullptr || ppReturnedDeviceInterface == nullptr) {
-            return kInvalidCall;
+            return D3DERR_INVALIDCALL;
         }
         state().presentParameters = *pPresentationParameters;
         *ppReturnedDeviceInterface = nullptr;
@@ -173,7 +173,7 @@ public:
                                 ? pPresentationParameters->BackBufferHeight
                                 : state().clientHeight;
         if (width > kLargestSide || height > kLargestSide) {
-            return kInvalidCall;
+            return D3DERR_INVALIDCALL;
         }
         auto device = std::make_unique<Device>(width, height);
         *ppReturnedDeviceInterface = device.get();

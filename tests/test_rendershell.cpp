@@ -17,8 +17,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-constexpr HRESULT kInvalidCall = static_cast<HRESULT>(0x8876086Cu);
-
 const std::string kCreate = "Direct3DCreate9(32)";
 const std::string kClear = "IDirect3DDevice9::Clear(0, null, 0x1, 0xff0000ff, 1, 0)";
 const std::string kBeginScene = "IDirect3DDevice9::BeginScene";
@@ -78,7 +76,7 @@ TEST_F(RenderShellTest, SetupReportsEveryFailureAsEFail) {
     EXPECT_EQ(standin::calls(), Calls{kCreate});
     expectNothingHeld();
 
-    for (const HRESULT failure : {E_FAIL, kInvalidCall, static_cast<HRESULT>(0x8007000Eu)}) {
+    for (const HRESULT failure : {E_FAIL, D3DERR_INVALIDCALL, static_cast<HRESULT>(0x8007000Eu)}) {
         standin::reset();
         standin::setCreateDeviceResult(failure);
         EXPECT_EQ(setupDevice(window), E_FAIL) << failure;
@@ -106,7 +104,7 @@ TEST_F(RenderShellTest, PaintClearsEveryPixelToOpaqueBluePresentsAndValidates) {
               std::ptrdiff_t{standin::kBackBufferWidth} * standin::kBackBufferHeight);
 
     // A scene that cannot begin is not ended, but the frame is still presented.
-    standin::setBeginSceneResult(kInvalidCall);
+    standin::setBeginSceneResult(D3DERR_INVALIDCALL);
     standin::clearCalls();
     renderFrame();
     EXPECT_EQ(standin::calls(), (Calls{kClear, kBeginScene, kPresent}));
