@@ -59,7 +59,7 @@ void showTitle(HWND window) {
                   world.frame(), demo.paused ? " (paused)" : "", world.actorCount(),
                   world.nodeCount(), world.leaves().size(),
                   static_cast<unsigned long long>(world.delivered()), demo.stepMs + demo.drawMs,
-                  world.lastTimes().build * 1000.0);
+                  world.lastBuildSeconds() * 1000.0);
     SetWindowTextA(window, title);
 }
 

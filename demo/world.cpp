@@ -160,13 +160,11 @@ void World::step() {
 }
 
 void World::simulate() {
-    const auto start = std::chrono::steady_clock::now();
     CoutTo quiet(&tally_);
     ++frame_;
     for (Walker& walker : walkers_) {
         move(walker);
     }
-    times_.simulate = secondsSince(start);
 }
 
 void World::buildTree() {
@@ -175,7 +173,7 @@ void World::buildTree() {
     releaseQuadTree(tree_);
     tree_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
                             kWorldSquare.maxY, EntityTable);
-    times_.build = secondsSince(start);
+    buildSeconds_ = secondsSince(start);
 }
 
 const QuadNode* World::leafOf(Vec2 point) const {
@@ -198,7 +196,6 @@ const QuadNode* World::leafOf(Vec2 point) const {
 }
 
 void World::findNeighbours() {
-    const auto start = std::chrono::steady_clock::now();
     divided_.clear();
     nodes_ = 0;
     std::vector<std::pair<const QuadNode*, WorldRect>> pending;
@@ -242,11 +239,9 @@ void World::findNeighbours() {
         leaves_[found->second].push_back(i);
     }
     leaves_.resize(used);
-    times_.neighbours = secondsSince(start);
 }
 
 void World::exchangeMessages() {
-    const auto start = std::chrono::steady_clock::now();
     CoutTo quiet(&tally_);
     for (const auto& leaf : leaves_) {
         if (leaf.size() < 2) {
@@ -268,5 +263,4 @@ void World::exchangeMessages() {
             walker.lastReception = frame_;
         }
     }
-    times_.messages = secondsSince(start);
 }

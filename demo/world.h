@@ -36,15 +36,6 @@ constexpr WorldRect kWorldSquare{-kWorldHalf, kWorldHalf, -kWorldHalf, kWorldHal
 /// the message arrived and the seven after it.
 constexpr int kFlashFrames = 8;
 
-/// What the phases of the last frame cost, in seconds of the steady clock (for the title and
-/// the benchmark only: the world never steps by the clock).
-struct PhaseTimes {
-    double simulate = 0.0;
-    double build = 0.0;
-    double neighbours = 0.0;
-    double messages = 0.0;
-};
-
 class World {
 public:
     static constexpr int kMinActors = 1;
@@ -95,7 +86,9 @@ public:
     int nodeCount() const { return nodes_; }
     /// Reception traces since the world was made.
     std::uint64_t delivered() const { return tally_.delivered(); }
-    const PhaseTimes& lastTimes() const { return times_; }
+    /// What the last tree build took, in seconds of the steady clock (for the title only: the
+    /// world never steps by the clock).
+    double lastBuildSeconds() const { return buildSeconds_; }
 
 private:
     struct Walker {
@@ -121,5 +114,5 @@ private:
     std::unordered_map<const QuadNode*, std::size_t> leafIndex_;
     int nodes_ = 0;
     int frame_ = 0;
-    PhaseTimes times_;
+    double buildSeconds_ = 0.0;
 };
