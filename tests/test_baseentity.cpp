@@ -21,8 +21,7 @@ TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     EXPECT_EQ(third.getID(), 2u);
     delete second;
 
-    // Identifiers 0 to 1022 have a slot, entity n in slot n + 1.
-    EXPECT_EQ(std::size(EntityTable), 1024u);
+    EXPECT_EQ(std::size(EntityTable), 1024u); // entity n in slot n + 1: identifiers 0 to 1022
 
     be_val = std::numeric_limits<std::uint32_t>::max() - 1;
     const Actor last("last");

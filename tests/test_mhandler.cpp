@@ -81,8 +81,7 @@ TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
 }
 
 TEST_F(MHandlerTest, FullQueueRefusesAndKeepsItsMessages) {
-    // A queue holds 64 messages.
-    const std::int32_t kQueue = 64;
+    const std::int32_t kQueue = 64; // a queue's messages
     for (std::int32_t i = 0; i < kQueue; ++i) {
         ASSERT_TRUE(handler->send(5, 'p', i));
     }

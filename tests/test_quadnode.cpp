@@ -16,8 +16,7 @@ namespace {
 
 const std::string kFinished = "\nFinished a quad tree iteration.";
 
-// Read during static initialisation, before any test has set a cell.
-const std::int32_t counterAtStart = cellSlotCounter;
+const std::int32_t counterAtStart = cellSlotCounter; // read before any test sets a cell
 
 bool isEmpty(const QuadNode* n) {
     return n->children.empty() && !n->swCell && !n->nwCell && !n->seCell && !n->neCell;

@@ -26,8 +26,7 @@ protected:
         standin::reset();
     }
 
-    // The picture after Present, one character a pixel: '.' as the device began, 'R' red, '?'
-    // other.
+    // The picture after Present, a character a pixel: '.' as the device began, 'R' red, '?' other.
     std::vector<std::string> picture() {
         g_device->Present(nullptr, nullptr, nullptr, nullptr);
         const std::vector<D3DCOLOR>& pixels = standin::frontBuffer();
