@@ -1,17 +1,32 @@
-# `docs`: the API reference of the public headers as HTML in <build>/docs/html. Only what has a
-# comment goes in, and every public name must have one: Doxygen warns about any that lacks it,
-# and with ENGINE_WERROR, as for the compilers, any warning fails the target. Where the engine
-# is installed, the reference is built with everything else and installed beside the README;
-# without Doxygen there is none, and the rest builds and installs as before.
+# `docs`: one HTML site in <build>/docs/html: the manual (docs/index.md its main page, the other
+# pages of docs/ and the README) with its pictures, and the API reference of the public headers.
+# Only what has a comment goes in, and every public name must have one: Doxygen warns about any
+# that lacks it, and about a link to a page or a part of one that does not exist; with
+# ENGINE_WERROR, as for the compilers, any warning fails the target. Where the engine is
+# installed, the site is built with everything else and installed beside the README; without
+# Doxygen (or the Python that hands it the pages) there is none, and the rest builds and
+# installs as before.
 find_package(Doxygen QUIET)
-if(NOT DOXYGEN_FOUND)
-    message(STATUS "Doxygen not found: no API reference is built or installed")
+find_package(Python3 QUIET COMPONENTS Interpreter)
+if(NOT DOXYGEN_FOUND OR NOT Python3_Interpreter_FOUND)
+    message(STATUS "Doxygen or Python 3 not found: no manual or API reference is built or installed")
     return()
 endif()
 set(DOXYGEN_PROJECT_NAME "Engine core")
 set(DOXYGEN_PROJECT_NUMBER ${PROJECT_VERSION})
 set(DOXYGEN_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs)
-set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/README.md)
+set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/docs/index.md)
+file(GLOB manual_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+file(GLOB manual_pictures CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png
+     ${PROJECT_SOURCE_DIR}/docs/images/*)
+# Doxygen copies each picture a page shows into the site's one folder, by its file name.
+set(DOXYGEN_IMAGE_PATH ${PROJECT_SOURCE_DIR}/docs)
+if(manual_pictures MATCHES "/docs/images/")
+    list(APPEND DOXYGEN_IMAGE_PATH ${PROJECT_SOURCE_DIR}/docs/images)
+endif()
+# Headings get the anchors that GitHub gives them, so links to parts of pages work in both.
+set(manual_filter ${PROJECT_SOURCE_DIR}/scripts/lib/manual.py)
+set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} ${manual_filter} filter")
 set(DOXYGEN_EXTRACT_ALL NO)
 set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
 # A function's comment names its parameters where they need it; a list of its own for each
@@ -33,9 +48,13 @@ file(GLOB engine_public_headers ${PROJECT_SOURCE_DIR}/engine/*.h)
 if(ENGINE_INSTALL)
     set(docs_in_all ALL)
 endif()
-# The stamp runs Doxygen again only when a header, the README or this configuration changes.
-doxygen_add_docs(docs ${engine_public_headers} ${PROJECT_SOURCE_DIR}/README.md ${docs_in_all}
-    USE_STAMP_FILE COMMENT "API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
+# The stamp runs Doxygen again only when a header, a page, a picture or this configuration
+# changes.
+doxygen_add_docs(docs ${engine_public_headers} ${PROJECT_SOURCE_DIR}/README.md ${manual_pages}
+    ${docs_in_all} USE_STAMP_FILE
+    COMMENT "Manual and API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
+    DEPENDS ${manual_pictures} ${manual_filter})
 # Optional, so that a build of some targets only (the program's preset) still installs.
 if(ENGINE_INSTALL)
     install(DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR}

@@ -1,0 +1,290 @@
+#!/usr/bin/env python3
+"""The manual's Markdown as the checks and the site read it: README.md and docs/*.md.
+
+  manual.py filter PAGE              the page as Doxygen reads it (Doxygen's input filter)
+  manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
+  manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
+  manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
+  manual.py routes PAGE TREE HOME    runs the marked blocks of the "Using the engine" page
+
+Headings get the anchors GitHub gives them (lower case, punctuation dropped, spaces as
+hyphens, a repeated one numbered); the filter hands Doxygen the same ones, prefixed with the
+page's name, so that a link to a part of a page works on GitHub and in the site alike.
+"""
+import os
+import re
+import subprocess
+import sys
+from pathlib import Path
+
+FENCE = re.compile(r"^(\s*)(`{3,}|~{3,})\s*(.*?)\s*$")
+HEADING = re.compile(r"^(#{1,6})\s+(.*?)\s*$")
+LINK = re.compile(r"(!?\[[^\]]*\]\()([^)\s]+)((?:\s+\"[^\"]*\")?\))")
+CODE_SPAN = re.compile(r"(`+).+?\1")
+MARKER = re.compile(r"^\s*<!--\s*check-install:\s*(.*?)\s*-->\s*$")
+ADDRESS = re.compile(rb"0x[0-9a-f]+")
+
+
+class Block:
+    """A fenced block: its opening line (1-based), info string, lines, and marker if any."""
+
+    def __init__(self, line, info, marker):
+        self.line, self.info, self.marker, self.lines = line, info, marker, []
+
+    def text(self):
+        """The block's text; the line end before the closing fence is the fence's."""
+        return "\n".join(self.lines)
+
+
+def parse(path):
+    """Splits a page into its fenced blocks and the numbered lines outside them."""
+    blocks, prose, open_block, fence, indent, marker = [], [], None, "", 0, None
+    for number, line in enumerate(Path(path).read_text().split("\n"), 1):
+        match = FENCE.match(line)
+        if open_block is not None:
+            closing = match and match.group(2)[0] == fence[0] and len(match.group(2)) >= len(fence)
+            if closing and not match.group(3):
+                blocks.append(open_block)
+                open_block = None
+            else:
+                open_block.lines.append(line[min(indent, len(line) - len(line.lstrip())):])
+        elif match:
+            indent, fence = len(match.group(1)), match.group(2)
+            open_block, marker = Block(number, match.group(3), marker), None
+        else:
+            prose.append((number, line))
+            if line.strip():
+                found = MARKER.match(line)
+                marker = found.group(1) if found else None
+    if open_block is not None:
+        sys.exit(f"{path}:{open_block.line}: the block is never closed")
+    return blocks, prose
+
+
+def slug(heading):
+    text = CODE_SPAN.sub(lambda m: m.group(0).strip("`"), heading).lower()
+    return re.sub(r"[^\w\- ]", "", text).replace(" ", "-")
+
+
+def anchors(path):
+    """The page's title anchor and every heading's anchor, in order."""
+    seen, found = {}, []
+    for _, line in parse(path)[1]:
+        match = HEADING.match(line)
+        if match:
+            base = slug(match.group(2))
+            found.append(base if base not in seen else f"{base}-{seen[base]}")
+            seen[base] = seen.get(base, 0) + 1
+    return found
+
+
+def links(line):
+    """The link targets of a line of prose, outside code spans."""
+    return [m.group(2) for m in LINK.finditer(CODE_SPAN.sub("", line))]
+
+
+def external(target):
+    return re.match(r"^[a-z][a-z0-9+.-]*:", target) is not None
+
+
+def label(page, anchor):
+    return f"{Path(page).stem.lower()}-{anchor}"
+
+
+def site_link(page, target):
+    """A link as the site takes it: a part of a page becomes a reference to its label."""
+    if external(target) or "#" not in target:
+        return target
+    path, anchor = target.split("#", 1)
+    goal = (Path(page).parent / path) if path else Path(page)
+    if not goal.suffix == ".md" or not goal.exists():
+        return target
+    titles = anchors(goal)[:1]
+    if anchor in titles:
+        return path or Path(page).name
+    return f"@ref {label(goal, anchor)}" if path else f"#{label(goal, anchor)}"
+
+
+def filter_page(page):
+    """Writes the page with a label on each heading but the title, and its links to parts of
+    pages turned to those labels; the line count stays, so Doxygen's warnings stay right."""
+    blocks, prose = parse(page)
+    outside = dict(prose)
+    titled, own = False, iter(anchors(page))
+    out = []
+    for number, line in enumerate(Path(page).read_text().split("\n"), 1):
+        if number in outside:
+            heading = HEADING.match(line)
+            if heading:
+                anchor = next(own)
+                if titled or len(heading.group(1)) > 1:
+                    line = f"{line} {{#{label(page, anchor)}}}"
+                titled = True
+            else:
+                line = rewrite_links(page, line)
+        out.append(line)
+    sys.stdout.write("\n".join(out))
+
+
+def rewrite_links(page, line):
+    parts = re.split(r"(`+.+?`+)", line)
+    for i in range(0, len(parts), 2):
+        parts[i] = LINK.sub(lambda m: m.group(1) + site_link(page, m.group(2)) + m.group(3),
+                            parts[i])
+    return "".join(parts)
+
+
+def check_links(root, site_only):
+    """Every relative link of the pages leads to a file, every anchor to a heading, and the
+    index reaches every page of docs/ through links; a page that only the site holds (a name
+    in SITE_ONLY) is not looked for."""
+    root = Path(root)
+    pages = [root / "README.md"] + sorted((root / "docs").glob("*.md"))
+    faults, reached, edges = [], set(), {}
+    for page in pages:
+        edges[page.resolve()] = set()
+        for number, line in parse(page)[1]:
+            for target in links(line):
+                if external(target) or target.split("#")[0] in site_only:
+                    continue
+                path, _, anchor = target.partition("#")
+                goal = (page.parent / path).resolve() if path else page.resolve()
+                where = f"{page.relative_to(root)}:{number}: {target}"
+                if not goal.exists():
+                    faults.append(f"{where}: no such file")
+                elif anchor and goal.suffix == ".md" and anchor not in anchors(goal):
+                    faults.append(f"{where}: no heading with that anchor")
+                elif goal.suffix == ".md":
+                    edges[page.resolve()].add(goal)
+    todo = [(root / "docs" / "index.md").resolve()]
+    while todo:
+        page = todo.pop()
+        if page not in reached:
+            reached.add(page)
+            todo.extend(edges.get(page, ()))
+    for page in pages[1:]:
+        if page.resolve() not in reached:
+            faults.append(f"{page.relative_to(root)}: not reached from docs/index.md by links")
+    for fault in faults:
+        print(f"links: {fault}", file=sys.stderr)
+    if faults:
+        sys.exit(1)
+    print(f"links: {len(pages)} pages, every link leads to a file or heading, "
+          "every page of docs/ reached from docs/index.md")
+
+
+def write_examples(out, headers):
+    """Writes each ```cpp block of README.md and docs/*.md as a source in OUT, what the block
+    after it shows as its expected output, and OUT/examples.cmake, which declares them."""
+    root = Path(__file__).resolve().parents[2]
+    out = Path(out)
+    out.mkdir(parents=True, exist_ok=True)
+    includes = "".join(f"#include <{h}>\n" for h in headers)
+    declarations = []
+    for page in [root / "README.md"] + sorted((root / "docs").glob("*.md")):
+        blocks = parse(page)[0]
+        relative = page.relative_to(root).as_posix()
+        for i, block in enumerate(blocks):
+            kind = block.info.split()[0] if block.info else ""
+            if kind != "cpp":
+                continue
+            name = f"doc:{page.name}:{block.line}"
+            stem = re.sub(r"\W", "_", f"{page.stem}_{block.line}")
+            at = f'#line {block.line + 1} "{relative}"\n'
+            if block.info == "cpp fragment":
+                source = (f"{includes}#include <iostream>\n#include <memory>\n\n"
+                          f"void docFragment() {{\n{at}{block.text()}\n}}\n")
+                declarations.append(f'doc_fragment("{name}" {stem})')
+                print(f"{name}: a fragment, compiled inside a function")
+            elif block.info == "cpp":
+                source = at + block.text() + "\n"
+                expected = ""
+                following = blocks[i + 1] if i + 1 < len(blocks) else None
+                if following is not None and following.info == "text":
+                    (out / f"{stem}.txt").write_text(following.text())
+                    expected = f"{stem}.txt"
+                declarations.append(f'doc_program("{name}" {stem} "{expected}")')
+                shown = "its output compared" if expected else "it shows no output"
+                print(f"{name}: a whole program, compiled and run, {shown}")
+            else:
+                sys.exit(f"{relative}:{block.line}: a C++ block is ```cpp or ```cpp fragment")
+            path = out / f"{stem}.cpp"
+            if not path.exists() or path.read_text() != source:
+                path.write_text(source)
+    (out / "examples.cmake").write_text("\n".join(declarations) + "\n")
+
+
+def compare(expected, program):
+    """Runs PROGRAM: exit status 0, and with EXPECTED (a file, or "" for none) exactly that
+    output, where each 0x and hex digits stands for any address."""
+    result = subprocess.run([program], capture_output=True, timeout=60, check=False)
+    sys.stderr.buffer.write(result.stderr)
+    if result.returncode != 0:
+        sys.stdout.buffer.write(result.stdout)
+        sys.exit(f"example: exit status {result.returncode}, expected 0")
+    if not expected:
+        print("example: ran, exit status 0 (the page shows no output)")
+        return
+    wanted = Path(expected).read_bytes()
+    pattern = b"0x[0-9a-f]+".join(re.escape(part) for part in ADDRESS.split(wanted))
+    if not re.fullmatch(pattern, result.stdout):
+        page = wanted.decode(errors="replace")
+        printed = result.stdout.decode(errors="replace")
+        sys.exit("example: the output differs from the page's\n"
+                 f"--- page (0x... = any address) ---\n{page}\n--- printed ---\n{printed}\n"
+                 "--- end ---")
+    print("example: ran, exit status 0, printed what the page shows")
+
+
+def run_routes(page, tree, home, replacements):
+    """Writes, runs or compares each block that a check-install marker names, in page order,
+    in TREE with HOME as the home folder; a shell or CMake block without a marker fails."""
+    env = dict(os.environ, HOME=home)
+    done = 0
+    for block in parse(page)[0]:
+        text = block.text() + "\n"
+        for placeholder, value in replacements:
+            text = text.replace(placeholder, value)
+        where = f"{page}:{block.line}"
+        action, argument = re.match(r"(\w*)[\s;,:]*(.*)", block.marker or "").groups()
+        target = Path(home + argument[1:] if argument.startswith("~") else Path(tree, argument))
+        if action == "file":
+            target.parent.mkdir(parents=True, exist_ok=True)
+            target.write_text(text)
+        elif action == "matches":
+            if target.read_text() != text:
+                sys.exit(f"{where}: differs from {target}:\n{target.read_text()}")
+        elif action == "run":
+            print(f"\nroutes: running {where}:\n{text}", flush=True)
+            if subprocess.run(["bash", "-euo", "pipefail", "-c", text], cwd=tree, env=env,
+                              check=False).returncode:
+                sys.exit(f"{where}: the block failed")
+        elif action == "shown":
+            continue
+        elif block.info.split()[:1] in (["sh"], ["cmake"]):
+            sys.exit(f"{where}: a shell or CMake block needs a check-install marker")
+        else:
+            continue
+        done += 1
+    print(f"\nroutes: {page}: {done} blocks written, run or compared as the page shows them")
+
+
+def main():
+    command, args = sys.argv[1], sys.argv[2:]
+    if command == "filter":
+        filter_page(args[0])
+    elif command == "links":
+        check_links(args[0], args[1:])
+    elif command == "examples":
+        write_examples(args[0], args[1:])
+    elif command == "compare":
+        compare(args[0], args[1])
+    elif command == "routes":
+        pairs = [pair.split("=", 1) for pair in args[3:]]
+        run_routes(args[0], args[1], args[2], pairs)
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == "__main__":
+    main()
