@@ -5,7 +5,7 @@
 # What every check but the Windows stage needs (used by the scripts that source this file).
 # shellcheck disable=SC2034
 check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind
-    libgtest-dev libbenchmark-dev doxygen libpng-dev pkgconf)
+    libgtest-dev libbenchmark-dev doxygen libpng-dev pkgconf python3 linkchecker)
 # What the Windows stage needs, for 32-bit and 64-bit Windows; these are installed with their
 # recommended packages.
 windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
