@@ -53,8 +53,9 @@ if(ENGINE_BUILD_PROGRAMS)
         install(TARGETS demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
 endif()
-# The API reference goes beside it, in html/, by the rule in docs.cmake.
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The site, the manual with the API reference, goes beside them, in html/, by the rule in
+# docs.cmake.
+install(FILES README.md LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # `cpack` in a build folder: a ZIP for Windows, a TGZ elsewhere, named
 # EngineCore-<version>-<system>.

@@ -53,11 +53,17 @@ project_version() {
 
 # make_release BUILD OUT SYSTEM: runs cpack in the build folder BUILD, writing the archive into
 # OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM.
-# Sets release_reference to the API reference as the archive must hold it: every file that the
-# docs target made in BUILD, which must include an index.html.
+# Sets release_reference to the site (the manual and the API reference) as the archive must hold
+# it: every file that the docs target made in BUILD, which must include an index.html.
 make_release() {
     local out html=$1/docs/html
     [ -s "$html/index.html" ] || { echo "release: no $html/index.html to pack" >&2; return 1; }
+    # Every page of the manual: docs/index.md is the site's index.html, the others have its
+    # names for them.
+    for page in docs/*.md; do
+        [ "$page" = docs/index.md ] || [ -s "$html/md_docs_$(basename "$page" .md).html" ] ||
+            { echo "release: no page for $page in $html to pack" >&2; return 1; }
+    done
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     # shellcheck disable=SC2034 # read by the caller
@@ -80,7 +86,8 @@ check_listing() {
 
 # expected_listing TOP ENTRY...: the files of a release in folder TOP: the entries given (its
 # programs, libraries and headers), and the CMake package, the core's pkg-config file, the
-# README and the API reference (from the last make_release) that every release has.
+# README, the license, the change log and the site (from the last make_release) that every
+# release has.
 expected_listing() {
     local top=$1 entry
     shift
@@ -88,7 +95,8 @@ expected_listing() {
         lib/cmake/EngineCore/EngineCoreConfigVersion.cmake \
         lib/cmake/EngineCore/EngineCoreTargets.cmake \
         lib/cmake/EngineCore/EngineCoreTargets-release.cmake lib/pkgconfig/enginecore.pc \
-        share/doc/EngineCore/README.md "${release_reference[@]}"; do
+        share/doc/EngineCore/README.md share/doc/EngineCore/LICENSE \
+        share/doc/EngineCore/CHANGELOG.md "${release_reference[@]}"; do
         echo "$top/$entry"
     done
 }
