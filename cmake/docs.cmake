@@ -16,7 +16,11 @@ set(DOXYGEN_PROJECT_NAME "Engine core")
 set(DOXYGEN_PROJECT_NUMBER ${PROJECT_VERSION})
 set(DOXYGEN_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs)
 set(DOXYGEN_USE_MDFILE_AS_MAINPAGE ${PROJECT_SOURCE_DIR}/docs/index.md)
-file(GLOB manual_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+# Every Markdown file of the top folder (the README, the change log, the benchmarks' figures)
+# and of docs/ is a page of the site. LICENSE, not Markdown, is copied in beside them, and a
+# link to it from a page is made a link to that copy.
+file(GLOB manual_pages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/*.md ${PROJECT_SOURCE_DIR}/docs/*.md)
+set(site_files ${PROJECT_SOURCE_DIR}/LICENSE)
 file(GLOB manual_pictures CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png
      ${PROJECT_SOURCE_DIR}/docs/images/*)
 # Doxygen copies each picture a page shows into the site's one folder, by its file name.
@@ -26,7 +30,7 @@ if(manual_pictures MATCHES "/docs/images/")
 endif()
 # Headings get the anchors that GitHub gives them, so links to parts of pages work in both.
 set(manual_filter ${PROJECT_SOURCE_DIR}/scripts/lib/manual.py)
-set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} ${manual_filter} filter")
+set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} ${manual_filter} filter ${site_files}")
 set(DOXYGEN_EXTRACT_ALL NO)
 set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
 # A function's comment names its parameters where they need it; a list of its own for each
@@ -50,11 +54,11 @@ if(ENGINE_INSTALL)
 endif()
 # The stamp runs Doxygen again only when a header, a page, a picture or this configuration
 # changes.
-doxygen_add_docs(docs ${engine_public_headers} ${PROJECT_SOURCE_DIR}/README.md ${manual_pages}
-    ${docs_in_all} USE_STAMP_FILE
+doxygen_add_docs(docs ${engine_public_headers} ${manual_pages} ${docs_in_all} USE_STAMP_FILE
     COMMENT "Manual and API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
-    DEPENDS ${manual_pictures} ${manual_filter})
+    COMMAND ${CMAKE_COMMAND} -E copy ${site_files} ${CMAKE_CURRENT_BINARY_DIR}/docs/html
+    DEPENDS ${manual_pictures} ${manual_filter} ${site_files})
 # Optional, so that a build of some targets only (the program's preset) still installs.
 if(ENGINE_INSTALL)
     install(DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR}

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The manual's Markdown as the checks and the site read it: README.md and docs/*.md.
 
-  manual.py filter PAGE              the page as Doxygen reads it (Doxygen's input filter)
+  manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
   manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
@@ -91,12 +91,18 @@ def label(page, anchor):
     return f"{Path(page).stem.lower()}-{anchor}"
 
 
-def site_link(page, target):
-    """A link as the site takes it: a part of a page becomes a reference to its label."""
-    if external(target) or "#" not in target:
+def site_link(page, target, site_files):
+    """A link as the site takes it: a part of a page becomes a reference to its label, and a
+    file that the site holds a copy of (one of SITE_FILES) a link to that copy."""
+    if external(target):
         return target
-    path, anchor = target.split("#", 1)
+    path, _, anchor = target.partition("#")
     goal = (Path(page).parent / path) if path else Path(page)
+    if path and goal.resolve() in site_files:
+        # "./": Doxygen takes a bare name without a dot for text, not for a link.
+        return f"./{goal.name}" + (f"#{anchor}" if anchor else "")
+    if not anchor:
+        return target
     if not goal.suffix == ".md" or not goal.exists():
         return target
     titles = anchors(goal)[:1]
@@ -105,9 +111,10 @@ def site_link(page, target):
     return f"@ref {label(goal, anchor)}" if path else f"#{label(goal, anchor)}"
 
 
-def filter_page(page):
+def filter_page(page, site_files):
     """Writes the page with a label on each heading but the title, and its links to parts of
     pages turned to those labels; the line count stays, so Doxygen's warnings stay right."""
+    site_files = {Path(f).resolve() for f in site_files}
     blocks, prose = parse(page)
     outside = dict(prose)
     titled, own = False, iter(anchors(page))
@@ -121,15 +128,15 @@ def filter_page(page):
                     line = f"{line} {{#{label(page, anchor)}}}"
                 titled = True
             else:
-                line = rewrite_links(page, line)
+                line = rewrite_links(page, line, site_files)
         out.append(line)
     sys.stdout.write("\n".join(out))
 
 
-def rewrite_links(page, line):
+def rewrite_links(page, line, site_files):
     parts = re.split(r"(`+.+?`+)", line)
     for i in range(0, len(parts), 2):
-        parts[i] = LINK.sub(lambda m: m.group(1) + site_link(page, m.group(2)) + m.group(3),
+        parts[i] = LINK.sub(lambda m: m.group(1) + site_link(page, m.group(2), site_files) + m.group(3),
                             parts[i])
     return "".join(parts)
 
@@ -139,7 +146,7 @@ def check_links(root, site_only):
     index reaches every page of docs/ through links; a page that only the site holds (a name
     in SITE_ONLY) is not looked for."""
     root = Path(root)
-    pages = [root / "README.md"] + sorted((root / "docs").glob("*.md"))
+    pages = sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md"))
     faults, reached, edges = [], set(), {}
     for page in pages:
         edges[page.resolve()] = set()
@@ -162,7 +169,7 @@ def check_links(root, site_only):
         if page not in reached:
             reached.add(page)
             todo.extend(edges.get(page, ()))
-    for page in pages[1:]:
+    for page in sorted((root / "docs").glob("*.md")):
         if page.resolve() not in reached:
             faults.append(f"{page.relative_to(root)}: not reached from docs/index.md by links")
     for fault in faults:
@@ -272,7 +279,7 @@ def run_routes(page, tree, home, replacements):
 def main():
     command, args = sys.argv[1], sys.argv[2:]
     if command == "filter":
-        filter_page(args[0])
+        filter_page(args[-1], args[:-1])
     elif command == "links":
         check_links(args[0], args[1:])
     elif command == "examples":
