@@ -262,9 +262,12 @@ def run_routes(page, tree, home, replacements):
             if target.read_text() != text:
                 sys.exit(f"{where}: differs from {target}:\n{target.read_text()}")
         elif action == "run":
-            print(f"\nroutes: running {where}:\n{text}", flush=True)
-            if subprocess.run(["bash", "-euo", "pipefail", "-c", text], cwd=tree, env=env,
-                              check=False).returncode:
+            print(f"routes: running {where}:\n{text}", flush=True)
+            status = subprocess.run(["bash", "-euo", "pipefail", "-c", text], cwd=tree, env=env,
+                                    check=False).returncode
+            # The engine's trace leaves its last line open.
+            print(flush=True)
+            if status:
                 sys.exit(f"{where}: the block failed")
         elif action == "shown":
             continue
@@ -273,7 +276,7 @@ def run_routes(page, tree, home, replacements):
         else:
             continue
         done += 1
-    print(f"\nroutes: {page}: {done} blocks written, run or compared as the page shows them")
+    print(f"routes: {page}: {done} blocks written, run or compared as the page shows them")
 
 
 def main():
