@@ -1,5 +1,6 @@
 # `docs`: one HTML site in <build>/docs/html: the manual (docs/index.md its main page, the other
-# pages of docs/ and the README) with its pictures, and the API reference of the public headers.
+# pages of docs/, the README and the other Markdown files of the top folder) with its pictures,
+# and the API reference of the public headers.
 # Only what has a comment goes in, and every public name must have one: Doxygen warns about any
 # that lacks it, and about a link to a page or a part of one that does not exist; with
 # ENGINE_WERROR, as for the compilers, any warning fails the target. Where the engine is
@@ -9,7 +10,8 @@
 find_package(Doxygen QUIET)
 find_package(Python3 QUIET COMPONENTS Interpreter)
 if(NOT DOXYGEN_FOUND OR NOT Python3_Interpreter_FOUND)
-    message(STATUS "Doxygen or Python 3 not found: no manual or API reference is built or installed")
+    message(STATUS "Doxygen or Python 3 not found: no manual or API reference is built or "
+                   "installed")
     return()
 endif()
 set(DOXYGEN_PROJECT_NAME "Engine core")

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""The manual's Markdown as the checks and the site read it: README.md and docs/*.md.
+"""The manual's Markdown as the checks and the site read it: the pages of the top folder
+(README.md among them) and of docs/.
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
   manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
@@ -42,8 +43,8 @@ def parse(path):
     for number, line in enumerate(Path(path).read_text().split("\n"), 1):
         match = FENCE.match(line)
         if open_block is not None:
-            closing = match and match.group(2)[0] == fence[0] and len(match.group(2)) >= len(fence)
-            if closing and not match.group(3):
+            if match and match.group(2)[0] == fence[0] and len(match.group(2)) >= len(fence) \
+                    and not match.group(3):
                 blocks.append(open_block)
                 open_block = None
             else:
@@ -103,10 +104,9 @@ def site_link(page, target, site_files):
         return f"./{goal.name}" + (f"#{anchor}" if anchor else "")
     if not anchor:
         return target
-    if not goal.suffix == ".md" or not goal.exists():
+    if goal.suffix != ".md" or not goal.exists():
         return target
-    titles = anchors(goal)[:1]
-    if anchor in titles:
+    if anchor in anchors(goal)[:1]:
         return path or Path(page).name
     return f"@ref {label(goal, anchor)}" if path else f"#{label(goal, anchor)}"
 
@@ -115,8 +115,7 @@ def filter_page(page, site_files):
     """Writes the page with a label on each heading but the title, and its links to parts of
     pages turned to those labels; the line count stays, so Doxygen's warnings stay right."""
     site_files = {Path(f).resolve() for f in site_files}
-    blocks, prose = parse(page)
-    outside = dict(prose)
+    outside = dict(parse(page)[1])
     titled, own = False, iter(anchors(page))
     out = []
     for number, line in enumerate(Path(page).read_text().split("\n"), 1):
@@ -136,8 +135,8 @@ def filter_page(page, site_files):
 def rewrite_links(page, line, site_files):
     parts = re.split(r"(`+.+?`+)", line)
     for i in range(0, len(parts), 2):
-        parts[i] = LINK.sub(lambda m: m.group(1) + site_link(page, m.group(2), site_files) + m.group(3),
-                            parts[i])
+        parts[i] = LINK.sub(
+            lambda m: m.group(1) + site_link(page, m.group(2), site_files) + m.group(3), parts[i])
     return "".join(parts)
 
 
@@ -192,8 +191,8 @@ def write_examples(out, headers):
         blocks = parse(page)[0]
         relative = page.relative_to(root).as_posix()
         for i, block in enumerate(blocks):
-            kind = block.info.split()[0] if block.info else ""
-            if kind != "cpp":
+            # Any fence that GitHub shows as C++ is one; none escapes by its spelling.
+            if block.info.split()[:1] not in (["cpp"], ["c++"], ["cxx"], ["cc"]):
                 continue
             name = f"doc:{page.name}:{block.line}"
             stem = re.sub(r"\W", "_", f"{page.stem}_{block.line}")
@@ -269,7 +268,9 @@ def run_routes(page, tree, home, replacements):
             print(flush=True)
             if status:
                 sys.exit(f"{where}: the block failed")
-        elif action == "shown":
+        elif action:
+            if action != "shown":
+                sys.exit(f"{where}: no such check-install marker: {block.marker}")
             continue
         elif block.info.split()[:1] in (["sh"], ["cmake"]):
             sys.exit(f"{where}: a shell or CMake block needs a check-install marker")
