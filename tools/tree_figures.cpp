@@ -232,8 +232,12 @@ void entityDots(Svg& svg, const MapView& map, const PlacedActors& placed, bool l
         const Point at = map.at(p.x, p.y);
         svg.circle(at, labelled ? 5 : 3, "entity");
         if (labelled) {
-            svg.text({at.x + 9, at.y + 4}, "id " + std::to_string(actor->getID()), "bold halo");
-            svg.text({at.x + 9, at.y + 16}, coordinates(*actor), "small halo");
+            // West of the centre the label goes on the dot's west side, clear of the midline.
+            const bool west = p.x < 0;
+            const double x = west ? at.x - 9 : at.x + 9;
+            svg.text({x, at.y + 4}, "id " + std::to_string(actor->getID()),
+                     west ? "bold halo end" : "bold halo");
+            svg.text({x, at.y + 16}, coordinates(*actor), west ? "small halo end" : "small halo");
         }
     }
 }
@@ -279,6 +283,202 @@ std::string fiveTreeMap(const BuiltTree& tree, const PlacedActors& placed) {
     return svg.finish();
 }
 
+constexpr double kGraphBoxWidth = 119;
+constexpr double kGraphBoxGap = 8;
+constexpr double kGraphLine = 15;
+
+std::string rectText(double low, double high) {
+    return whole(low) + " to " + whole(high);
+}
+
+/// A child node's box: what it is, and its four cell slots in declaration order; returns the
+/// point from which an arrow leads to its cell, if it holds one.
+Point childBox(Svg& svg, const NodeView& child, std::size_t index, double left, double top) {
+    svg.rect({left, top}, kGraphBoxWidth, 126, child.cell != nullptr ? "stored" : "empty");
+    svg.text({left + 6, top + 16}, "children[" + std::to_string(index) + "]", "bold");
+    svg.text({left + 6, top + 16 + kGraphLine}, kQuadrantNames.at(index), "");
+    svg.text({left + 6, top + 16 + 2 * kGraphLine},
+             child.cell != nullptr ? "leaf, " + std::to_string(child.entities) + " entities"
+                                   : "empty",
+             "");
+    Point cellArrow{left + kGraphBoxWidth / 2, top + 126};
+    double y = top + 16 + 3.4 * kGraphLine;
+    for (const char* slot : {"nwCell", "neCell", "swCell", "seCell"}) {
+        const bool holds = child.slot != nullptr && std::string(slot) == child.slot;
+        svg.text({left + 10, y}, std::string(slot) + (holds ? " \u2192 cell" : "   null"),
+                 holds ? "code bold" : "code");
+        y += kGraphLine;
+    }
+    return cellArrow;
+}
+
+void cellBox(Svg& svg, const NodeView& child, Point from, double left, double top) {
+    const Cell2d& cell = *child.cell;
+    const double height = 12 + kGraphLine * (4 + cell.count);
+    svg.arrow(from, {from.x, top - 2}, "green", "green");
+    svg.rect({left, top}, kGraphBoxWidth, height, "box");
+    svg.text({left + 6, top + 16}, "Cell2d", "bold");
+    svg.text({left + 6, top + 16 + kGraphLine}, "x " + rectText(cell.minX, cell.maxX), "small");
+    svg.text({left + 6, top + 16 + 2 * kGraphLine}, "y " + rectText(cell.minY, cell.maxY), "small");
+    svg.text({left + 6, top + 16 + 3 * kGraphLine}, "count " + std::to_string(cell.count), "code");
+    for (std::int32_t i = 0; i < cell.count; ++i) {
+        svg.text({left + 6, top + 16 + kGraphLine * (4 + i)},
+                 "[" + std::to_string(i) + "]: id " + std::to_string(cell.entities[i]->getID()),
+                 "code");
+    }
+}
+
+std::string fiveTreeGraph(const BuiltTree& tree) {
+    Svg svg(520, 480, "The five-entity tree as nodes", kFigureMark);
+    svg.text({10, 22}, "The five-entity tree as nodes and cells", "title");
+    const NodeView& root = tree.nodes().front();
+    const Point rootTop{150, 40};
+    svg.rect(rootTop, 220, 64, "box");
+    svg.text({rootTop.x + 8, rootTop.y + 18}, "root: QuadNode, depth 0", "bold");
+    svg.text({rootTop.x + 8, rootTop.y + 18 + kGraphLine},
+             std::to_string(root.entities) + " entities inside: divided", "");
+    svg.text({rootTop.x + 8, rootTop.y + 18 + 2 * kGraphLine}, "all four cell slots null", "");
+    std::size_t index = 0;
+    for (const NodeView& child : tree.nodes()) {
+        if (child.depth != 1) {
+            continue;
+        }
+        const double left = 10 + static_cast<double>(index) * (kGraphBoxWidth + kGraphBoxGap);
+        const double top = 150;
+        svg.arrow({260, rootTop.y + 64}, {left + kGraphBoxWidth / 2, top - 2}, "dark", "dark");
+        const Point from = childBox(svg, child, index, left, top);
+        if (child.cell != nullptr) {
+            cellBox(svg, child, from, left, top + 156);
+        }
+        ++index;
+    }
+    svg.text({10, 440}, "The slot comes from one count for the whole run, not from the node's", "");
+    svg.text({10, 456},
+             "place: the 1st cell goes to swCell, the 2nd to nwCell, then seCell, neCell.", "");
+    svg.text({10, 472}, "A cell holds its entities highest table slot first.", "");
+    return svg.finish();
+}
+
+/// Thirty entities in two clusters and a scatter, so that the tree divides several levels deep.
+const std::vector<Point> kCrowd = {
+    {300, 300},   {330, 450},   {350, 290},   {400, 330},   {290, 400},   {340, 370},
+    {450, 360},   {280, 470},   {470, 280},   {430, 440},   {370, 480},   {150, 400},
+    {200, 180},   {100, 300},   {-300, -300}, {-260, -340}, {-340, -250}, {-380, -330},
+    {-220, -280}, {-300, -380}, {-410, -400}, {-250, -220}, {-350, -180}, {-300, 300},
+    {-150, 420},  {-420, 150},  {-100, 100},  {200, -300},  {400, -150},  {100, -420}};
+
+constexpr int kDepthStyles = 5;
+
+std::string depthStyle(int depth) {
+    return "depth" + std::to_string(depth < kDepthStyles ? depth : kDepthStyles - 1);
+}
+
+const char* leafStyle(const NodeView& node) {
+    if (node.cell != nullptr) {
+        return "stored";
+    }
+    return node.entities > 0 ? "unstored" : "empty";
+}
+
+/// Leaves filled by kind, then the midlines of every divided node, deepest first so that the
+/// shallower lines stay on top.
+void drawNodes(Svg& svg, const MapView& map, const BuiltTree& tree, int deepest) {
+    for (const NodeView& node : tree.nodes()) {
+        if (!node.divided()) {
+            svg.rect(map.topLeft(node.rect), map.width(node.rect), map.height(node.rect),
+                     leafStyle(node));
+        }
+    }
+    for (int depth = deepest; depth >= 0; --depth) {
+        for (const NodeView& node : tree.nodes()) {
+            if (node.depth != depth || !node.divided()) {
+                continue;
+            }
+            const Rect& r = node.rect;
+            svg.line(map.at(r.midX(), r.maxY), map.at(r.midX(), r.minY), depthStyle(depth));
+            svg.line(map.at(r.minX, r.midY()), map.at(r.maxX, r.midY()), depthStyle(depth));
+        }
+    }
+    svg.rect(map.topLeft(kWorld), map.size, map.size, "frame");
+}
+
+void leafLabels(Svg& svg, const MapView& map, const BuiltTree& tree) {
+    for (const NodeView& node : tree.nodes()) {
+        if (node.leafOrder == 0) {
+            continue;
+        }
+        const Point corner = map.topLeft(node.rect);
+        svg.text({corner.x + 3, corner.y + 12}, std::to_string(node.entities), "bold halo");
+        if (node.cell != nullptr) {
+            svg.text({corner.x + 3, corner.y + 24}, node.slot, "small halo");
+        }
+    }
+}
+
+void depthKey(Svg& svg, double top, int deepest) {
+    svg.text({10, top + 4}, "midlines of a node at depth", "small");
+    for (int depth = 0; depth <= deepest; ++depth) {
+        const double x = 160 + 60 * depth;
+        svg.line({x, top}, {x + 24, top}, depthStyle(depth));
+        svg.text({x + 28, top + 4}, std::to_string(depth), "small");
+    }
+}
+
+void kindKey(Svg& svg, double top) {
+    const std::array<std::pair<const char*, const char*>, 3> kinds = {{
+        {"stored", "leaf, cell in a slot"},
+        {"unstored", "leaf, cell in no slot"},
+        {"empty", "empty node"},
+    }};
+    double x = 10;
+    for (const auto& [style, words] : kinds) {
+        svg.rect({x, top - 9}, 14, 12, style);
+        svg.text({x + 19, top + 1}, words, "small");
+        x += 150;
+    }
+}
+
+std::string crowdMap(const BuiltTree& tree) {
+    int deepest = 0;
+    int leaves = 0;
+    int stored = 0;
+    int empty = 0;
+    for (const NodeView& node : tree.nodes()) {
+        deepest = node.depth > deepest ? node.depth : deepest;
+        leaves += node.leafOrder > 0 ? 1 : 0;
+        stored += node.cell != nullptr ? 1 : 0;
+        empty += !node.divided() && node.entities == 0 ? 1 : 0;
+    }
+    Svg svg(520, 596, "A bigger quad tree and its cell slots", kFigureMark);
+    svg.text({10, 22},
+             std::to_string(kCrowd.size()) + " entities: a run's first build over -512..512",
+             "title");
+    const MapView map{50, 40, 420};
+    drawNodes(svg, map, tree, deepest);
+    for (const Point& place : kCrowd) {
+        svg.circle(map.at(place.x, place.y), 3, "entity");
+    }
+    leafLabels(svg, map, tree);
+
+    const double foot = map.top + map.size + 22;
+    kindKey(svg, foot);
+    depthKey(svg, foot + 20, deepest);
+    svg.text({10, foot + 44},
+             std::to_string(tree.nodes().size()) + " nodes, down to depth " +
+                 std::to_string(deepest) + ": " + std::to_string(leaves) +
+                 " leaves (number: its entities) and " + std::to_string(empty) + " empty nodes.",
+             "");
+    svg.text({10, foot + 62},
+             "Only the build's first " + std::to_string(stored) +
+                 " leaf cells, depth first (SW, NW, SE, NE), are stored:",
+             "");
+    svg.text({10, foot + 80},
+             "in swCell, nwCell, seCell, neCell of their own leaf. The other " +
+                 std::to_string(leaves - stored) + " are in no slot.",
+             "");
+    return svg.finish();
+}
+
 } // namespace
 
 std::vector<Figure> treeFigures() {
@@ -287,6 +487,12 @@ std::vector<Figure> treeFigures() {
         const PlacedActors placed({{-100, -100}, {-200, -300}, {100, 100}, {200, 300}, {300, 200}});
         const BuiltTree tree;
         figures.push_back({"quadtree-five.svg", fiveTreeMap(tree, placed)});
+        figures.push_back({"quadtree-graph.svg", fiveTreeGraph(tree)});
+    }
+    {
+        const PlacedActors placed(kCrowd);
+        const BuiltTree tree;
+        figures.push_back({"quadtree-cells.svg", crowdMap(tree)});
     }
     return figures;
 }
