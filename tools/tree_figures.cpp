@@ -174,17 +174,17 @@ struct MapView {
         return {left + (x - kWorld.minX) * scale, top + (kWorld.maxY - y) * scale};
     }
     Point topLeft(const Rect& r) const { return at(r.minX, r.maxY); }
-    double width(const Rect& r) const { return size * (r.maxX - r.minX) / 1024; }
-    double height(const Rect& r) const { return size * (r.maxY - r.minY) / 1024; }
+    double width(const Rect& r) const {
+        return size * (r.maxX - r.minX) / (kWorld.maxX - kWorld.minX);
+    }
+    double height(const Rect& r) const {
+        return size * (r.maxY - r.minY) / (kWorld.maxY - kWorld.minY);
+    }
 };
-
-std::string whole(double value) {
-    return svgNumber(value);
-}
 
 std::string coordinates(const Actor& actor) {
     const Vec2 p = actor.getPosition2D();
-    return "(" + whole(p.x) + ", " + whole(p.y) + ")";
+    return "(" + svgNumber(p.x) + ", " + svgNumber(p.y) + ")";
 }
 
 std::string cellOrder(const Cell2d& cell) {
@@ -203,9 +203,9 @@ std::vector<std::string> quadrantLines(const NodeView& child, std::size_t index)
         lines.push_back("its cell in its own " + std::string(child.slot));
         lines.push_back("cell holds ids " + cellOrder(*child.cell));
     } else if (child.divided()) {
-        lines.push_back("divided");
+        lines.emplace_back("divided");
     } else {
-        lines.push_back("empty: no cell, no children");
+        lines.emplace_back("empty: no cell, no children");
     }
     return lines;
 }
@@ -222,24 +222,30 @@ void quadrantText(Svg& svg, const MapView& map, const NodeView& child, std::size
                                          lineHeight * static_cast<double>(lines.size() - 1);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         svg.text({x, firstLine + lineHeight * static_cast<double>(i)}, lines[i],
-                 std::string(i == 0 ? "bold" : "") + (west ? "" : " end"));
+                 i == 0 ? (west ? "bold" : "bold end") : (west ? "" : "end"));
     }
 }
 
-void entityDots(Svg& svg, const MapView& map, const PlacedActors& placed, bool labelled) {
+/// Every entity as a dot with its identifier and place; west of the centre the label goes on
+/// the dot's west side, clear of the midline.
+void labelledEntities(Svg& svg, const MapView& map, const PlacedActors& placed) {
     for (const auto& actor : placed.actors()) {
         const Vec2 p = actor->getPosition2D();
         const Point at = map.at(p.x, p.y);
-        svg.circle(at, labelled ? 5 : 3, "entity");
-        if (labelled) {
-            // West of the centre the label goes on the dot's west side, clear of the midline.
-            const bool west = p.x < 0;
-            const double x = west ? at.x - 9 : at.x + 9;
-            svg.text({x, at.y + 4}, "id " + std::to_string(actor->getID()),
-                     west ? "bold halo end" : "bold halo");
-            svg.text({x, at.y + 16}, coordinates(*actor), west ? "small halo end" : "small halo");
-        }
+        svg.circle(at, 5, "entity");
+        const bool west = p.x < 0;
+        const double x = west ? at.x - 9 : at.x + 9;
+        svg.text({x, at.y + 4}, "id " + std::to_string(actor->getID()),
+                 west ? "bold halo end" : "bold halo");
+        svg.text({x, at.y + 16}, coordinates(*actor), west ? "small halo end" : "small halo");
     }
+}
+
+const char* leafStyle(const NodeView& node) {
+    if (node.cell != nullptr) {
+        return "stored";
+    }
+    return node.entities > 0 ? "unstored" : "empty";
 }
 
 std::string fiveTreeMap(const BuiltTree& tree, const PlacedActors& placed) {
@@ -252,8 +258,8 @@ std::string fiveTreeMap(const BuiltTree& tree, const PlacedActors& placed) {
         if (node.depth != 1) {
             continue;
         }
-        const char* fill = node.cell != nullptr ? "stored" : "empty";
-        svg.rect(map.topLeft(node.rect), map.width(node.rect), map.height(node.rect), fill);
+        svg.rect(map.topLeft(node.rect), map.width(node.rect), map.height(node.rect),
+                 leafStyle(node));
         quadrantText(svg, map, node, index++);
     }
     const Point centre = map.at(root.rect.midX(), root.rect.midY());
@@ -262,15 +268,15 @@ std::string fiveTreeMap(const BuiltTree& tree, const PlacedActors& placed) {
     svg.line(map.at(kWorld.minX, root.rect.midY()), map.at(kWorld.maxX, root.rect.midY()),
              "midline");
     svg.rect(map.topLeft(kWorld), map.size, map.size, "frame");
-    entityDots(svg, map, placed, true);
+    labelledEntities(svg, map, placed);
 
-    svg.text({centre.x, map.top - 6}, "midX = " + whole(root.rect.midX()), "small mid");
+    svg.text({centre.x, map.top - 6}, "midX = " + svgNumber(root.rect.midX()), "small mid");
     svg.text({map.left + map.size + 4, centre.y + 4}, "midY", "small");
-    svg.text({map.left + map.size + 4, centre.y + 16}, "= " + whole(root.rect.midY()), "small");
-    svg.text({map.left - 4, map.top + 10}, whole(kWorld.maxY), "small end");
-    svg.text({map.left - 4, map.top + map.size}, whole(kWorld.minY), "small end");
-    svg.text({map.left, map.top + map.size + 14}, whole(kWorld.minX), "small mid");
-    svg.text({map.left + map.size, map.top + map.size + 14}, whole(kWorld.maxX), "small mid");
+    svg.text({map.left + map.size + 4, centre.y + 16}, "= " + svgNumber(root.rect.midY()), "small");
+    svg.text({map.left - 4, map.top + 10}, svgNumber(kWorld.maxY), "small end");
+    svg.text({map.left - 4, map.top + map.size}, svgNumber(kWorld.minY), "small end");
+    svg.text({map.left, map.top + map.size + 14}, svgNumber(kWorld.minX), "small mid");
+    svg.text({map.left + map.size, map.top + map.size + 14}, svgNumber(kWorld.maxX), "small mid");
 
     const double foot = map.top + map.size + 36;
     svg.text({10, foot},
@@ -288,7 +294,7 @@ constexpr double kGraphBoxGap = 8;
 constexpr double kGraphLine = 15;
 
 std::string rectText(double low, double high) {
-    return whole(low) + " to " + whole(high);
+    return svgNumber(low) + " to " + svgNumber(high);
 }
 
 /// A child node's box: what it is, and its four cell slots in declaration order; returns the
@@ -371,13 +377,6 @@ constexpr int kDepthStyles = 5;
 
 std::string depthStyle(int depth) {
     return "depth" + std::to_string(depth < kDepthStyles ? depth : kDepthStyles - 1);
-}
-
-const char* leafStyle(const NodeView& node) {
-    if (node.cell != nullptr) {
-        return "stored";
-    }
-    return node.entities > 0 ? "unstored" : "empty";
 }
 
 /// Leaves filled by kind, then the midlines of every divided node, deepest first so that the
