@@ -79,9 +79,16 @@ def anchors(path):
     return found
 
 
+def link_matches(line):
+    """The links of a line of prose that do not start inside a code span; a link's text may
+    hold one."""
+    spans = [m.span() for m in CODE_SPAN.finditer(line)]
+    return [m for m in LINK.finditer(line) if not any(a <= m.start() < b for a, b in spans)]
+
+
 def links(line):
-    """The link targets of a line of prose, outside code spans."""
-    return [m.group(2) for m in LINK.finditer(CODE_SPAN.sub("", line))]
+    """The link targets of a line of prose."""
+    return [m.group(2) for m in link_matches(line)]
 
 
 def external(target):
@@ -133,11 +140,9 @@ def filter_page(page, site_files):
 
 
 def rewrite_links(page, line, site_files):
-    parts = re.split(r"(`+.+?`+)", line)
-    for i in range(0, len(parts), 2):
-        parts[i] = LINK.sub(
-            lambda m: m.group(1) + site_link(page, m.group(2), site_files) + m.group(3), parts[i])
-    return "".join(parts)
+    for m in reversed(link_matches(line)):
+        line = line[:m.start(2)] + site_link(page, m.group(2), site_files) + line[m.end(2):]
+    return line
 
 
 def check_links(root, site_only):
