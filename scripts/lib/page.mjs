@@ -2,7 +2,9 @@
 //   node scripts/lib/page.mjs [--before FILE.js] URL STEP...
 // --before: a script that runs in the page before the page's own. Steps, in order:
 //   wait:EXPR   until the expression is true (60 s at most); print:EXPR   its value, one line
+//   check:EXPR  fail unless it is true now
 //   key:CODE    press and release a key (Space)
+// An expression may be a promise, whose value is taken.
 //   shot:FILE   a PNG of the canvas #picture, its own pixels, at one pixel a CSS pixel
 // Exits with 1, saying which step failed, on a timeout or an error in the page.
 import {spawn} from 'node:child_process';
@@ -47,7 +49,7 @@ function send(method, params = {}, sessionId = undefined) {
 }
 
 async function evaluate(page, expression) {
-    const {result, exceptionDetails} = await page('Runtime.evaluate', {expression, returnByValue: true});
+    const {result, exceptionDetails} = await page('Runtime.evaluate', {expression, returnByValue: true, awaitPromise: true});
     if (exceptionDetails) {
         throw new Error(`${expression}: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
     }
@@ -77,6 +79,18 @@ async function screenshot(page, file) {
     writeFileSync(file, Buffer.from(data, 'base64'));
 }
 
+const verbs = {
+    wait: waitFor,
+    print: async (page, expression) => console.log(await evaluate(page, expression)),
+    check: async (page, expression) => {
+        if (!(await evaluate(page, expression))) {
+            throw new Error('not true');
+        }
+    },
+    key: press,
+    shot: screenshot,
+};
+
 let status = 0;
 let step = 'start';
 try {
@@ -93,11 +107,10 @@ try {
     await loaded;
     for (step of steps) {
         const [, verb, operand] = step.match(/^(\w+):(.*)$/s) ?? [];
-        if (verb === 'wait') await waitFor(page, operand);
-        else if (verb === 'print') console.log(await evaluate(page, operand));
-        else if (verb === 'key') await press(page, operand);
-        else if (verb === 'shot') await screenshot(page, operand);
-        else throw new Error('no such step');
+        if (!Object.hasOwn(verbs, verb)) {
+            throw new Error('no such step');
+        }
+        await verbs[verb](page, operand);
     }
 } catch (error) {
     console.error(`page.mjs: ${step}: ${error.message}\n--- the end of chromium's output ---\n${log}`);
