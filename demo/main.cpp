@@ -4,6 +4,7 @@
 // Space pauses and resumes, Escape closes. --frames N stops the world after frame N, which
 // stays on screen; --ms M closes the window after M milliseconds. The exit status is the quit
 // code that WM_DESTROY posts, 0.
+#include "figures.h"
 #include "options.h"
 #include "picture.h"
 #include "world.h"
@@ -11,10 +12,10 @@
 #include <engine/rendershell.h>
 
 #include <chrono>
-#include <cstdio>
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -51,16 +52,9 @@ bool stopped() {
 }
 
 void showTitle(HWND window) {
-    const World& world = *demo.world;
-    char title[256];
-    std::snprintf(title, sizeof title,
-                  "Engine demo - frame %d%s - %zu actors, %d nodes, %zu leaves, %llu messages - "
-                  "frame %.2f ms, tree %.2f ms",
-                  world.frame(), demo.paused ? " (paused)" : "", world.actorCount(),
-                  world.nodeCount(), world.leaves().size(),
-                  static_cast<unsigned long long>(world.delivered()), demo.stepMs + demo.drawMs,
-                  world.lastBuildSeconds() * 1000.0);
-    SetWindowTextA(window, title);
+    const std::string title =
+        "Engine demo - " + frameFigures(*demo.world, demo.paused, demo.stepMs + demo.drawMs);
+    SetWindowTextA(window, title.c_str());
 }
 
 /// The line a test waits for, once: the frame that stands and the client area in screen

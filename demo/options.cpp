@@ -1,4 +1,4 @@
-// Option parsing for demo.exe and demo-frame.
+// Option parsing for demo.exe, demo-frame and the page.
 #include "options.h"
 
 #include "world.h"

@@ -1,10 +1,10 @@
-// The command-line options of the demo's two programs.
+// The options of the demo's programs: their command lines, and the page's address.
 #pragma once
 
 /// A whole decimal number from low to high, nothing else in the text.
 bool parseCount(const char* text, long low, long high, long& value);
 
-/// The options shared by demo.exe and demo-frame, and each one's own.
+/// The options shared by demo.exe, demo-frame and the page, and each program's own.
 struct DemoOptions {
     long actors = 256;
     long frames = 0;               ///< 0: no frame limit
@@ -13,8 +13,8 @@ struct DemoOptions {
     const char* compare = nullptr; ///< demo-frame only
 };
 
-/// Which options a program takes besides --actors and --frames.
-enum class DemoProgram { window, frameTool };
+/// Which options a program takes besides --actors and --frames; the page takes none.
+enum class DemoProgram { window, frameTool, page };
 
 /// Reads "--name value" pairs; false on anything else, a repeated option or a value out of
 /// range (actors 1 to 1000, frames and milliseconds 1 to 86400000). demo-frame needs --frames

@@ -3,6 +3,7 @@
 #include <engine/actor.h>
 
 #include "capture.h"
+#include "deathtest.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,9 @@ TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     be_val = 0;
 }
 
-TEST(BaseEntityDeathTest, ExhaustedCounterFailsTheAssertion) {
+using BaseEntityDeathTest = ChildProcessTest;
+
+TEST_F(BaseEntityDeathTest, ExhaustedCounterFailsTheAssertion) {
     be_val = std::numeric_limits<std::uint32_t>::max();
     EXPECT_DEATH(Actor("late"),
                  "\\(be_val <= be_val \\+ 1\\) && \"<BaseEntity::initialize>: invalid ID\"");

@@ -1,5 +1,7 @@
 #include <engine/message.h>
 
+#include "deathtest.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,7 +25,9 @@ TEST(Message, EachOverloadStoresItsFieldsAndLeavesTheOthersZero) {
     EXPECT_EQ(plain.getID(), 0u);
 }
 
-TEST(MessageDeathTest, IdentifierStepHandsOutTheLastValueThenFailsTheAssertion) {
+using MessageDeathTest = ChildProcessTest;
+
+TEST_F(MessageDeathTest, IdentifierStepHandsOutTheLastValueThenFailsTheAssertion) {
     std::uint32_t mval = std::numeric_limits<std::uint32_t>::max() - 1;
     EXPECT_EQ(Message::initialize(mval), std::numeric_limits<std::uint32_t>::max() - 1);
     EXPECT_EQ(mval, std::numeric_limits<std::uint32_t>::max());
@@ -31,7 +35,7 @@ TEST(MessageDeathTest, IdentifierStepHandsOutTheLastValueThenFailsTheAssertion) 
                  "\\(mval <= mval \\+ 1\\) && \"<Message::initialize>: invalid ID\"");
 }
 
-TEST(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) {
+TEST_F(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) {
     // Re-executed rather than forked: a forked child would inherit the counters of earlier tests.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -48,7 +52,7 @@ TEST(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) {
         ::testing::ExitedWithCode(0), "ids 0000 1111");
 }
 
-TEST(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
+TEST_F(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
     EXPECT_DEATH(Message(0, 2, 'p', 1.0),
                  "sender && \"Message::Message Error: Invalid sender ID\"");
     EXPECT_DEATH(Message(1, 0, 'p', 1.0),

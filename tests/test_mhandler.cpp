@@ -4,6 +4,7 @@
 #include <engine/message.h>
 
 #include "capture.h"
+#include "deathtest.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,8 @@ TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
     EXPECT_EQ(handler->count, 0);
 }
 
-TEST(MHandlerDeathTest, HolderZeroFailsTheAssertion) {
+using MHandlerDeathTest = ChildProcessTest;
+
+TEST_F(MHandlerDeathTest, HolderZeroFailsTheAssertion) {
     EXPECT_DEATH(MHandler(0), "holder && \"<MHandler::initialize>: invalid ID\"");
 }

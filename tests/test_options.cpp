@@ -1,4 +1,4 @@
-// The command lines of demo.exe and demo-frame.
+// The command lines of demo.exe and demo-frame, and the page's options.
 #include <demo/options.h>
 
 #include <gtest/gtest.h>
@@ -40,6 +40,7 @@ TEST(DemoOptions, TakesTheDefaultsAndEveryOptionOfEachProgram) {
     EXPECT_STREQ(
         parse(DemoProgram::frameTool, {"--frames", "3", "--compare", "b.png"}).value().compare,
         "b.png");
+    EXPECT_EQ(parse(DemoProgram::page, {"--frames", "100"}).value().frames, 100);
 }
 
 TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
@@ -56,5 +57,8 @@ TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
           Args{"--frames", "3", "--out", ""}, Args{"--frames", "3", "--compare", ""},
           Args{"--frames", "3", "--out", "a.png", "--ms", "9"}}) {
         EXPECT_FALSE(parse(DemoProgram::frameTool, args)) << ::testing::PrintToString(args);
+    }
+    for (const Args& args : {Args{"--ms", "9"}, Args{"--out", "a.png"}}) {
+        EXPECT_FALSE(parse(DemoProgram::page, args)) << ::testing::PrintToString(args);
     }
 }

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
-# Sourced by install-tools and windows-check: the Debian packages the checks need, and how the
-# missing ones are installed (as root, or through sudo where it asks for no password).
+# Sourced by install-tools, windows-check and check-web: the Debian packages the checks need,
+# and how the missing ones are installed (as root, or through sudo where it asks for no
+# password).
 
 # What every check but the Windows stage needs (used by the scripts that source this file).
 # shellcheck disable=SC2034
@@ -10,6 +11,8 @@ check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format 
 # recommended packages.
 windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine wine32:i386 wine64 xvfb imagemagick)
+# What the web stage needs: the WebAssembly compiler (which brings node) and the browser.
+web_packages=(emscripten chromium)
 
 # missing_packages PACKAGE...: prints, one a line, each that is not installed (a package removed
 # with its configuration files left behind counts as missing).

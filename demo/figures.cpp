@@ -1,0 +1,17 @@
+// The figures of a frame, as the window's title and the page show them.
+#include "figures.h"
+
+#include "world.h"
+
+#include <cstdio>
+
+std::string frameFigures(const World& world, bool paused, double frameMs) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "frame %d%s - %zu actors, %d nodes, %zu leaves, %llu messages - frame %.2f ms, "
+                  "tree %.2f ms",
+                  world.frame(), paused ? " (paused)" : "", world.actorCount(), world.nodeCount(),
+                  world.leaves().size(), static_cast<unsigned long long>(world.delivered()),
+                  frameMs, world.lastBuildSeconds() * 1000.0);
+    return text;
+}

@@ -1,0 +1,73 @@
+// The page's loop, run after emscripten's runtime: one step of the world per animation frame
+// (never by the clock, which only measures), the picture drawn on the canvas from the world's
+// rectangle lists, the figures under it, and Space to pause and resume.
+
+/// What the frames took so far, their steps and drawing: the benchmark reads the mean.
+Module.frameTiming = {frames: 0, ms: 0};
+Module.onRuntimeInitialized = startPage;
+
+function startPage() {
+    // No destructuring here or below: emscripten 3.1.6's script optimizer mangles it.
+    new URLSearchParams(location.search).forEach((value, name) => {
+        ccall('pageArgument', null, ['string'], ['--' + name]);
+        ccall('pageArgument', null, ['string'], [value]);
+    });
+    if (!_pageStart()) {
+        document.getElementById('demo').hidden = true;
+        document.getElementById('usage').hidden = false;
+        return;
+    }
+    const context = document.getElementById('picture').getContext('2d', {alpha: false});
+    const figures = document.getElementById('figures');
+    let paused = false;
+    let frameMs = 0;
+    const showFigures = () => {
+        figures.textContent = UTF8ToString(_pageFigures(paused, frameMs));
+    };
+    addEventListener('keydown', (event) => {
+        if (event.code === 'Space') {
+            paused = !paused;
+            showFigures();
+            event.preventDefault();
+        }
+    });
+    const nextFrame = () => {
+        const start = performance.now();
+        if (!paused && _pageStep()) {
+            drawPicture(context);
+            frameMs = performance.now() - start;
+            Module.frameTiming.frames += 1;
+            Module.frameTiming.ms += frameMs;
+            showFigures();
+        }
+        requestAnimationFrame(nextFrame);
+    };
+    drawPicture(context);
+    showFigures();
+    requestAnimationFrame(nextFrame);
+}
+
+function cssColour(argb) {
+    return '#' + (argb & 0xffffff).toString(16).padStart(6, '0');
+}
+
+/// The background, then each list in its colour, in the order the window clears them. Each
+/// rectangle is four LONGs (left, top, right, bottom, the last two exclusive); an empty one
+/// paints nothing, as a Clear of it does.
+function drawPicture(context) {
+    context.fillStyle = cssColour(_pageColour(0));
+    context.fillRect(0, 0, context.canvas.width, context.canvas.height);
+    for (let list = 1; list <= 3; ++list) {
+        context.fillStyle = cssColour(_pageColour(list));
+        const first = _pageRects(list) / 4;
+        for (let i = first; i < first + 4 * _pageRectCount(list); i += 4) {
+            const left = HEAP32[i];
+            const top = HEAP32[i + 1];
+            const width = HEAP32[i + 2] - left;
+            const height = HEAP32[i + 3] - top;
+            if (width > 0 && height > 0) {
+                context.fillRect(left, top, width, height);
+            }
+        }
+    }
+}
