@@ -64,9 +64,12 @@ EMSCRIPTEN_KEEPALIVE bool pageStep() {
     return true;
 }
 
-/// The colour of list 0 (the background) to 3 as 0xAARRGGBB.
+/// The colour of list 0 (the background) to 3 as 0xAARRGGBB; 0 for any other list.
 EMSCRIPTEN_KEEPALIVE D3DCOLOR pageColour(int list) {
     const D3DCOLOR colours[] = {kBackgroundColour, kMidlineColour, kActorColour, kFlashColour};
+    if (list < 0 || list > 3) {
+        return 0;
+    }
     return colours[list];
 }
 
