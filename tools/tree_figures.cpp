@@ -9,6 +9,8 @@
 #include <engine/quadnode.h>
 #include <engine/quadtreecheck.h>
 
+#include <demo/world.h>
+
 #include <array>
 #include <iostream>
 #include <memory>
@@ -19,17 +21,8 @@
 
 namespace {
 
-/// A rectangle as the builder takes it.
-struct Rect {
-    double minX;
-    double maxX;
-    double minY;
-    double maxY;
-    double midX() const { return minX + (maxX - minX) / 2; }
-    double midY() const { return minY + (maxY - minY) / 2; }
-};
-
-constexpr Rect kWorld{-512, 512, -512, 512};
+/// A rectangle as the builder takes it, with its midlines as the builder computes them.
+using Rect = WorldRect;
 
 /// The quadrants in the order the builder adds them as children.
 constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west", "south-east",
@@ -143,15 +136,17 @@ public:
     BuiltTree() {
         const QuietTrace quiet;
         cellSlotCounter = 0;
-        root_ = QuadTreeBuilder(kWorld.minX, kWorld.maxX, kWorld.minY, kWorld.maxY, EntityTable);
+        root_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
+                                kWorldSquare.maxY, EntityTable);
         const QuadTreeCheck check =
-            checkQuadTree(root_, kWorld.minX, kWorld.maxX, kWorld.minY, kWorld.maxY, EntityTable);
+            checkQuadTree(root_, kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
+                          kWorldSquare.maxY, EntityTable);
         if (!check.problem.empty()) {
             releaseQuadTree(root_);
             throw std::runtime_error("the built tree fails its check: " + check.problem);
         }
         int leaves = 0;
-        walk(root_, kWorld, 0, leaves, nodes_);
+        walk(root_, kWorldSquare, 0, leaves, nodes_);
     }
     ~BuiltTree() { releaseQuadTree(root_); }
     BuiltTree(const BuiltTree&) = delete;
@@ -170,15 +165,15 @@ struct MapView {
     double top;
     double size;
     Point at(double x, double y) const {
-        const double scale = size / (kWorld.maxX - kWorld.minX);
-        return {left + (x - kWorld.minX) * scale, top + (kWorld.maxY - y) * scale};
+        const double scale = size / (kWorldSquare.maxX - kWorldSquare.minX);
+        return {left + (x - kWorldSquare.minX) * scale, top + (kWorldSquare.maxY - y) * scale};
     }
     Point topLeft(const Rect& r) const { return at(r.minX, r.maxY); }
     double width(const Rect& r) const {
-        return size * (r.maxX - r.minX) / (kWorld.maxX - kWorld.minX);
+        return size * (r.maxX - r.minX) / (kWorldSquare.maxX - kWorldSquare.minX);
     }
     double height(const Rect& r) const {
-        return size * (r.maxY - r.minY) / (kWorld.maxY - kWorld.minY);
+        return size * (r.maxY - r.minY) / (kWorldSquare.maxY - kWorldSquare.minY);
     }
 };
 
@@ -263,20 +258,21 @@ std::string fiveTreeMap(const BuiltTree& tree, const PlacedActors& placed) {
         quadrantText(svg, map, node, index++);
     }
     const Point centre = map.at(root.rect.midX(), root.rect.midY());
-    svg.line(map.at(root.rect.midX(), kWorld.maxY), map.at(root.rect.midX(), kWorld.minY),
-             "midline");
-    svg.line(map.at(kWorld.minX, root.rect.midY()), map.at(kWorld.maxX, root.rect.midY()),
-             "midline");
-    svg.rect(map.topLeft(kWorld), map.size, map.size, "frame");
+    svg.line(map.at(root.rect.midX(), kWorldSquare.maxY),
+             map.at(root.rect.midX(), kWorldSquare.minY), "midline");
+    svg.line(map.at(kWorldSquare.minX, root.rect.midY()),
+             map.at(kWorldSquare.maxX, root.rect.midY()), "midline");
+    svg.rect(map.topLeft(kWorldSquare), map.size, map.size, "frame");
     labelledEntities(svg, map, placed);
 
     svg.text({centre.x, map.top - 6}, "midX = " + svgNumber(root.rect.midX()), "small mid");
     svg.text({map.left + map.size + 4, centre.y + 4}, "midY", "small");
     svg.text({map.left + map.size + 4, centre.y + 16}, "= " + svgNumber(root.rect.midY()), "small");
-    svg.text({map.left - 4, map.top + 10}, svgNumber(kWorld.maxY), "small end");
-    svg.text({map.left - 4, map.top + map.size}, svgNumber(kWorld.minY), "small end");
-    svg.text({map.left, map.top + map.size + 14}, svgNumber(kWorld.minX), "small mid");
-    svg.text({map.left + map.size, map.top + map.size + 14}, svgNumber(kWorld.maxX), "small mid");
+    svg.text({map.left - 4, map.top + 10}, svgNumber(kWorldSquare.maxY), "small end");
+    svg.text({map.left - 4, map.top + map.size}, svgNumber(kWorldSquare.minY), "small end");
+    svg.text({map.left, map.top + map.size + 14}, svgNumber(kWorldSquare.minX), "small mid");
+    svg.text({map.left + map.size, map.top + map.size + 14}, svgNumber(kWorldSquare.maxX),
+             "small mid");
 
     const double foot = map.top + map.size + 36;
     svg.text({10, foot},
@@ -398,7 +394,7 @@ void drawNodes(Svg& svg, const MapView& map, const BuiltTree& tree, int deepest)
             svg.line(map.at(r.minX, r.midY()), map.at(r.maxX, r.midY()), depthStyle(depth));
         }
     }
-    svg.rect(map.topLeft(kWorld), map.size, map.size, "frame");
+    svg.rect(map.topLeft(kWorldSquare), map.size, map.size, "frame");
 }
 
 void leafLabels(Svg& svg, const MapView& map, const BuiltTree& tree) {
