@@ -3,7 +3,8 @@
 # and how the missing ones are installed (as root, or through sudo where it asks for no
 # password).
 
-# What every check but the Windows stage needs (used by the scripts that source this file).
+# What every check but the Windows and web stages needs (used by the scripts that source this
+# file).
 # shellcheck disable=SC2034
 check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind
     libgtest-dev libbenchmark-dev doxygen libpng-dev pkgconf python3 linkchecker)
