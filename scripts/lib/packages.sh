@@ -70,6 +70,24 @@ install_packages() {
         { ((${#full[@]} == 0)) || apt_get install -y --no-remove "${full[@]}"; }
 }
 
+# install_qemu_user: qemu's user-mode emulators, qemu-i386 among them, of version 8 or later
+# (which can run wine): the release's own, or on Debian 12, whose qemu is 7.2, those of its
+# backports, whose source is added where it is missing.
+install_qemu_user() {
+    local codename suite=()
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    if [ "$codename" = bookworm ]; then
+        grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/ ||
+            printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' \
+                'Suites: bookworm-backports' 'Components: main' \
+                'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
+            "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources > /dev/null ||
+            return 1
+        suite=(-t bookworm-backports)
+    fi
+    apt_get update && apt_get install -y --no-install-recommends "${suite[@]}" qemu-user
+}
+
 apt_get() {
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
         apt-get -q -o DPkg::Lock::Timeout=600 "$@"
