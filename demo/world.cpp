@@ -210,13 +210,11 @@ void World::findNeighbours() {
             continue;
         }
         divided_.push_back(rect);
-        const double midX = rect.midX();
-        const double midY = rect.midY();
+        const std::array<WorldRect, 4> quadrants = rect.quadrants();
         // Pushed in reverse, so the south-west child comes off first.
-        pending.emplace_back(node->children[3], WorldRect{midX, rect.maxX, midY, rect.maxY});
-        pending.emplace_back(node->children[2], WorldRect{midX, rect.maxX, rect.minY, midY});
-        pending.emplace_back(node->children[1], WorldRect{rect.minX, midX, midY, rect.maxY});
-        pending.emplace_back(node->children[0], WorldRect{rect.minX, midX, rect.minY, midY});
+        for (std::size_t i = quadrants.size(); i-- > 0;) {
+            pending.emplace_back(node->children[i], quadrants[i]);
+        }
     }
 
     for (auto& leaf : leaves_) {

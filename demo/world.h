@@ -8,6 +8,7 @@
 #include <engine/steering.h>
 #include <engine/vectors.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,7 +27,17 @@ struct WorldRect {
     /// The midlines, computed as the builder computes them.
     double midX() const { return minX + (maxX - minX) / 2; }
     double midY() const { return minY + (maxY - minY) / 2; }
+    /// The rectangles of a divided node's children, in the order the builder adds them:
+    /// south-west, north-west, south-east, north-east.
+    std::array<WorldRect, 4> quadrants() const;
 };
+
+inline std::array<WorldRect, 4> WorldRect::quadrants() const {
+    return {{{minX, midX(), minY, midY()},
+             {minX, midX(), midY(), maxY},
+             {midX(), maxX, minY, midY()},
+             {midX(), maxX, midY(), maxY}}};
+}
 
 /// The world square, from -kWorldHalf to kWorldHalf on both axes.
 constexpr double kWorldHalf = 512.0;

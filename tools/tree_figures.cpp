@@ -14,46 +14,25 @@
 #include <array>
 #include <iostream>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-/// A rectangle as the builder takes it, with its midlines as the builder computes them.
-using Rect = WorldRect;
+// The engine traces as actors are made and trees built; the tool's output is its pictures, so
+// std::cout has no buffer meanwhile (CoutTo(nullptr)) and the trace is dropped.
 
 /// The quadrants in the order the builder adds them as children.
 constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west", "south-east",
                                                        "north-east"};
-
-std::array<Rect, 4> quadrants(const Rect& r) {
-    return {{{r.minX, r.midX(), r.minY, r.midY()},
-             {r.minX, r.midX(), r.midY(), r.maxY},
-             {r.midX(), r.maxX, r.minY, r.midY()},
-             {r.midX(), r.maxX, r.midY(), r.maxY}}};
-}
-
-/// Sends the engine's console trace elsewhere while it lives: the tool's output is its pictures.
-class QuietTrace {
-public:
-    QuietTrace() : previous_(std::cout.rdbuf(sink_.rdbuf())) {}
-    ~QuietTrace() { std::cout.rdbuf(previous_); }
-    QuietTrace(const QuietTrace&) = delete;
-    QuietTrace& operator=(const QuietTrace&) = delete;
-
-private:
-    std::ostringstream sink_;
-    std::streambuf* previous_;
-};
 
 /// Actors at the given places, entity n in EntityTable slot n + 1, as a game registers them;
 /// taken out of the table and released at the end.
 class PlacedActors {
 public:
     explicit PlacedActors(const std::vector<Point>& places) {
-        const QuietTrace quiet;
+        const CoutTo quiet(nullptr);
         for (const Point& place : places) {
             auto actor = std::make_unique<Actor>();
             actor->setPosition(place.x, place.y, 0);
@@ -78,7 +57,7 @@ private:
 /// What the walk finds at one node.
 struct NodeView {
     const QuadNode* node;
-    Rect rect;
+    WorldRect rect;
     int depth;
     int entities;       ///< Actors of the table strictly inside the rectangle.
     const char* slot;   ///< The cell slot that holds a cell, or null.
@@ -87,7 +66,7 @@ struct NodeView {
     bool divided() const { return !node->children.empty(); }
 };
 
-int insideCount(const Rect& r) {
+int insideCount(const WorldRect& r) {
     int count = 0;
     for (const Actor* actor : EntityTable) {
         if (actor == nullptr) {
@@ -115,14 +94,15 @@ void findCell(NodeView& view) {
 }
 
 /// Depth first, children in the order added: the order in which the builder made the nodes.
-void walk(const QuadNode* node, const Rect& r, int depth, int& leaves, std::vector<NodeView>& out) {
+void walk(const QuadNode* node, const WorldRect& r, int depth, int& leaves,
+          std::vector<NodeView>& out) {
     NodeView view{node, r, depth, insideCount(r), nullptr, nullptr, 0};
     findCell(view);
     if (!view.divided() && view.entities > 0) {
         view.leafOrder = ++leaves;
     }
     out.push_back(view);
-    const auto parts = quadrants(r);
+    const auto parts = r.quadrants();
     for (std::size_t i = 0; i < node->children.size(); ++i) {
         walk(node->children[i], parts.at(i), depth + 1, leaves, out);
     }
@@ -134,7 +114,7 @@ void walk(const QuadNode* node, const Rect& r, int depth, int& leaves, std::vect
 class BuiltTree {
 public:
     BuiltTree() {
-        const QuietTrace quiet;
+        const CoutTo quiet(nullptr);
         cellSlotCounter = 0;
         root_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
                                 kWorldSquare.maxY, EntityTable);
@@ -168,11 +148,11 @@ struct MapView {
         const double scale = size / (kWorldSquare.maxX - kWorldSquare.minX);
         return {left + (x - kWorldSquare.minX) * scale, top + (kWorldSquare.maxY - y) * scale};
     }
-    Point topLeft(const Rect& r) const { return at(r.minX, r.maxY); }
-    double width(const Rect& r) const {
+    Point topLeft(const WorldRect& r) const { return at(r.minX, r.maxY); }
+    double width(const WorldRect& r) const {
         return size * (r.maxX - r.minX) / (kWorldSquare.maxX - kWorldSquare.minX);
     }
-    double height(const Rect& r) const {
+    double height(const WorldRect& r) const {
         return size * (r.maxY - r.minY) / (kWorldSquare.maxY - kWorldSquare.minY);
     }
 };
@@ -389,7 +369,7 @@ void drawNodes(Svg& svg, const MapView& map, const BuiltTree& tree, int deepest)
             if (node.depth != depth || !node.divided()) {
                 continue;
             }
-            const Rect& r = node.rect;
+            const WorldRect& r = node.rect;
             svg.line(map.at(r.midX(), r.maxY), map.at(r.midX(), r.minY), depthStyle(depth));
             svg.line(map.at(r.minX, r.midY()), map.at(r.maxX, r.midY()), depthStyle(depth));
         }
