@@ -60,12 +60,16 @@ void pictureRects(const World& world, PictureRects& rects) {
     }
 }
 
+std::array<ColouredRects, 3> clearOrder(const PictureRects& rects) {
+    return {{{kMidlineColour, &rects.midlines},
+             {kActorColour, &rects.actors},
+             {kFlashColour, &rects.flashes}}};
+}
+
 HRESULT drawPicture(IDirect3DDevice9* device, const PictureRects& rects) {
     HRESULT result = device->Clear(0, nullptr, D3DCLEAR_TARGET, kBackgroundColour, 1.0f, 0);
-    const HRESULT lines = clearAll(device, rects.midlines, kMidlineColour);
-    const HRESULT actors = clearAll(device, rects.actors, kActorColour);
-    const HRESULT flashes = clearAll(device, rects.flashes, kFlashColour);
-    for (const HRESULT step : {lines, actors, flashes}) {
+    for (const ColouredRects& list : clearOrder(rects)) {
+        const HRESULT step = clearAll(device, *list.rects, list.colour);
         if (SUCCEEDED(result)) {
             result = step;
         }

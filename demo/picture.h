@@ -6,6 +6,7 @@
 
 #include <d3d9.h>
 
+#include <array>
 #include <vector>
 
 class World;
@@ -34,6 +35,15 @@ struct PictureRects {
     /// ...and of every flashing actor, cleared last.
     std::vector<D3DRECT> flashes;
 };
+
+/// One list of a picture and the colour it is cleared in.
+struct ColouredRects {
+    D3DCOLOR colour;
+    const std::vector<D3DRECT>* rects;
+};
+
+/// The lists in the order they are cleared, after the background, each with its colour.
+std::array<ColouredRects, 3> clearOrder(const PictureRects& rects);
 
 /// Fills the lists for the world's current frame (emptying them first).
 void pictureRects(const World& world, PictureRects& rects);

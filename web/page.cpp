@@ -8,6 +8,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,9 +25,15 @@ struct Page {
 
 Page page;
 
-/// The rectangles of a colour: 1 the midlines, 2 the actors, 3 the flashing actors.
-const std::vector<D3DRECT>& rectsOf(int list) {
-    return list == 1 ? page.rects.midlines : list == 2 ? page.rects.actors : page.rects.flashes;
+/// The picture's lists with their colours, in the order they are cleared: the script's list n
+/// from 1 up, after list 0, the background.
+const std::array<ColouredRects, 3> kPictureLists = clearOrder(page.rects);
+
+const ColouredRects* pictureList(int list) {
+    if (list < 1 || list > static_cast<int>(kPictureLists.size())) {
+        return nullptr;
+    }
+    return &kPictureLists[static_cast<std::size_t>(list - 1)];
 }
 
 } // namespace
@@ -64,22 +71,30 @@ EMSCRIPTEN_KEEPALIVE bool pageStep() {
     return true;
 }
 
-/// The colour of list 0 (the background) to 3 as 0xAARRGGBB; 0 for any other list.
-EMSCRIPTEN_KEEPALIVE D3DCOLOR pageColour(int list) {
-    const D3DCOLOR colours[] = {kBackgroundColour, kMidlineColour, kActorColour, kFlashColour};
-    if (list < 0 || list > 3) {
-        return 0;
-    }
-    return colours[list];
+/// How many lists the script draws: the background and the picture's.
+EMSCRIPTEN_KEEPALIVE int pageListCount() {
+    return 1 + static_cast<int>(kPictureLists.size());
 }
 
-/// The rectangles of list 1 to 3, each four LONGs: left, top, right and bottom (exclusive).
+/// The colour of a list as 0xAARRGGBB; 0 for a list that does not exist.
+EMSCRIPTEN_KEEPALIVE D3DCOLOR pageColour(int list) {
+    if (list == 0) {
+        return kBackgroundColour;
+    }
+    const ColouredRects* found = pictureList(list);
+    return found != nullptr ? found->colour : 0;
+}
+
+/// The rectangles of list 1 and up, each four LONGs: left, top, right and bottom (exclusive);
+/// null for a list that has none.
 EMSCRIPTEN_KEEPALIVE const D3DRECT* pageRects(int list) {
-    return rectsOf(list).data();
+    const ColouredRects* found = pictureList(list);
+    return found != nullptr ? found->rects->data() : nullptr;
 }
 
 EMSCRIPTEN_KEEPALIVE int pageRectCount(int list) {
-    return static_cast<int>(rectsOf(list).size());
+    const ColouredRects* found = pictureList(list);
+    return found != nullptr ? static_cast<int>(found->rects->size()) : 0;
 }
 
 /// The line under the canvas, as the window's title shows it; frameMs is what the script
