@@ -6,7 +6,9 @@
   manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
-  manual.py routes PAGE TREE HOME    runs the marked blocks of the "Using the engine" page
+  manual.py routes PAGE TREE HOME [TEXT=VALUE...]
+                                     runs the marked blocks of the "Using the engine" page,
+                                     each TEXT in them replaced by its VALUE
 
 Headings get the anchors GitHub gives them (lower case, punctuation dropped, spaces as
 hyphens, a repeated one numbered); the filter hands Doxygen the same ones, prefixed with the
@@ -286,8 +288,14 @@ def run_routes(page, tree, home, replacements):
     print(f"routes: {page}: {done} blocks written, run or compared as the page shows them")
 
 
+# The arguments each command needs at least.
+NEEDS = {"filter": 1, "links": 1, "examples": 1, "compare": 2, "routes": 3}
+
+
 def main():
-    command, args = sys.argv[1], sys.argv[2:]
+    command, args = (sys.argv + [""])[1], sys.argv[2:]
+    if command not in NEEDS or len(args) < NEEDS[command]:
+        sys.exit(__doc__)
     if command == "filter":
         filter_page(args[-1], args[:-1])
     elif command == "links":
@@ -299,8 +307,6 @@ def main():
     elif command == "routes":
         pairs = [pair.split("=", 1) for pair in args[3:]]
         run_routes(args[0], args[1], args[2], pairs)
-    else:
-        sys.exit(__doc__)
 
 
 if __name__ == "__main__":
