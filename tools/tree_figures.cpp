@@ -12,7 +12,6 @@
 #include <demo/world.h>
 
 #include <array>
-#include <iostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
