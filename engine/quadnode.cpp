@@ -7,6 +7,7 @@
 #include "trace.h"
 #include "vectors.h"
 
+#include <cmath>
 #include <cstddef>
 #include <limits>
 
@@ -38,6 +39,17 @@ struct Rect {
     double minY;
     double maxY;
 };
+
+// The system's midpoint, min + (max - min) / 2, wherever the width is finite; a width that
+// overflows (finite bounds more than the largest double apart) is halved from both bounds
+// instead, so the midline still falls strictly inside and no entity is lost below the node.
+double midpoint(double min, double max) {
+    const double width = max - min;
+    if (std::isinf(width) && std::isfinite(min) && std::isfinite(max)) {
+        return min / 2 + max / 2;
+    }
+    return min + width / 2;
+}
 
 // A comparison as a number, so that the four sides of the inside test combine without a branch.
 unsigned below(double a, double b) {
@@ -80,14 +92,13 @@ void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t co
     }
 }
 
-QuadNode* build(const Rect& r, Actor** table, int depth) {
+// v is the build's one collection list: a node's list is dead once it has decided to divide,
+// so its children fill the same one, and a build's stack stays small at any depth.
+QuadNode* build(const Rect& r, Actor** table, int depth, Actor** v) {
     auto* node = new QuadNode();
-    const double width = r.maxX - r.minX;
-    const double height = r.maxY - r.minY;
-    const double midX = r.minX + width / 2;
-    const double midY = r.minY + height / 2;
+    const double midX = midpoint(r.minX, r.maxX);
+    const double midY = midpoint(r.minY, r.maxY);
 
-    Actor* v[kEntityTableSize];
     const std::size_t found = table == nullptr ? 0 : collectInside(r, table, v);
 
     // An infinite bound puts a midline at NaN or infinity, where the quadrants would lose the
@@ -95,10 +106,10 @@ QuadNode* build(const Rect& r, Actor** table, int depth) {
     const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
     if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && halvable) {
         node->children.reserve(4);
-        node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1));
-        node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1));
-        node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1));
-        node->addChild(build({midX, r.maxX, midY, r.maxY}, table, depth + 1));
+        node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1, v));
+        node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1, v));
+        node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1, v));
+        node->addChild(build({midX, r.maxX, midY, r.maxY}, table, depth + 1, v));
     } else if (found > 0) {
         fillLeaf(node, r, v, found);
     }
@@ -109,7 +120,8 @@ QuadNode* build(const Rect& r, Actor** table, int depth) {
 } // namespace
 
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table) {
-    return build({minX, maxX, minY, maxY}, table, 0);
+    std::vector<Actor*> v(kEntityTableSize);
+    return build({minX, maxX, minY, maxY}, table, 0, v.data());
 }
 
 void releaseQuadTree(QuadNode* root) {

@@ -7,10 +7,19 @@
 #include "quadnode.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <vector>
 
 namespace {
+
+// Halving as the builder must: min + (max - min) / 2, or from both bounds where that width
+// overflows although the bounds are finite.
+double half(double min, double max) {
+    const double width = max - min;
+    const bool overflows = std::isinf(width) && std::isfinite(min) && std::isfinite(max);
+    return overflows ? min * 0.5 + max * 0.5 : min + width / 2;
+}
 
 struct Rect {
     double minX, maxX, minY, maxY;
@@ -79,8 +88,8 @@ std::string dividedProblem(const QuadNode* node, const Rect& r, Actor** table, i
     if (found.size() < static_cast<std::size_t>(kQuadTreeDivideAt)) {
         return "a node divided with fewer than five entities";
     }
-    const double midX = r.minX + (r.maxX - r.minX) / 2;
-    const double midY = r.minY + (r.maxY - r.minY) / 2;
+    const double midX = half(r.minX, r.maxX);
+    const double midY = half(r.minY, r.maxY);
     const Rect quadrants[4] = {{r.minX, midX, r.minY, midY},
                                {r.minX, midX, midY, r.maxY},
                                {midX, r.maxX, r.minY, midY},
@@ -103,8 +112,8 @@ std::string nodeProblem(const QuadNode* node, const Rect& r, Actor** table, int 
     if (!node->children.empty()) {
         return dividedProblem(node, r, table, depth, out, found);
     }
-    const double midX = r.minX + (r.maxX - r.minX) / 2;
-    const double midY = r.minY + (r.maxY - r.minY) / 2;
+    const double midX = half(r.minX, r.maxX);
+    const double midY = half(r.minY, r.maxY);
     const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
     if (found.size() >= static_cast<std::size_t>(kQuadTreeDivideAt) && depth < kQuadTreeMaxDepth &&
         halvable) {

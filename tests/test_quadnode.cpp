@@ -12,6 +12,12 @@
 #include <string>
 #include <tuple>
 
+#if defined(_WIN32)
+#include <windows.h>
+#elif !defined(__EMSCRIPTEN__)
+#include <pthread.h>
+#endif
+
 namespace {
 
 const std::string kFinished = "\nFinished a quad tree iteration.";
@@ -105,6 +111,100 @@ TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {
         EXPECT_EQ(checkQuadTree(root, r[0], r[1], r[2], r[3], EntityTable).problem, "");
     }
 }
+
+TEST_F(QuadTreeTest, FiniteBoundsTooFarApartToSubtractAreStillHalved) {
+    // 2e308 overflows to infinity, but the rectangle is finite: its midlines lie at 0, and every
+    // entity off them must reach a leaf. Where the width is finite the system's midpoint,
+    // min + (max - min) / 2, stands bit for bit: for (0.1, 0.7) it is not min / 2 + max / 2.
+    std::uint32_t seed = 7;
+    for (std::size_t slot = 1; slot <= 200; ++slot) {
+        seed = seed * 1664525u + 1013904223u;
+        const double x = (static_cast<double>(seed >> 8) - 8388608.0) * 1e300;
+        const double y = (static_cast<double>((seed * 31u) >> 8) - 8388608.0) * 1e300;
+        place(slot, x, y);
+    }
+    for (const auto& r : {std::array<double, 4>{-1e308, 1e308, -1e308, 1e308},
+                          {-1.7e308, 1.7e308, -9e306, 9e306},
+                          {-1.7976931348623157e308, 1.7976931348623157e308, -1.5e308, 1.6e308}}) {
+        CoutCapture quiet;
+        releaseQuadTree(root);
+        root = QuadTreeBuilder(r[0], r[1], r[2], r[3], EntityTable);
+        EXPECT_EQ(root->children.size(), 4u) << r[0] << " to " << r[1];
+        EXPECT_EQ(checkQuadTree(root, r[0], r[1], r[2], r[3], EntityTable).problem, "");
+    }
+    EXPECT_NE(0.1 + (0.7 - 0.1) / 2, 0.1 / 2 + 0.7 / 2);
+    resetEngineGlobals();
+    for (std::size_t slot = 1; slot <= 5; ++slot) {
+        place(slot, 0.1 + static_cast<double>(slot) * 0.1, 0.4);
+    }
+    CoutCapture quiet;
+    releaseQuadTree(root);
+    root = QuadTreeBuilder(0.1, 0.7, 0.1, 0.7, EntityTable);
+    EXPECT_EQ(checkQuadTree(root, 0.1, 0.7, 0.1, 0.7, EntityTable).problem, "");
+}
+
+#if !defined(__EMSCRIPTEN__)
+namespace {
+
+constexpr std::size_t kSmallStack = 64 * 1024;
+
+struct DeepBuild {
+    QuadNode* root = nullptr;
+};
+
+void buildAtTheDepthBound(DeepBuild& build) {
+    build.root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
+}
+
+#if defined(_WIN32)
+DWORD WINAPI deepBuildThread(void* build) {
+    buildAtTheDepthBound(*static_cast<DeepBuild*>(build));
+    return 0;
+}
+
+// A job's thread with a small stack, as game engines run their workers.
+void onASmallStack(DeepBuild& build) {
+    HANDLE thread = CreateThread(nullptr, kSmallStack, deepBuildThread, &build,
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+#else
+void* deepBuildThread(void* build) {
+    buildAtTheDepthBound(*static_cast<DeepBuild*>(build));
+    return nullptr;
+}
+
+// A job's thread with a small stack, as game engines run their workers.
+void onASmallStack(DeepBuild& build) {
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, kSmallStack), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, deepBuildThread, &build), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+#endif
+
+} // namespace
+
+TEST_F(QuadTreeTest, ABuildAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
+    // 0.1 is no sum of powers of two: no midline ever lands on it, so eight actors there
+    // divide down to the depth bound.
+    for (std::size_t slot = 1; slot <= 8; ++slot) {
+        place(slot, 0.1, 0.1);
+    }
+    CoutCapture quiet;
+    DeepBuild build;
+    onASmallStack(build);
+    root = build.root;
+    const QuadTreeCheck check = checkQuadTree(root, -512, 512, -512, 512, EntityTable);
+    EXPECT_EQ(check.problem, "");
+    EXPECT_EQ(check.depth, kQuadTreeMaxDepth);
+}
+#endif
 
 namespace {
 
