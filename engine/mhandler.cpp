@@ -21,9 +21,10 @@ MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityT
     traceConstruction(this);
 }
 
+// Every slot, not only those below count: a count a caller wrote must not hide a message.
 MHandler::~MHandler() {
-    for (std::int32_t i = 0; i < queued(); ++i) {
-        delete queue[i];
+    for (Message* message : queue) {
+        delete message;
     }
 }
 
@@ -48,7 +49,10 @@ bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t i
     if (count >= kCapacity) {
         return false;
     }
-    queue[count] = new Message(holder, receiver, content, ival);
+    auto* message = new Message(holder, receiver, content, ival);
+    // The slot is empty unless a caller lowered count; the message it still holds would be lost.
+    delete queue[count];
+    queue[count] = message;
     ++count;
     return true;
 }

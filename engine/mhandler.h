@@ -22,7 +22,8 @@ public:
     /// The identifier of the entity that holds the handler; never 0.
     std::uint32_t holder;
     /// Messages waiting in the queue. A value a caller wrote outside 0 to 64 is never used to
-    /// index: a negative count is taken as 0 and one past the capacity as full.
+    /// index: a negative count is taken as 0 and one past the capacity as full. Whatever a caller
+    /// writes, no message leaks: send releases one it overwrites, the destructor every slot's.
     std::int32_t count;
     /// Slot 0 of the entity table that delivery looks receivers up in; null until attached.
     Actor** entityTable;
@@ -31,7 +32,7 @@ public:
     MHandler();
     /// Prints the construction trace before and after taking the holder.
     explicit MHandler(std::uint32_t holder);
-    /// Releases the messages still queued.
+    /// Releases every message its slots hold.
     virtual ~MHandler();
 
     /// Not copyable: a copy would share the queued messages and release them twice.

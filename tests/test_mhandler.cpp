@@ -8,9 +8,37 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdlib>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
+
+// Blocks of the free store in use, so that a test sees every message released exactly once.
+namespace {
+std::size_t liveBlocks = 0;
+} // namespace
+
+void* operator new(std::size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) {
+        throw std::bad_alloc();
+    }
+    ++liveBlocks;
+    return block;
+}
+
+void operator delete(void* block) noexcept {
+    if (block != nullptr) {
+        --liveBlocks;
+        std::free(block);
+    }
+}
+
+void operator delete(void* block, std::size_t /*size*/) noexcept {
+    operator delete(block);
+}
 
 namespace {
 
@@ -111,6 +139,23 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
     handler->process();
     EXPECT_EQ(handler->count, MHandler::kCapacity - 1);
     handler->process();
+}
+
+TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
+    const std::size_t before = liveBlocks; // the handler's own block among them
+    for (std::int32_t i = 0; i < 10; ++i) {
+        ASSERT_TRUE(handler->send(5, 'p', i));
+    }
+    // Each lowered count makes the next send overwrite a slot that still holds a message.
+    handler->count = -1;
+    ASSERT_TRUE(handler->send(5, 'q', 0));
+    handler->count = 4;
+    ASSERT_TRUE(handler->send(5, 'r', 0));
+    handler->count = 2;
+    handler->process();
+    EXPECT_EQ(liveBlocks, before + 9);
+    handler.reset();
+    EXPECT_EQ(liveBlocks, before - 1);
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
