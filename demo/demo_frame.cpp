@@ -56,15 +56,18 @@ bool readPng(const char* path, std::vector<std::uint32_t>& pixels) {
         std::cerr << "demo-frame: cannot read " << path << ": " << image.message << '\n';
         return false;
     }
+    // The size comes from the file's header; an image of the wrong size is refused before
+    // anything is allocated for its pixels.
+    if (image.width != kPictureSize || image.height != kPictureSize) {
+        std::cerr << "demo-frame: " << path << " is " << image.width << 'x' << image.height
+                  << ", not " << kPictureSize << 'x' << kPictureSize << '\n';
+        png_image_free(&image);
+        return false;
+    }
     image.format = PNG_FORMAT_RGB;
     std::vector<png_byte> rgb(PNG_IMAGE_SIZE(image));
     if (png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) == 0) {
         std::cerr << "demo-frame: cannot read " << path << ": " << image.message << '\n';
-        return false;
-    }
-    if (image.width != kPictureSize || image.height != kPictureSize) {
-        std::cerr << "demo-frame: " << path << " is " << image.width << 'x' << image.height
-                  << ", not " << kPictureSize << 'x' << kPictureSize << '\n';
         return false;
     }
     pixels.clear();
@@ -113,6 +116,17 @@ int compareWith(const char* path, const std::vector<std::uint32_t>& frame) {
     return differ == 0 ? 0 : 1;
 }
 
+int run(const DemoOptions& options) {
+    std::vector<std::uint32_t> pixels;
+    if (!renderFrame(options.actors, options.frames, pixels)) {
+        return 1;
+    }
+    if (options.out != nullptr && !writePng(options.out, pixels)) {
+        return 1;
+    }
+    return options.compare != nullptr ? compareWith(options.compare, pixels) : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -121,17 +135,17 @@ int main(int argc, char** argv) {
         std::cerr << kUsage;
         return 2;
     }
+    int status = 1;
     try {
-        std::vector<std::uint32_t> pixels;
-        if (!renderFrame(options.actors, options.frames, pixels)) {
-            return 1;
-        }
-        if (options.out != nullptr && !writePng(options.out, pixels)) {
-            return 1;
-        }
-        return options.compare != nullptr ? compareWith(options.compare, pixels) : 0;
+        status = run(options);
     } catch (const std::exception& error) {
         std::cerr << "demo-frame: " << error.what() << '\n';
+    }
+    // The line of figures is part of what the tool makes: failing to write it is a failure.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "demo-frame: standard output could not be written\n";
         return 1;
     }
+    return status;
 }
