@@ -3,10 +3,9 @@
 
 #include "world.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <algorithm>
+#include <charconv>
+#include <system_error>
 
 namespace {
 
@@ -15,33 +14,33 @@ constexpr long kMaxLimit = 24L * 60 * 60 * 1000;
 
 } // namespace
 
-bool parseCount(const char* text, long low, long high, long& value) {
-    if (text == nullptr || *text < '0' || *text > '9') {
+bool parseCount(std::string_view text, long low, long high, long& value) {
+    if (text.empty() || text.front() < '0' || text.front() > '9') {
         return false;
     }
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &end, 10);
-    if (*end != '\0' || errno != 0 || parsed < low || parsed > high) {
+    long parsed = 0;
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
+    if (stop != end || error != std::errc() || parsed < low || parsed > high) {
         return false;
     }
     value = parsed;
     return true;
 }
 
-bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program,
+bool parseDemoOptions(const std::vector<std::string_view>& words, DemoProgram program,
                       DemoOptions& options) {
-    std::string seen;
-    for (int i = 1; i < argc; i += 2) {
-        if (i + 1 >= argc) {
+    std::vector<std::string_view> seen;
+    for (std::size_t i = 1; i < words.size(); i += 2) {
+        if (i + 1 >= words.size()) {
             return false;
         }
-        const std::string name = argv[i];
-        const char* value = argv[i + 1];
-        if (seen.find(" " + name + " ") != std::string::npos) {
+        const std::string_view name = words[i];
+        const std::string_view value = words[i + 1];
+        if (std::find(seen.begin(), seen.end(), name) != seen.end()) {
             return false;
         }
-        seen += " " + name + " ";
+        seen.push_back(name);
         bool ok = false;
         if (name == "--actors") {
             ok = parseCount(value, World::kMinActors, World::kMaxActors, options.actors);
@@ -50,11 +49,11 @@ bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program,
         } else if (name == "--ms" && program == DemoProgram::window) {
             ok = parseCount(value, 1, kMaxLimit, options.milliseconds);
         } else if (name == "--out" && program == DemoProgram::frameTool) {
-            options.out = value;
-            ok = *value != '\0';
+            options.out = value.data();
+            ok = !value.empty();
         } else if (name == "--compare" && program == DemoProgram::frameTool) {
-            options.compare = value;
-            ok = *value != '\0';
+            options.compare = value.data();
+            ok = !value.empty();
         }
         if (!ok) {
             return false;
@@ -64,4 +63,9 @@ bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program,
         return options.frames > 0 && (options.out != nullptr || options.compare != nullptr);
     }
     return true;
+}
+
+bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program,
+                      DemoOptions& options) {
+    return parseDemoOptions(std::vector<std::string_view>(argv, argv + argc), program, options);
 }

@@ -1,8 +1,11 @@
 // The options of the demo's programs: their command lines, and the page's address.
 #pragma once
 
-/// A whole decimal number from low to high, nothing else in the text.
-bool parseCount(const char* text, long low, long high, long& value);
+#include <string_view>
+#include <vector>
+
+/// A whole decimal number from low to high, nothing else in the text (a NUL included).
+bool parseCount(std::string_view text, long low, long high, long& value);
 
 /// The options shared by demo.exe, demo-frame and the page, and each program's own.
 struct DemoOptions {
@@ -19,4 +22,9 @@ enum class DemoProgram { window, frameTool, page };
 /// Reads "--name value" pairs; false on anything else, a repeated option or a value out of
 /// range (actors 1 to 1000, frames and milliseconds 1 to 86400000). demo-frame needs --frames
 /// and one of --out and --compare.
+/// words[0] is the program's name; --out and --compare keep a pointer to their word's bytes,
+/// which must end in a NUL, as a command line's and a std::string's do.
+bool parseDemoOptions(const std::vector<std::string_view>& words, DemoProgram program,
+                      DemoOptions& options);
+/// The same for a command line as main receives it.
 bool parseDemoOptions(int argc, const char* const* argv, DemoProgram program, DemoOptions& options);

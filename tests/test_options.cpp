@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -60,5 +61,18 @@ TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
     }
     for (const Args& args : {Args{"--ms", "9"}, Args{"--out", "a.png"}}) {
         EXPECT_FALSE(parse(DemoProgram::page, args)) << ::testing::PrintToString(args);
+    }
+}
+
+TEST(DemoOptions, APageAddressWithANulInAValueIsRefusedAsTheCommandLineRefuses5x) {
+    using namespace std::string_view_literals;
+    DemoOptions options;
+    EXPECT_TRUE(parseDemoOptions({"demo.html"sv, "--actors"sv, "5"sv}, DemoProgram::page, options));
+    EXPECT_EQ(options.actors, 5);
+    for (const std::string_view value : {"5\0junk"sv, "5\0"sv, "\0"sv}) {
+        EXPECT_FALSE(
+            parseDemoOptions({"demo.html"sv, "--actors"sv, value}, DemoProgram::page, options));
+        EXPECT_FALSE(
+            parseDemoOptions({"demo.html"sv, "--frames"sv, value}, DemoProgram::page, options));
     }
 }

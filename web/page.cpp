@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -40,19 +41,17 @@ const ColouredRects* pictureList(int list) {
 
 extern "C" {
 
-/// One word of the window's command line ("--actors", then "5").
-EMSCRIPTEN_KEEPALIVE void pageArgument(const char* word) {
-    page.arguments.emplace_back(word);
+/// One word of the window's command line ("--actors", then "5"), as its UTF-8 bytes and their
+/// count, so that a NUL in the address reaches the options' rules instead of cutting the word.
+EMSCRIPTEN_KEEPALIVE void pageArgument(const char* bytes, int size) {
+    page.arguments.emplace_back(bytes, static_cast<std::size_t>(size > 0 ? size : 0));
 }
 
 /// Makes the world and frame 0's rectangles; false for options the window would refuse.
 EMSCRIPTEN_KEEPALIVE bool pageStart() {
-    std::vector<const char*> argv;
-    for (const std::string& word : page.arguments) {
-        argv.push_back(word.c_str());
-    }
+    const std::vector<std::string_view> words(page.arguments.begin(), page.arguments.end());
     DemoOptions options;
-    if (!parseDemoOptions(static_cast<int>(argv.size()), argv.data(), DemoProgram::page, options)) {
+    if (!parseDemoOptions(words, DemoProgram::page, options)) {
         return false;
     }
     page.world = std::make_unique<World>(static_cast<int>(options.actors));

@@ -8,9 +8,14 @@ Module.onRuntimeInitialized = startPage;
 
 function startPage() {
     // No destructuring here or below: emscripten 3.1.6's script optimizer mangles it.
+    const encoder = new TextEncoder();
+    const argument = (word) => {
+        const bytes = encoder.encode(word);
+        ccall('pageArgument', null, ['array', 'number'], [bytes, bytes.length]);
+    };
     new URLSearchParams(location.search).forEach((value, name) => {
-        ccall('pageArgument', null, ['string'], ['--' + name]);
-        ccall('pageArgument', null, ['string'], [value]);
+        argument('--' + name);
+        argument(value);
     });
     if (!_pageStart()) {
         document.getElementById('demo').hidden = true;
