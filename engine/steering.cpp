@@ -1,6 +1,8 @@
 // The table random source and the wander steering computation.
 #include "steering.h"
 
+#include <cmath>
+
 const double n_pi[kPiTableSize] = {
     0.1, 0.4, 1.0, 0.5, 0.9, 0.2, 0.6, 0.5, 0.3, 0.5, // 0-9
     0.8, 0.9, 0.7, 0.9, 0.3, 0.2, 0.3, 0.8, 0.4, 0.6, // 10-19
@@ -32,6 +34,10 @@ std::int32_t nextIndex(std::int32_t index) {
     return static_cast<std::int32_t>(next);
 }
 
+bool collapsed(Vec2 target) {
+    return (target.x == 0 && target.y == 0) || std::isnan(target.x) || std::isnan(target.y);
+}
+
 } // namespace
 
 double TableRandom() {
@@ -52,5 +58,10 @@ Vec2 WanderBehaviour::wander() {
     m_vWanderTarget = m_vWanderTarget * m_dRadius;
     const Vec2 vtemp2(m_dDistance, 0.0);
     const Vec2 vtarget_local = m_vWanderTarget + vtemp2;
+    // A target that collapsed onto zero (a radius of 0) or into NaN would stay there for ever,
+    // whatever the owner sets later; the next call starts again from the starting target.
+    if (collapsed(m_vWanderTarget)) {
+        m_vWanderTarget = WanderBehaviour{}.m_vWanderTarget;
+    }
     return vtarget_local;
 }

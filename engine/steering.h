@@ -41,6 +41,7 @@ struct WanderBehaviour {
 
     /// Displaces the target by (second draw, first draw) times the jitter, puts it back on the
     /// circle and returns it pushed ahead by (m_dDistance, 0). Two draws per call. A target
-    /// displaced onto the zero vector gives NaN in both components.
+    /// displaced onto the zero vector gives NaN in both components. A target left at zero (a
+    /// radius of 0) or NaN starts again from its starting value at the next call.
     Vec2 wander();
 };

@@ -76,4 +76,21 @@ TEST(Steering, WanderAddsTwoDrawsBeforeNormalisingAndStillDrawsWithoutJitter) {
     WanderBehaviour degenerate{10.0, 1.0, 0.0, {0.0, 0.0}};
     const Vec2 result = degenerate.wander();
     EXPECT_TRUE(std::isnan(result.x) && std::isnan(result.y));
+    // The collapse lasts one call: the next starts again from (1, 0).
+    const Vec2 next = degenerate.wander();
+    EXPECT_DOUBLE_EQ(next.x, 11.0);
+    EXPECT_DOUBLE_EQ(next.y, 0.0);
+}
+
+TEST(Steering, AWandererWhoseTargetCollapsedFindsItAgainOnceItsOwnerSetsIt) {
+    WanderBehaviour w; // radius, distance and jitter 0: the target collapses onto zero
+    for (int call = 0; call < 3; ++call) {
+        const Vec2 result = w.wander();
+        ASSERT_FALSE(std::isnan(result.x) || std::isnan(result.y)) << "call " << call;
+    }
+    w.m_dRadius = 1.0;
+    w.m_dDistance = 2.0;
+    w.m_dJitter = 0.4;
+    const Vec2 result = w.wander();
+    EXPECT_NEAR(Vec2(result.x - 2.0, result.y).length(), 1.0, 1e-12);
 }
