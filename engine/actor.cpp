@@ -3,6 +3,10 @@
 
 #include "trace.h"
 
+Actor::~Actor() {
+    removeFromEntityTable(*this);
+}
+
 Actor::Actor() {
     position.set(0, 0, 0);
     velocity.set(0, 0, 0);

@@ -14,7 +14,7 @@ class Message;
 /// An entity with a name, a place and a motion in 3-D space, which sends and receives messages
 /// through the handler it holds. Registered in the entity table, it is what delivery hands
 /// messages to and what the quad-tree builder partitions. Created on the free store by its
-/// owner and destroyed through the virtual destructor, which leaves its table slot as it is.
+/// owner and destroyed through the virtual destructor, which empties its table slot.
 class Actor : public BaseEntity {
 public:
     /// Given at name construction; empty after default construction or an empty name.
@@ -34,8 +34,9 @@ public:
     /// Prints only the handler's trace. A failed name check is reported on standard output
     /// ("\nBullshit: " and the reason) and construction still completes.
     explicit Actor(std::string cName);
-    /// Releases the messages still queued in the handler; prints nothing.
-    ~Actor() override = default;
+    /// Empties its EntityTable slot where that slot still points at it, so that a message to a
+    /// destroyed actor is dropped; releases the messages still queued; prints nothing.
+    ~Actor() override;
 
     /// Places the actor; the quad tree reads x and y at its next build.
     void setPosition(double x, double y, double z) { position.set(x, y, z); }

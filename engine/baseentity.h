@@ -19,6 +19,12 @@ constexpr std::size_t kEntityTableSize = 1024;
 /// n lives in slot n + 1, so the table can hold identifiers 0 to 1022.
 extern Actor* EntityTable[kEntityTableSize];
 
+/// Puts the actor into EntityTable slot getID() + 1. Returns false and writes nothing when
+/// that slot lies past the table, for identifier 1023 and every later one.
+[[nodiscard]] bool addToEntityTable(Actor& actor);
+/// Empties the actor's slot where it still points at this actor; writes nothing otherwise.
+void removeFromEntityTable(const Actor& actor);
+
 /// The root of every entity: gives each a unique identifier at construction, and a virtual
 /// destructor through which an owner destroys an entity of any kind. Never created on its own.
 class BaseEntity {
@@ -28,8 +34,8 @@ public:
 
     /// Takes the next identifier; prints nothing.
     BaseEntity();
-    /// Touches neither be_val nor the entity table: the identifier is not handed out again,
-    /// and the entity's table slot keeps its pointer until its owner clears it.
+    /// Touches neither be_val nor the entity table: the identifier is not handed out again.
+    /// An actor's own destructor empties its table slot.
     virtual ~BaseEntity() = default;
 
     /// The identifier, the same for the entity's whole life; entity n is found in slot n + 1.

@@ -9,6 +9,8 @@
 
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <vector>
 
 TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     resetEngineGlobals();
@@ -28,6 +30,42 @@ TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     const Actor last("last");
     EXPECT_EQ(last.getID(), std::numeric_limits<std::uint32_t>::max() - 1);
     be_val = 0;
+}
+
+TEST(EntityTable, CheckedRegistrationNeverWritesOutsideAndADestroyedActorLeavesItsSlot) {
+    resetEngineGlobals();
+    CoutCapture quiet;
+    be_val = 1021;
+    auto a = std::make_unique<Actor>("a"); // slot 1022
+    auto b = std::make_unique<Actor>("b"); // slot 1023, the last
+    auto c = std::make_unique<Actor>("c"); // slot 1024: past the table
+    EXPECT_TRUE(addToEntityTable(*a));
+    EXPECT_TRUE(addToEntityTable(*b));
+    EXPECT_EQ(EntityTable[1022], a.get());
+    EXPECT_EQ(EntityTable[1023], b.get());
+    const std::vector<Actor*> before(EntityTable, EntityTable + kEntityTableSize);
+    EXPECT_FALSE(addToEntityTable(*c));
+    c->ID = std::numeric_limits<std::uint32_t>::max(); // its slot must not wrap round to 0
+    EXPECT_FALSE(addToEntityTable(*c));
+    EXPECT_EQ(std::vector<Actor*>(EntityTable, EntityTable + kEntityTableSize), before);
+
+    // Only the slot that points at the actor itself is emptied, by removal or destruction.
+    EntityTable[1022] = b.get();
+    removeFromEntityTable(*a);
+    EXPECT_EQ(EntityTable[1022], b.get());
+    EntityTable[1022] = a.get();
+    removeFromEntityTable(*a);
+    EXPECT_EQ(EntityTable[1022], nullptr);
+    b.reset();
+    EXPECT_EQ(EntityTable[1023], nullptr);
+
+    // A message to the destroyed actor is dropped, not handed to freed memory.
+    a->handler.setEntityTable(EntityTable);
+    ASSERT_TRUE(a->sendMessage(1022, 'p', 0));
+    CoutCapture capture;
+    a->update();
+    EXPECT_EQ(capture.text(), "");
+    resetEngineGlobals();
 }
 
 using BaseEntityDeathTest = ChildProcessTest;
