@@ -61,32 +61,44 @@ void MHandler::process() {
     if (queued() <= 0) {
         return;
     }
-    Message* head = queue[0];
-    if (head != nullptr && head->getReceiver() != holder) {
-        deliver(head);
-    }
-    delete head;
-    // Close up behind the head; the vacated tail slot is cleared so no released message
-    // stays reachable from the queue.
+    // The head leaves the queue before it is handled: a receiver that sends or updates from
+    // inside its call then finds the queue as it stands, and never this message again.
+    Message* const head = queue[0];
     std::copy(queue + 1, queue + kCapacity, queue);
     queue[kCapacity - 1] = nullptr;
     count = queued() - 1;
+    if (head != nullptr) {
+        if (head->getReceiver() == holder) {
+            drop(*head, DropReason::toHolder);
+        } else {
+            deliver(head);
+        }
+    }
+    delete head;
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): delivery may reach this very handler.
 void MHandler::deliver(Message* message) {
-    if (message == nullptr || entityTable == nullptr) {
+    if (message == nullptr) {
+        return;
+    }
+    if (entityTable == nullptr) {
+        drop(*message, DropReason::noTable);
         return;
     }
     // Widened so that the largest identifier cannot wrap round to slot 0.
     const std::uint64_t slot = std::uint64_t{message->getReceiver()} + 1;
-    if (slot >= kEntityTableSize || entityTable[slot] == nullptr) {
+    if (slot >= kEntityTableSize) {
+        drop(*message, DropReason::pastTable);
+        return;
+    }
+    if (entityTable[slot] == nullptr) {
+        drop(*message, DropReason::emptySlot);
         return;
     }
     entityTable[slot]->receiveMessage(message);
 }
 
-// NOLINTNEXTLINE(readability-convert-member-functions-to-static): reception is the handler's.
 void MHandler::receive(Message* message) {
     if (message == nullptr) {
         return;
@@ -97,8 +109,17 @@ void MHandler::receive(Message* message) {
         .text("\nMessage:")
         .character(static_cast<char>(message->getContent()))
         .print();
+    if (hooks.received != nullptr) {
+        hooks.received(hooks.context, *message);
+    }
 }
 
 std::int32_t MHandler::queued() const {
     return std::clamp(count, std::int32_t{0}, kCapacity);
+}
+
+void MHandler::drop(const Message& message, DropReason reason) const {
+    if (hooks.dropped != nullptr) {
+        hooks.dropped(hooks.context, message, reason);
+    }
 }

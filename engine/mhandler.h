@@ -8,6 +8,27 @@
 class Actor;
 class Message;
 
+/// Why a message left a queue without being delivered.
+enum class DropReason {
+    toHolder,  ///< addressed to the handler's own holder (1 for every actor)
+    noTable,   ///< no entity table attached to the sending handler
+    pastTable, ///< the receiver's slot, identifier + 1, lies past the table's 1024
+    emptySlot, ///< nothing stands in the receiver's slot
+};
+
+/// What a game hears of its messages. Either function may be null; each is called with
+/// `context` as given. Called from inside update(), they may send and update any actor: the
+/// message has left its queue first, so nothing is delivered or released twice.
+struct MessageHooks {
+    /// Passed to both functions unchanged.
+    void* context = nullptr;
+    /// On the receiving handler, after the reception trace. The message is valid for the call;
+    /// a copy of it may be kept.
+    void (*received)(void* context, const Message& message) = nullptr;
+    /// On the sending handler, when a message leaves its queue undelivered.
+    void (*dropped)(void* context, const Message& message, DropReason reason) = nullptr;
+};
+
 /// The message handler an entity holds: it queues the messages its entity sends, with the
 /// holder as their sender, and delivers the oldest on each process() through the entity table
 /// to the receiving entity, whose handler prints the reception trace. Owns the messages in its
@@ -27,6 +48,8 @@ public:
     std::int32_t count;
     /// Slot 0 of the entity table that delivery looks receivers up in; null until attached.
     Actor** entityTable;
+    /// The game's receiver and drop report; none until the game sets them.
+    MessageHooks hooks;
 
     /// Holder 1, whatever entity holds the handler. Prints one construction trace.
     MHandler();
@@ -46,13 +69,14 @@ public:
     /// Queues a message from the holder to the receiver. On a full queue it creates nothing,
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
-    /// Handles the head message, if any: dropped when addressed to the holder, delivered
-    /// otherwise; either way it leaves the queue and is released.
+    /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
+    /// holder and delivered otherwise, and is then released.
     void process();
-    /// Hands the message to the receiver's handler through slot receiver + 1. Drops it
-    /// silently when no table is attached, the slot is past the table or the slot is empty.
+    /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
+    /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.
     void deliver(Message* message);
-    /// Prints the reception trace. The queue and count of this handler stay as they are.
+    /// Prints the reception trace, then calls hooks.received. The queue and count of this
+    /// handler stay as they are.
     void receive(Message* message);
 
 private:
@@ -61,4 +85,6 @@ private:
     void initialize(std::uint32_t holder);
     /// The number of queue slots that hold messages, whatever a caller wrote into count.
     std::int32_t queued() const;
+    /// Tells hooks.dropped, if set.
+    void drop(const Message& message, DropReason reason) const;
 };

@@ -9,11 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 // Blocks of the free store in use, so that a test sees every message released exactly once.
 namespace {
@@ -175,6 +180,106 @@ TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
     handler->receive(nullptr);
     EXPECT_EQ(capture.text(), "\n" + addressText(&detached));
     EXPECT_EQ(handler->count, 0);
+}
+
+namespace {
+
+// What a game's hooks saw: each reception's fields and the trace printed before it, each drop.
+struct Heard {
+    std::vector<Message> received;
+    std::vector<std::string> traceBefore;
+    std::vector<std::pair<std::uint32_t, DropReason>> dropped;
+    const CoutCapture* capture = nullptr;
+    std::function<void(const Message&)> react;
+};
+
+MessageHooks hooksFor(Heard& heard) {
+    MessageHooks hooks;
+    hooks.context = &heard;
+    hooks.received = [](void* context, const Message& message) {
+        auto& h = *static_cast<Heard*>(context);
+        h.received.push_back(message);
+        h.traceBefore.push_back(h.capture != nullptr ? h.capture->text() : "");
+        if (h.react) {
+            h.react(message);
+        }
+    };
+    hooks.dropped = [](void* context, const Message& message, DropReason reason) {
+        static_cast<Heard*>(context)->dropped.emplace_back(message.getReceiver(), reason);
+    };
+    return hooks;
+}
+
+} // namespace
+
+TEST_F(MHandlerTest, AReceiverHearsEachDeliveryAfterItsTraceAndTheSenderEachDropWithItsReason) {
+    CoutCapture capture;
+    Heard atReceiver;
+    atReceiver.capture = &capture;
+    receiver->handler.hooks = hooksFor(atReceiver);
+    Heard atSender;
+    handler->hooks = hooksFor(atSender);
+    ASSERT_TRUE(handler->send(0, 'a', -7));
+    const std::uint32_t id = handler->queue[0]->getID();
+    for (const std::uint32_t unreachable : {1u, 5u, 1023u}) { // the holder, an empty slot, past
+        ASSERT_TRUE(handler->send(unreachable, 'x', 0));
+    }
+    for (int i = 0; i < 4; ++i) {
+        handler->process();
+    }
+    MHandler detached;
+    detached.hooks = hooksFor(atSender);
+    ASSERT_TRUE(detached.send(0, 'y', 0));
+    detached.process();
+
+    ASSERT_EQ(atReceiver.received.size(), 1u);
+    const Message& kept = atReceiver.received[0];
+    EXPECT_EQ(
+        std::make_tuple(kept.id, kept.sender, kept.receiver, kept.content, kept.ival, kept.dval),
+        std::make_tuple(id, 1u, 0u, std::uint8_t{'a'}, -7, 0.0));
+    EXPECT_EQ(atReceiver.traceBefore[0], "Message received... asshole.\nReceiver:0\nMessage:a");
+    const std::vector<std::pair<std::uint32_t, DropReason>> drops{{1, DropReason::toHolder},
+                                                                  {5, DropReason::emptySlot},
+                                                                  {1023, DropReason::pastTable},
+                                                                  {0, DropReason::noTable}};
+    EXPECT_EQ(atSender.dropped, drops);
+    EXPECT_TRUE(atReceiver.dropped.empty());
+}
+
+TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnce) {
+    const std::size_t before = liveBlocks;
+    {
+        Heard atReceiver;
+        Heard atAbove;
+        receiver->handler.hooks = hooksFor(atReceiver);
+        above->handler.hooks = hooksFor(atAbove);
+        receiver->handler.setEntityTable(EntityTable);
+        // The receiver (identifier 0) answers each message to identifier 2 and delivers the answer
+        // at once, then updates the sender, whose next message is delivered from inside this call.
+        atReceiver.react = [this](const Message& message) {
+            ASSERT_TRUE(
+                receiver->sendMessage(2, static_cast<std::uint8_t>(message.content + 1), 0));
+            receiver->update();
+            handler->process();
+        };
+        CoutCapture capture;
+        ASSERT_TRUE(handler->send(0, 'a', 0));
+        ASSERT_TRUE(handler->send(0, 'c', 0));
+        handler->process();
+        handler->process();
+        EXPECT_EQ(handler->count, 0);
+        EXPECT_EQ(receiver->handler.count, 0);
+        std::string contents;
+        for (const Heard* heard : {&atReceiver, &atAbove}) {
+            for (const Message& message : heard->received) {
+                contents += static_cast<char>(message.content);
+            }
+        }
+        EXPECT_EQ(contents, "acbd");
+        receiver->handler.hooks = {};
+        above->handler.hooks = {};
+    }
+    EXPECT_EQ(liveBlocks, before) << "each message released once, none kept";
 }
 
 using MHandlerDeathTest = ChildProcessTest;
