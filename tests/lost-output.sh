@@ -2,7 +2,8 @@
 # The programs whose one product is their standard output: when it cannot be written (a full
 # device, a closed descriptor) each must exit non-zero with its reason on standard error, and
 # with 0 when it can. demo-frame also refuses an image of the wrong size before it allocates
-# for its pixels: a tiny PNG that declares 1000000 x 1000000 pixels, read under a memory limit.
+# for its pixels: a tiny PNG that declares 1000000 x 1000000 pixels (an allocation first would
+# fail or read on instead of naming the size).
 #   sh lost-output.sh SCENARIO DEMO_FRAME
 set -u
 scenario=$1
@@ -47,7 +48,7 @@ idat = zlib.compress(b"\0" * 1024)
 with open(sys.argv[1], "wb") as f:
     f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr) + chunk(b"IDAT", idat) + chunk(b"IEND", b""))
 PY
-(ulimit -v 1048576 && "$frame" --frames 1 --compare "$work/huge.png") > /dev/null 2> "$work/err"
+"$frame" --frames 1 --compare "$work/huge.png" > /dev/null 2> "$work/err"
 if ! grep -q "is 1000000x1000000, not 512x512" "$work/err"; then
     echo "demo-frame --compare with a 1000000 x 1000000 image:"
     cat "$work/err"
