@@ -7,7 +7,6 @@
 #include "trace.h"
 #include "vectors.h"
 
-#include <cmath>
 #include <cstddef>
 #include <limits>
 
@@ -33,24 +32,6 @@ bool QuadNode::setCell(Cell2d* cell) {
 
 namespace {
 
-struct Rect {
-    double minX;
-    double maxX;
-    double minY;
-    double maxY;
-};
-
-// The system's midpoint, min + (max - min) / 2, wherever the width is finite; a width that
-// overflows (finite bounds more than the largest double apart) is halved from both bounds
-// instead, so the midline still falls strictly inside and no entity is lost below the node.
-double midpoint(double min, double max) {
-    const double width = max - min;
-    if (std::isinf(width) && std::isfinite(min) && std::isfinite(max)) {
-        return min / 2 + max / 2;
-    }
-    return min + width / 2;
-}
-
 // A comparison as a number, so that the four sides of the inside test combine without a branch.
 unsigned below(double a, double b) {
     return a < b ? 1U : 0U;
@@ -62,7 +43,7 @@ unsigned below(double a, double b) {
 // branch on the test: for evenly spread entities a single side is a coin toss that a branch
 // would mispredict, and a loop that branched on it took up to half as long again in some
 // placements of its code.
-std::size_t collectInside(const Rect& r, Actor* const* table, Actor** found) {
+std::size_t collectInside(const QuadRect& r, Actor* const* table, Actor** found) {
     const double minX = r.minX;
     const double maxX = r.maxX;
     const double minY = r.minY;
@@ -80,7 +61,7 @@ std::size_t collectInside(const Rect& r, Actor* const* table, Actor** found) {
     return count;
 }
 
-void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t count) {
+void fillLeaf(QuadNode* node, const QuadRect& r, Actor* const* found, std::size_t count) {
     auto* cell = new Cell2d(r.minX, r.minY, r.maxX, r.maxY);
     const bool stored = node->setCell(cell);
     // Last found first, so slot 0 holds the entity of the highest table slot.
@@ -92,36 +73,66 @@ void fillLeaf(QuadNode* node, const Rect& r, Actor* const* found, std::size_t co
     }
 }
 
-// v is the build's one collection list: a node's list is dead once it has decided to divide,
-// so its children fill the same one, and a build's stack stays small at any depth.
-QuadNode* build(const Rect& r, Actor** table, int depth, Actor** v) {
+// What every node of one build shares. found is the build's one collection list: a node's
+// list is dead once it has decided to divide, so its children fill the same one, and a build's
+// stack stays small at any depth.
+struct Build {
+    Actor** table;
+    Actor** found;
+    QuadTreeLayout* layout;
+};
+
+void readLeaf(QuadTreeLayout& layout, const QuadRect& r, int depth, const QuadNode* node,
+              Actor* const* found, std::size_t count) {
+    layout.leaves.push_back({r, depth, node, layout.entities.size(), count});
+    // In cell order: the entity of the highest table slot first.
+    for (std::size_t i = count; i > 0; --i) {
+        layout.entities.push_back(found[i - 1]);
+    }
+}
+
+QuadNode* build(const QuadRect& r, const Build& b, int depth) {
     auto* node = new QuadNode();
-    const double midX = midpoint(r.minX, r.maxX);
-    const double midY = midpoint(r.minY, r.maxY);
-
-    const std::size_t found = table == nullptr ? 0 : collectInside(r, table, v);
-
-    // An infinite bound puts a midline at NaN or infinity, where the quadrants would lose the
-    // entities inside; such a rectangle is not divided.
-    const bool halvable = r.minX < midX && midX < r.maxX && r.minY < midY && midY < r.maxY;
-    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && halvable) {
+    const std::size_t found = b.table == nullptr ? 0 : collectInside(r, b.table, b.found);
+    // A rectangle whose midlines do not lie strictly inside would lose its entities to its
+    // quadrants; it becomes a leaf, as at the depth bound.
+    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && r.halvable()) {
+        if (b.layout != nullptr) {
+            b.layout->divided.push_back({r, depth, node});
+        }
         node->children.reserve(4);
-        node->addChild(build({r.minX, midX, r.minY, midY}, table, depth + 1, v));
-        node->addChild(build({r.minX, midX, midY, r.maxY}, table, depth + 1, v));
-        node->addChild(build({midX, r.maxX, r.minY, midY}, table, depth + 1, v));
-        node->addChild(build({midX, r.maxX, midY, r.maxY}, table, depth + 1, v));
-    } else if (found > 0) {
-        fillLeaf(node, r, v, found);
+        for (const QuadRect& quadrant : r.quadrants()) {
+            node->addChild(build(quadrant, b, depth + 1));
+        }
+    } else {
+        if (found > 0) {
+            fillLeaf(node, r, b.found, found);
+        }
+        if (b.layout != nullptr) {
+            readLeaf(*b.layout, r, depth, node, b.found, found);
+        }
     }
     TraceText().text("\nFinished a quad tree iteration.").print();
     return node;
 }
 
+QuadNode* buildTree(const QuadRect& r, Actor** table, QuadTreeLayout* layout) {
+    std::vector<Actor*> found(kEntityTableSize);
+    return build(r, {table, found.data(), layout}, 0);
+}
+
 } // namespace
 
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table) {
-    std::vector<Actor*> v(kEntityTableSize);
-    return build({minX, maxX, minY, maxY}, table, 0, v.data());
+    return buildTree({minX, maxX, minY, maxY}, table, nullptr);
+}
+
+QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table,
+                          QuadTreeLayout& layout) {
+    layout.leaves.clear();
+    layout.divided.clear();
+    layout.entities.clear();
+    return buildTree({minX, maxX, minY, maxY}, table, &layout);
 }
 
 void releaseQuadTree(QuadNode* root) {

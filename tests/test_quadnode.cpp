@@ -5,12 +5,14 @@
 #include "digest.h"
 #include "quadtree.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -286,4 +288,109 @@ TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTrees) {
         EXPECT_EQ(cells, recordedCells);
         EXPECT_EQ(digest.hash, recordedDigest) << std::hex << "digest 0x" << digest.hash;
     }
+}
+
+namespace {
+
+// The layout read against the tree itself, walked in creation order with the test's own
+// halving, and against a scan of the table for each leaf.
+void expectLayoutOfTree(const QuadTreeLayout& layout, const QuadNode* root, QuadRect rootRect) {
+    struct Visit {
+        const QuadNode* node;
+        QuadRect rect;
+        int depth;
+    };
+    std::vector<Visit> pending{{root, rootRect, 0}};
+    std::size_t leaf = 0;
+    std::size_t divided = 0;
+    std::size_t entities = 0;
+    while (!pending.empty()) {
+        const Visit v = pending.back();
+        pending.pop_back();
+        const QuadRect& r = v.rect;
+        if (!v.node->children.empty()) {
+            ASSERT_LT(divided, layout.divided.size());
+            const QuadDivided& d = layout.divided[divided++];
+            EXPECT_EQ(std::make_tuple(d.node, d.depth, d.rect.minX, d.rect.maxX, d.rect.minY,
+                                      d.rect.maxY),
+                      std::make_tuple(v.node, v.depth, r.minX, r.maxX, r.minY, r.maxY));
+            const double x = r.minX + (r.maxX - r.minX) / 2;
+            const double y = r.minY + (r.maxY - r.minY) / 2;
+            const QuadRect quadrants[] = {{r.minX, x, r.minY, y},
+                                          {r.minX, x, y, r.maxY},
+                                          {x, r.maxX, r.minY, y},
+                                          {x, r.maxX, y, r.maxY}};
+            for (std::size_t i = 4; i-- > 0;) {
+                pending.push_back({v.node->children[i], quadrants[i], v.depth + 1});
+            }
+            continue;
+        }
+        ASSERT_LT(leaf, layout.leaves.size());
+        const QuadLeaf& l = layout.leaves[leaf++];
+        EXPECT_EQ(std::make_tuple(l.node, l.depth, l.rect.minX, l.rect.maxX, l.rect.minY,
+                                  l.rect.maxY, l.first),
+                  std::make_tuple(v.node, v.depth, r.minX, r.maxX, r.minY, r.maxY, entities));
+        std::vector<Actor*> inside;
+        for (std::size_t slot = kEntityTableSize; slot-- > 0;) {
+            const Actor* a = EntityTable[slot];
+            if (a != nullptr && r.minX < a->position.x && a->position.x < r.maxX &&
+                r.minY < a->position.y && a->position.y < r.maxY) {
+                inside.push_back(EntityTable[slot]);
+            }
+        }
+        ASSERT_EQ(l.count, inside.size());
+        EXPECT_TRUE(std::equal(inside.begin(), inside.end(),
+                               layout.entities.begin() + static_cast<long>(l.first)));
+        for (const Cell2d* cell :
+             {v.node->swCell, v.node->nwCell, v.node->seCell, v.node->neCell}) {
+            if (cell != nullptr) {
+                ASSERT_EQ(static_cast<std::size_t>(cell->count), l.count);
+                EXPECT_TRUE(
+                    std::equal(cell->entities, cell->entities + cell->count, inside.begin()));
+            }
+        }
+        entities += l.count;
+    }
+    EXPECT_EQ(leaf, layout.leaves.size());
+    EXPECT_EQ(divided, layout.divided.size());
+    EXPECT_EQ(entities, layout.entities.size());
+}
+
+} // namespace
+
+TEST_F(QuadTreeTest, ABuildReadsOutEveryLeafAndDividedNodeWithTheSameTrace) {
+    std::uint32_t seed = 11;
+    for (std::size_t slot = 1; slot < kEntityTableSize; slot += 2) {
+        seed = seed * 1664525u + 1013904223u;
+        // Multiples of 1/4 in a corner of the square, so that midlines and borders are hit.
+        place(slot, static_cast<double>(seed >> 22) / 4 - 200,
+              static_cast<double>(seed % 1024) / 4);
+    }
+    place(2, 0.1, 0.1); // with five more: down to the depth bound
+    for (std::size_t slot = 4; slot <= 12; slot += 2) {
+        place(slot, 0.1, 0.1);
+    }
+    QuadTreeLayout layout;
+    for (int round = 0; round < 2; ++round) { // a second build into the same layout starts afresh
+        cellSlotCounter = 0;
+        CoutCapture capture;
+        releaseQuadTree(root);
+        root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable, layout);
+        EXPECT_EQ(capture.text(), buildTrace(root));
+        expectLayoutOfTree(layout, root, {-512, 512, -512, 512});
+    }
+    EXPECT_EQ(layout.leaves.size(), 3 * layout.divided.size() + 1);
+    EXPECT_EQ(
+        std::max_element(layout.leaves.begin(), layout.leaves.end(),
+                         [](const QuadLeaf& a, const QuadLeaf& b) { return a.depth < b.depth; })
+            ->depth,
+        kQuadTreeMaxDepth);
+
+    // An empty table and a null table: one empty leaf, the root.
+    CoutCapture quiet;
+    QuadNode* none = QuadTreeBuilder(-1, 1, -1, 1, nullptr, layout);
+    ASSERT_EQ(layout.leaves.size(), 1u);
+    EXPECT_EQ(std::make_tuple(layout.leaves[0].node, layout.leaves[0].count, layout.divided.size()),
+              std::make_tuple(static_cast<const QuadNode*>(none), std::size_t{0}, std::size_t{0}));
+    releaseQuadTree(none);
 }

@@ -1,0 +1,26 @@
+/// @file
+/// A rectangle of the plane as the quad tree takes it, with its midlines and its quadrants.
+#pragma once
+
+#include <array>
+
+/// An axis-aligned rectangle, held as the quad-tree builder takes it: the x range, then the y
+/// range. North is the half with the larger y, east the half with the larger x.
+struct QuadRect {
+    double minX = 0.0; ///< West edge.
+    double maxX = 0.0; ///< East edge.
+    double minY = 0.0; ///< South edge.
+    double maxY = 0.0; ///< North edge.
+
+    /// The north-south midline, minX + (maxX - minX) / 2; where that width overflows although
+    /// both bounds are finite, minX / 2 + maxX / 2, which still lies strictly inside.
+    double midX() const;
+    /// The east-west midline, computed as midX is.
+    double midY() const;
+    /// The quadrants in the order the builder adds them as children: south-west, north-west,
+    /// south-east, north-east.
+    std::array<QuadRect, 4> quadrants() const;
+    /// Whether both midlines lie strictly inside: false where an infinite or NaN bound puts one
+    /// at infinity or NaN, and for a rectangle too thin to halve.
+    bool halvable() const;
+};
