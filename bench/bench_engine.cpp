@@ -10,6 +10,7 @@
 #include <engine/quadnode.h>
 #include <engine/scenario.h>
 #include <engine/steering.h>
+#include <engine/trace.h>
 
 #include "capture.h"
 
@@ -19,8 +20,8 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <iostream>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <streambuf>
 #include <string_view>
@@ -42,16 +43,16 @@ protected:
     std::streamsize xsputn(const char* /*text*/, std::streamsize n) override { return n; }
 };
 
-class QuietConsole {
+// The trace on the given route for the object's lifetime, and on the one it found afterwards.
+class RoutedTrace {
 public:
-    QuietConsole() : previous_(std::cout.rdbuf(&sink_)) {}
-    ~QuietConsole() { std::cout.rdbuf(previous_); }
-    QuietConsole(const QuietConsole&) = delete;
-    QuietConsole& operator=(const QuietConsole&) = delete;
+    explicit RoutedTrace(TraceRoute route) : previous_(setTraceRoute(route)) {}
+    ~RoutedTrace() { setTraceRoute(previous_); }
+    RoutedTrace(const RoutedTrace&) = delete;
+    RoutedTrace& operator=(const RoutedTrace&) = delete;
 
 private:
-    NullBuffer sink_;
-    std::streambuf* previous_;
+    TraceRoute previous_;
 };
 
 // The part's time per operation, its floor's, and their ratio, from sums over the whole run.
@@ -65,21 +66,30 @@ void reportAgainstFloor(benchmark::State& state, double partNanos, double floorN
 constexpr std::string_view kReception = "Message received... asshole.\nReceiver:0\nMessage:p";
 
 // What a round trip cannot do without: one allocation and release of a message, the 63-slot
-// shift of the queue, and handing the reception trace's bytes to the stream buffer at once.
-void messageFloor(Message* (&slots)[MHandler::kCapacity]) {
+// shift of the queue, and handing the reception trace's bytes to a stream buffer at once.
+void messageFloor(Message* (&slots)[MHandler::kCapacity], std::streambuf* sink) {
     slots[0] = new Message(1, 0, 'p', 0);
     benchmark::DoNotOptimize(slots[0]);
     delete slots[0];
     std::copy(slots + 1, slots + MHandler::kCapacity, slots);
-    std::cout.rdbuf()->sputn(kReception.data(), static_cast<std::streamsize>(kReception.size()));
+    sink->sputn(kReception.data(), static_cast<std::streamsize>(kReception.size()));
     benchmark::ClobberMemory();
 }
 
-// One sendMessage and the update that delivers it, in batches timed against as many floors.
+enum class Trace { Nowhere, NullStream };
+
+// One sendMessage and the update that delivers it, in batches timed against as many floors,
+// with the trace sent nowhere or into a null stream buffer; the floor is the same for both.
 // The time column is per batch; counter ns is per round trip.
-void MessageRoundTrip(benchmark::State& state) {
+void MessageRoundTrip(benchmark::State& state, Trace trace) {
     constexpr int kBatch = 1024;
-    QuietConsole quiet;
+    NullBuffer nullBuffer;
+    std::ostream nullStream(&nullBuffer);
+    const RoutedTrace routed(trace == Trace::Nowhere ? TraceRoute::nowhere()
+                                                     : TraceRoute::to(nullStream));
+    // Opaque to the compiler, as a stream's buffer is to the engine.
+    std::streambuf* sink = &nullBuffer;
+    benchmark::DoNotOptimize(sink);
     resetEngineGlobals();
     auto receiver = std::make_unique<Actor>("Quella");
     auto sender = std::make_unique<Actor>("Varn");
@@ -97,7 +107,7 @@ void MessageRoundTrip(benchmark::State& state) {
         }
         const double tripped = cpuNanos();
         for (int i = 0; i < kBatch; ++i) {
-            messageFloor(slots);
+            messageFloor(slots, sink);
         }
         const double floored = cpuNanos();
         trips += tripped - start;
@@ -107,7 +117,8 @@ void MessageRoundTrip(benchmark::State& state) {
     reportAgainstFloor(state, trips, floors, static_cast<double>(state.iterations()) * kBatch);
     resetEngineGlobals();
 }
-BENCHMARK(MessageRoundTrip)->UseManualTime();
+BENCHMARK_CAPTURE(MessageRoundTrip, nowhere, Trace::Nowhere)->UseManualTime();
+BENCHMARK_CAPTURE(MessageRoundTrip, null_stream, Trace::NullStream)->UseManualTime();
 
 int countNodes(const QuadNode* node) {
     int nodes = 1;
@@ -160,7 +171,7 @@ std::vector<std::unique_ptr<Actor>> placeEntities(int n, Spread spread) {
 // are released outside the measured spans. The time column is per iteration; counter ns is
 // per build.
 void QuadTreeBuild(benchmark::State& state, Spread spread) {
-    QuietConsole quiet;
+    const RoutedTrace quiet(TraceRoute::nowhere());
     resetEngineGlobals();
     const auto actors = placeEntities(static_cast<int>(state.range(0)), spread);
     QuadNode* probe = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
@@ -222,7 +233,7 @@ void Wander(benchmark::State& state) {
 BENCHMARK(Wander);
 
 void Scenario(benchmark::State& state) {
-    QuietConsole quiet;
+    const RoutedTrace quiet(TraceRoute::nowhere());
     for (auto _ : state) {
         resetEngineGlobals();
         benchmark::DoNotOptimize(runScenario());

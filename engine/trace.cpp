@@ -1,5 +1,6 @@
-// Console trace on standard output; nothing here flushes. The text is written unformatted, so
-// the stream's own number formatting (flags, locale) never runs and never costs.
+// Console trace on the route's stream, standard output unless a game chose another; nothing here
+// flushes. The text is written unformatted, so the stream's own number formatting (flags,
+// locale) never runs and never costs.
 #include "trace.h"
 
 #include <charconv>
@@ -7,21 +8,52 @@
 
 namespace {
 
+// Sets the mask back; the stream throws once the mask is in place when its state already holds
+// one of the mask's bits, and the trace must not throw into the engine.
+void restoreExceptions(std::ostream& out, std::ios::iostate mask) {
+    try {
+        out.exceptions(mask);
+    } catch (const std::ios::failure&) {
+        return;
+    }
+}
+
+// Records the failure in the stream's state without throwing, whatever the stream's mask: the
+// engine may be half-way through its own work, such as a tree build, and is never unwound.
+void markBad(std::ostream& out) {
+    const std::ios::iostate mask = out.exceptions();
+    out.exceptions(std::ios::goodbit);
+    out.setstate(std::ios::badbit);
+    restoreExceptions(out, mask);
+}
+
+// The stream's own write, which flushes a tied stream first and a unit-buffered one after, with
+// the stream's mask set aside so that neither the write nor those flushes throw.
+void writeGuarded(std::ostream& out, const char* bytes, std::streamsize count) {
+    const std::ios::iostate mask = out.exceptions();
+    out.exceptions(std::ios::goodbit);
+    try {
+        out.write(bytes, count);
+    } catch (...) {
+        out.setstate(std::ios::badbit);
+    }
+    restoreExceptions(out, mask);
+}
+
 // A good stream that is neither tied nor unit-buffered takes the bytes straight into its buffer,
 // as its own write would, without the cost of that write's guard; any other goes through write.
-void writeOut(const char* bytes, std::size_t size) {
-    std::ostream& out = std::cout;
+void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
     const auto count = static_cast<std::streamsize>(size);
     if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {
         try {
             if (out.rdbuf()->sputn(bytes, count) != count) {
-                out.setstate(std::ios::badbit);
+                markBad(out);
             }
         } catch (...) {
-            out.setstate(std::ios::badbit);
+            markBad(out);
         }
     } else {
-        out.write(bytes, count);
+        writeGuarded(out, bytes, count);
     }
     // Formatted output would have used up a width the caller set; so does the trace.
     out.width(0);
@@ -31,6 +63,23 @@ void writeOut(const char* bytes, std::size_t size) {
 constexpr std::size_t kAddressSize = 2 + 2 * sizeof(std::uintptr_t);
 
 } // namespace
+
+std::ostream* TraceText::routed_ = &std::cout;
+
+TraceRoute TraceRoute::standardOutput() noexcept {
+    return TraceRoute(&std::cout);
+}
+
+TraceRoute traceRoute() noexcept {
+    std::ostream* const out = TraceText::routed_;
+    return out == nullptr ? TraceRoute::nowhere() : TraceRoute::to(*out);
+}
+
+TraceRoute setTraceRoute(TraceRoute route) noexcept {
+    const TraceRoute previous = traceRoute();
+    TraceText::routed_ = route.stream();
+    return previous;
+}
 
 // The trace takes its own copy of the text, as its callers expect.
 // cppcheck-suppress passedByValue
@@ -44,11 +93,14 @@ void traceConstruction(const void* object) {
 
 TraceText& TraceText::textPastCapacity(std::string_view piece) {
     print();
-    writeOut(piece.data(), piece.size());
+    writeOut(*out_, piece.data(), piece.size());
     return *this;
 }
 
 TraceText& TraceText::address(const void* object) {
+    if (out_ == nullptr) {
+        return *this;
+    }
     reserve(kAddressSize);
     // "0x" and lower-case hex digits, null as "0": what the standard library of every target
     // prints for a pointer, so the trace reads the same on every standard library.
@@ -62,6 +114,9 @@ TraceText& TraceText::address(const void* object) {
 }
 
 void TraceText::print() {
-    writeOut(buffer_, used_);
+    if (out_ == nullptr) {
+        return;
+    }
+    writeOut(*out_, buffer_, used_);
     used_ = 0;
 }

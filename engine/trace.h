@@ -1,14 +1,42 @@
 /// @file
 /// The console trace: every piece that stands on its own line begins with "\n" and ends
-/// without one, so the next piece continues the line unless it starts a line itself.
+/// without one, so the next piece continues the line unless it starts a line itself. The trace
+/// goes to standard output unless the game gives it another route.
 #pragma once
 
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iosfwd>
 #include <string>
 #include <string_view>
+
+/// Where the trace goes, one choice for the whole process: standard output, a stream the game
+/// gives, or nowhere. A plain value, so that a caller can keep the route it replaces and put it
+/// back. Single-threaded, like the rest of the engine: read and set it only from the thread
+/// that runs the engine.
+class TraceRoute {
+public:
+    /// std::cout, the route every process starts on.
+    static TraceRoute standardOutput() noexcept;
+    /// The given stream, which gets the bytes standard output would and must outlive the route.
+    static TraceRoute to(std::ostream& stream) noexcept { return TraceRoute(&stream); }
+    /// Nowhere: no piece of the trace is put together or written.
+    static TraceRoute nowhere() noexcept { return TraceRoute(nullptr); }
+    /// The stream the trace is written to on this route, or null for nowhere.
+    std::ostream* stream() const noexcept { return stream_; }
+
+private:
+    explicit TraceRoute(std::ostream* stream) noexcept : stream_(stream) {}
+    std::ostream* stream_;
+};
+
+/// The route the trace takes now.
+TraceRoute traceRoute() noexcept;
+/// Sends every piece of the trace begun from now on along `route`; returns the route it
+/// replaces, for the caller to put back.
+TraceRoute setTraceRoute(TraceRoute route) noexcept;
 
 /// Prints "\nDEBUG::" followed by the text, and nothing after it.
 void DebugPrint(std::string text);
@@ -16,17 +44,24 @@ void DebugPrint(std::string text);
 /// The trace of a tracing constructor: "\n" and the address of the object being built.
 void traceConstruction(const void* object);
 
-/// A piece of the trace put together in a small buffer and written to standard output in one
-/// go. Its bytes are those a standard stream in its default state prints (identifiers in
-/// unsigned decimal, a character as itself, an address as "0x" and lower-case hex digits or
-/// null as "0"), whatever flags, fill or locale a caller has set on std::cout; a width the
-/// caller set is used up, as by any trace.
-/// Stream errors are ignored, and a stream in a failed state prints nothing, as before.
+/// A piece of the trace put together in a small buffer and written to the route's stream in one
+/// go; on the route to nowhere nothing is put together. Its bytes are those a standard stream in
+/// its default state prints (identifiers in unsigned decimal, a character as itself, an address
+/// as "0x" and lower-case hex digits or null as "0"), whatever flags, fill or locale a caller
+/// has set on the stream; a width the caller set is used up, as by any trace.
+/// A stream in a failed state prints nothing; a failure to write is recorded in the stream's
+/// state (badbit) and never thrown, whatever exceptions the stream's mask asks for.
 class TraceText {
 public:
+    /// A piece for the route in force now.
+    TraceText() noexcept : out_(routed_) {}
+
     /// Appends the bytes as they are; a piece too long for the room left is written out at once,
     /// after what is buffered.
     TraceText& text(std::string_view piece) {
+        if (out_ == nullptr) {
+            return *this;
+        }
         if (piece.size() > kCapacity - used_) {
             return textPastCapacity(piece);
         }
@@ -36,6 +71,9 @@ public:
     }
     /// Appends an identifier in unsigned decimal.
     TraceText& decimal(std::uint32_t value) {
+        if (out_ == nullptr) {
+            return *this;
+        }
         reserve(10);
         used_ = static_cast<std::size_t>(
             std::to_chars(buffer_ + used_, buffer_ + kCapacity, value).ptr - buffer_);
@@ -43,6 +81,9 @@ public:
     }
     /// Appends one character as itself, as the reception trace prints a content code.
     TraceText& character(char c) {
+        if (out_ == nullptr) {
+            return *this;
+        }
         reserve(1);
         buffer_[used_++] = c;
         return *this;
@@ -53,7 +94,13 @@ public:
     void print();
 
 private:
+    friend TraceRoute traceRoute() noexcept;
+    friend TraceRoute setTraceRoute(TraceRoute route) noexcept;
+
     static constexpr std::size_t kCapacity = 96;
+    /// The stream of the route in force, null for nowhere; standard output when a process starts.
+    static std::ostream* routed_;
+
     /// Prints what is buffered when fewer than `size` bytes are left.
     void reserve(std::size_t size) {
         if (kCapacity - used_ < size) {
@@ -63,6 +110,8 @@ private:
     /// Prints what is buffered, then the piece itself.
     TraceText& textPastCapacity(std::string_view piece);
 
+    /// The stream this piece goes to, taken from the route when the piece was begun.
+    std::ostream* out_;
     // Only the bytes below used_ are ever read, so the buffer is not cleared first: clearing
     // it cost more than the rest of a short trace.
     // cppcheck-suppress uninitMemberVarPrivate

@@ -1,6 +1,7 @@
 #include <engine/scenario.h>
 
 #include <engine/baseentity.h>
+#include <engine/trace.h>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,6 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
-#include <iostream>
 #include <new>
 
 namespace {
@@ -39,13 +39,13 @@ void operator delete(void* block, std::size_t) noexcept {
 
 // Counting blocks sees actors left undestroyed, whatever still points at them.
 TEST(Scenario, EndsWithEveryBlockItAllocatedReleased) {
-    // Without a stream buffer the trace is dropped unwritten, so only the scenario's own blocks
-    // are counted.
-    std::streambuf* const previous = std::cout.rdbuf(nullptr);
+    // With the trace sent nowhere no stream takes part, so only the scenario's own blocks are
+    // counted.
+    const TraceRoute previous = setTraceRoute(TraceRoute::nowhere());
     const long before = liveBlocks;
     EXPECT_EQ(runScenario(), 0);
     EXPECT_EQ(liveBlocks.load(), before);
-    std::cout.rdbuf(previous);
+    setTraceRoute(previous);
     // Its actors took their slots with them, so nothing can reach them once destroyed.
     EXPECT_EQ(std::count(EntityTable, EntityTable + kEntityTableSize, nullptr),
               std::ptrdiff_t{kEntityTableSize});

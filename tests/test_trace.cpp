@@ -11,12 +11,14 @@
 #include <functional>
 #include <iomanip>
 #include <ios>
+#include <iostream>
 #include <locale>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -27,24 +29,80 @@ protected:
     std::string do_grouping() const override { return "\3"; }
 };
 
+// The route put back at the end of a test, whatever the test set.
+class KeptRoute {
+public:
+    KeptRoute() : kept_(traceRoute()) {}
+    ~KeptRoute() { setTraceRoute(kept_); }
+    KeptRoute(const KeptRoute&) = delete;
+    KeptRoute& operator=(const KeptRoute&) = delete;
+
+private:
+    TraceRoute kept_;
+};
+
+// std::cout's bytes taken into a string while it lives: what standard output receives.
+class ConsoleWatch {
+public:
+    ConsoleWatch() : previous_(std::cout.rdbuf(console_.rdbuf())) {}
+    ~ConsoleWatch() { std::cout.rdbuf(previous_); }
+    ConsoleWatch(const ConsoleWatch&) = delete;
+    ConsoleWatch& operator=(const ConsoleWatch&) = delete;
+
+    std::string take() {
+        std::string text = console_.str();
+        console_.str("");
+        return text;
+    }
+
+private:
+    std::ostringstream console_;
+    std::streambuf* previous_;
+};
+
 } // namespace
 
-TEST(Trace, BytesIgnoreTheFlagsFillWidthAndLocaleACallerSet) {
+TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutBack) {
+    ASSERT_EQ(traceRoute().stream(), &std::cout);
+    ASSERT_EQ(TraceRoute::standardOutput().stream(), &std::cout);
+    const KeptRoute kept;
+    ConsoleWatch console;
+    std::ostringstream given;
+    const TraceRoute first = setTraceRoute(TraceRoute::to(given));
+    DebugPrint("given");
+    const TraceRoute second = setTraceRoute(TraceRoute::nowhere());
+    DebugPrint("nowhere");
+    EXPECT_EQ(traceRoute().stream(), nullptr);
+    setTraceRoute(second);
+    DebugPrint("given again");
+    setTraceRoute(first);
+    DebugPrint("standard output");
+    EXPECT_EQ(first.stream(), &std::cout);
+    EXPECT_EQ(second.stream(), &given);
+    EXPECT_EQ(given.str(), "\nDEBUG::given\nDEBUG::given again");
+    EXPECT_EQ(console.take(), "\nDEBUG::standard output");
+}
+
+namespace {
+
+// The bytes of every kind of piece, traced while `out` carries a width of 40 and whatever
+// format the test set on it; the identifier lies past the largest signed value, so that a
+// signed or grouped one would show.
+struct EveryKind {
+    std::string expected;
+    std::streamsize widthAfterTrace;
+};
+
+EveryKind traceEveryKind(std::ostream& out) {
     resetEngineGlobals();
-    // Past the largest signed value, so a signed or grouped identifier would show.
     be_val = 4000000000u;
-    CoutCapture capture;
-    std::ios saved(nullptr);
-    saved.copyfmt(std::cout);
-    std::cout.imbue(std::locale(std::locale::classic(), new Thousands));
-    std::cout << std::hex << std::showbase << std::showpos << std::uppercase << std::setfill('*');
-    std::cout.width(40);
+    out.width(40);
     const auto receiver = std::make_unique<Actor>("");
     EntityTable[1] = receiver.get();
     EntityTable[1001] = receiver.get();
-    std::cout.width(40);
+    out.width(40);
     MHandler handler;
-    EXPECT_EQ(std::cout.width(), 0) << "a width the caller set is used up by the trace";
+    const std::streamsize widthAfterTrace = out.width();
     handler.setEntityTable(EntityTable);
     handler.send(1000, 'p', 0);
     handler.process();
@@ -53,14 +111,48 @@ TEST(Trace, BytesIgnoreTheFlagsFillWidthAndLocaleACallerSet) {
     QuadNode* root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable);
     const std::string rootText = addressText(root);
     releaseQuadTree(root);
-    std::cout.copyfmt(saved);
     resetEngineGlobals();
-    EXPECT_EQ(capture.text(), "\n" + addressText(&receiver->handler) +
-                                  "\nBullshit: cName is NULL!\n" + addressText(&handler) +
-                                  "4000000000Message received... asshole.\nReceiver:1000"
-                                  "\nMessage:p\nDEBUG::" +
-                                  std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" +
-                                  rootText + "\nFinished a quad tree iteration.");
+    return {"\n" + addressText(&receiver->handler) + "\nBullshit: cName is NULL!\n" +
+                addressText(&handler) +
+                "4000000000Message received... asshole.\nReceiver:1000\nMessage:p\nDEBUG::" +
+                std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" + rootText +
+                "\nFinished a quad tree iteration.",
+            widthAfterTrace};
+}
+
+} // namespace
+
+TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStreamCarries) {
+    const KeptRoute kept;
+    ConsoleWatch console;
+    std::ostringstream given;
+    const struct {
+        const char* route;
+        TraceRoute to;
+        std::ostream& flagged; // the stream given odd flags: the route's own, or std::cout
+        bool written;
+    } cases[] = {
+        {"standard output", TraceRoute::standardOutput(), std::cout, true},
+        {"a given stream", TraceRoute::to(given), given, true},
+        {"nowhere", TraceRoute::nowhere(), std::cout, false},
+    };
+    for (const auto& c : cases) {
+        std::ios saved(nullptr);
+        saved.copyfmt(c.flagged);
+        c.flagged.imbue(std::locale(std::locale::classic(), new Thousands));
+        c.flagged << std::hex << std::showbase << std::showpos << std::uppercase
+                  << std::setfill('*');
+        setTraceRoute(c.to);
+        const EveryKind traced = traceEveryKind(c.flagged);
+        c.flagged.copyfmt(saved);
+        const std::string consoleText = console.take();
+        const std::string givenText = given.str();
+        given.str("");
+        EXPECT_EQ(consoleText + givenText, c.written ? traced.expected : "") << c.route;
+        EXPECT_TRUE(consoleText.empty() || givenText.empty()) << c.route << " wrote twice";
+        EXPECT_EQ(traced.widthAfterTrace, c.written ? 0 : 40)
+            << c.route << ": a width the caller set is used up by a trace, and only by one";
+    }
 }
 
 TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
@@ -120,39 +212,110 @@ private:
     std::string name_;
 };
 
+// Every state bit a caller can ask a stream to throw on.
+constexpr std::ios::iostate kEveryBit = std::ios::badbit | std::ios::failbit | std::ios::eofbit;
+
+// Sets the mask; a stream already in a state the mask names throws once the mask is set.
+void armExceptions(std::ostream& out, std::ios::iostate mask) {
+    try {
+        out.exceptions(mask);
+    } catch (const std::ios::failure&) {
+        return;
+    }
+}
+
+// Calls trace with `out`, on its own route (std::cout on standard output), writing into
+// `target`; puts the stream back in its default state afterwards.
+void onRouteOf(std::ostream& out, std::streambuf& target, const std::function<void()>& trace) {
+    std::streambuf* const previous = out.rdbuf(&target);
+    setTraceRoute(TraceRoute::to(out));
+    trace();
+    setTraceRoute(TraceRoute::standardOutput());
+    out.exceptions(std::ios::goodbit);
+    out.unsetf(std::ios::unitbuf);
+    out.tie(nullptr);
+    out.rdbuf(previous);
+    out.clear();
+}
+
 } // namespace
 
-TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReported) {
+TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThrown) {
     using Takes = Recorder::Takes;
     const struct {
         const char* stream;
         Takes takes;
         bool tied, unitBuffered, failedBefore;
         std::string log;
-        bool goodAfter;
+        std::ios::iostate after;
     } cases[] = {
-        {"plain", Takes::All, false, false, false, "[\nDEBUG::x]", true},
-        {"tied", Takes::All, true, false, false, "tie-flush [\nDEBUG::x]", true},
-        {"unit-buffered", Takes::All, false, true, false, "[\nDEBUG::x]flush ", true},
-        {"taking fewer bytes", Takes::OneLess, false, false, false, "[\nDEBUG::]", false},
-        {"throwing", Takes::Throws, false, false, false, "", false},
-        {"already failed", Takes::All, false, false, true, "", false},
+        {"plain", Takes::All, false, false, false, "[\nDEBUG::x]", std::ios::goodbit},
+        {"tied", Takes::All, true, false, false, "tie-flush [\nDEBUG::x]", std::ios::goodbit},
+        {"unit-buffered", Takes::All, false, true, false, "[\nDEBUG::x]flush ", std::ios::goodbit},
+        {"taking fewer bytes", Takes::OneLess, false, false, false, "[\nDEBUG::]",
+         std::ios::badbit},
+        {"throwing", Takes::Throws, false, false, false, "", std::ios::badbit},
+        {"tied and throwing", Takes::Throws, true, false, false, "tie-flush ", std::ios::badbit},
+        {"already failed", Takes::All, false, false, true, "", std::ios::failbit},
     };
-    for (const auto& c : cases) {
-        std::string log;
-        Recorder target(c.takes, log, "");
-        Recorder tie(Takes::All, log, "tie-");
-        std::ostream tieStream(&tie);
-        std::streambuf* const previous = std::cout.rdbuf(&target);
-        std::cout.tie(c.tied ? &tieStream : nullptr);
-        std::cout.setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
-        std::cout.setstate(c.failedBefore ? std::ios::failbit : std::ios::goodbit);
-        DebugPrint("x");
-        const bool goodAfter = std::cout.good();
-        std::cout.unsetf(std::ios::unitbuf);
-        std::cout.tie(nullptr);
-        std::cout.rdbuf(previous);
-        EXPECT_EQ(log, c.log) << c.stream;
-        EXPECT_EQ(goodAfter, c.goodAfter) << c.stream;
+    const KeptRoute kept;
+    std::ostream given(nullptr);
+    for (std::ostream* out : {&std::cout, &given}) {
+        const char* const route = out == &std::cout ? "standard output" : "a given stream";
+        for (const std::ios::iostate mask : {std::ios::goodbit, kEveryBit}) {
+            for (const auto& c : cases) {
+                std::string log;
+                Recorder target(c.takes, log, "");
+                Recorder tie(Takes::All, log, "tie-");
+                std::ostream tieStream(&tie);
+                std::ios::iostate after = std::ios::goodbit;
+                std::ios::iostate maskAfter = std::ios::goodbit;
+                onRouteOf(*out, target, [&] {
+                    out->tie(c.tied ? &tieStream : nullptr);
+                    out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
+                    out->setstate(c.failedBefore ? std::ios::failbit : std::ios::goodbit);
+                    armExceptions(*out, mask);
+                    EXPECT_NO_THROW(DebugPrint("x")) << route << ", " << c.stream;
+                    after = out->rdstate();
+                    maskAfter = out->exceptions();
+                });
+                EXPECT_EQ(log, c.log) << route << ", " << c.stream << ", mask " << mask;
+                EXPECT_EQ(after, c.after) << route << ", " << c.stream << ", mask " << mask;
+                EXPECT_EQ(maskAfter, mask) << route << ", " << c.stream;
+            }
+        }
     }
+}
+
+// A stream that asks to throw on failure and then fails must not unwind a tree build half-way,
+// which would leak the nodes built so far (the sanitizer and valgrind checks watch for it).
+TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
+    const KeptRoute kept;
+    resetEngineGlobals();
+    std::vector<std::unique_ptr<Actor>> actors;
+    setTraceRoute(TraceRoute::nowhere());
+    for (int i = 0; i < 40; ++i) {
+        actors.push_back(std::make_unique<Actor>());
+        actors.back()->setPosition(-500 + 25 * i, 480 - 24 * i, 0);
+        EntityTable[i + 1] = actors.back().get();
+    }
+    std::ostream given(nullptr);
+    for (std::ostream* out : {&std::cout, &given}) {
+        for (const Recorder::Takes takes : {Recorder::Takes::OneLess, Recorder::Takes::Throws}) {
+            std::string log;
+            Recorder target(takes, log, "");
+            QuadNode* root = nullptr;
+            std::ios::iostate after = std::ios::goodbit;
+            onRouteOf(*out, target, [&] {
+                armExceptions(*out, kEveryBit);
+                EXPECT_NO_THROW(root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable));
+                after = out->rdstate();
+            });
+            ASSERT_NE(root, nullptr);
+            EXPECT_FALSE(root->children.empty()) << "a tree of many nodes, each one traced";
+            EXPECT_TRUE(after & std::ios::badbit);
+            releaseQuadTree(root);
+        }
+    }
+    resetEngineGlobals();
 }

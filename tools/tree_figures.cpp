@@ -8,6 +8,7 @@
 #include <engine/cell2d.h>
 #include <engine/quadnode.h>
 #include <engine/quadtreecheck.h>
+#include <engine/trace.h>
 
 #include <demo/world.h>
 
@@ -20,7 +21,17 @@
 namespace {
 
 // The engine traces as actors are made and trees built; the tool's output is its pictures, so
-// std::cout has no buffer meanwhile (CoutTo(nullptr)) and the trace is dropped.
+// the trace goes nowhere meanwhile.
+class NoTrace {
+public:
+    NoTrace() : previous_(setTraceRoute(TraceRoute::nowhere())) {}
+    ~NoTrace() { setTraceRoute(previous_); }
+    NoTrace(const NoTrace&) = delete;
+    NoTrace& operator=(const NoTrace&) = delete;
+
+private:
+    TraceRoute previous_;
+};
 
 /// The quadrants in the order the builder adds them as children.
 constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west", "south-east",
@@ -31,7 +42,7 @@ constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west
 class PlacedActors {
 public:
     explicit PlacedActors(const std::vector<Point>& places) {
-        const CoutTo quiet(nullptr);
+        const NoTrace quiet;
         for (const Point& place : places) {
             auto actor = std::make_unique<Actor>();
             actor->setPosition(place.x, place.y, 0);
@@ -113,7 +124,7 @@ void walk(const QuadNode* node, const WorldRect& r, int depth, int& leaves,
 class BuiltTree {
 public:
     BuiltTree() {
-        const CoutTo quiet(nullptr);
+        const NoTrace quiet;
         cellSlotCounter = 0;
         root_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
                                 kWorldSquare.maxY, EntityTable);

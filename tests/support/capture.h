@@ -3,17 +3,18 @@
 
 #include <engine/baseentity.h>
 #include <engine/quadnode.h>
+#include <engine/trace.h>
 
 #include <algorithm>
-#include <iostream>
 #include <sstream>
 #include <string>
 
-/// Redirects std::cout into a string for the capture's lifetime.
+/// Takes the console trace into a string for the capture's lifetime, then puts back the route
+/// it found; std::cout itself is left alone.
 class CoutCapture {
 public:
-    CoutCapture() : previous_(std::cout.rdbuf(buffer_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(previous_); }
+    CoutCapture() : previous_(setTraceRoute(TraceRoute::to(buffer_))) {}
+    ~CoutCapture() { setTraceRoute(previous_); }
     CoutCapture(const CoutCapture&) = delete;
     CoutCapture& operator=(const CoutCapture&) = delete;
 
@@ -21,7 +22,7 @@ public:
 
 private:
     std::ostringstream buffer_;
-    std::streambuf* previous_;
+    TraceRoute previous_;
 };
 
 /// A pointer as the console trace prints it.
