@@ -43,18 +43,6 @@ protected:
     std::streamsize xsputn(const char* /*text*/, std::streamsize n) override { return n; }
 };
 
-// The trace on the given route for the object's lifetime, and on the one it found afterwards.
-class RoutedTrace {
-public:
-    explicit RoutedTrace(TraceRoute route) : previous_(setTraceRoute(route)) {}
-    ~RoutedTrace() { setTraceRoute(previous_); }
-    RoutedTrace(const RoutedTrace&) = delete;
-    RoutedTrace& operator=(const RoutedTrace&) = delete;
-
-private:
-    TraceRoute previous_;
-};
-
 // The part's time per operation, its floor's, and their ratio, from sums over the whole run.
 void reportAgainstFloor(benchmark::State& state, double partNanos, double floorNanos,
                         double operations) {
@@ -85,8 +73,8 @@ void MessageRoundTrip(benchmark::State& state, Trace trace) {
     constexpr int kBatch = 1024;
     NullBuffer nullBuffer;
     std::ostream nullStream(&nullBuffer);
-    const RoutedTrace routed(trace == Trace::Nowhere ? TraceRoute::nowhere()
-                                                     : TraceRoute::to(nullStream));
+    const ScopedTraceRoute routed(trace == Trace::Nowhere ? TraceRoute::nowhere()
+                                                          : TraceRoute::to(nullStream));
     // Opaque to the compiler, as a stream's buffer is to the engine.
     std::streambuf* sink = &nullBuffer;
     benchmark::DoNotOptimize(sink);
@@ -171,7 +159,7 @@ std::vector<std::unique_ptr<Actor>> placeEntities(int n, Spread spread) {
 // are released outside the measured spans. The time column is per iteration; counter ns is
 // per build.
 void QuadTreeBuild(benchmark::State& state, Spread spread) {
-    const RoutedTrace quiet(TraceRoute::nowhere());
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     resetEngineGlobals();
     const auto actors = placeEntities(static_cast<int>(state.range(0)), spread);
     QuadNode* probe = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
@@ -233,7 +221,7 @@ void Wander(benchmark::State& state) {
 BENCHMARK(Wander);
 
 void Scenario(benchmark::State& state) {
-    const RoutedTrace quiet(TraceRoute::nowhere());
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     for (auto _ : state) {
         resetEngineGlobals();
         benchmark::DoNotOptimize(runScenario());

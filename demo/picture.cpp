@@ -41,7 +41,7 @@ void pictureRects(const World& world, PictureRects& rects) {
     rects.midlines.clear();
     rects.actors.clear();
     rects.flashes.clear();
-    for (const WorldRect& node : world.dividedNodes()) {
+    for (const QuadRect& node : world.dividedNodes()) {
         LONG left = 0;
         LONG right = 0;
         LONG top = 0;

@@ -3,8 +3,11 @@
 
 #include <engine/actor.h>
 #include <engine/baseentity.h>
+#include <engine/message.h>
 #include <engine/quadnode.h>
+#include <engine/trace.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <stdexcept>
@@ -60,41 +63,22 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-/// The quadrant of a divided node, in the order of its children (south-west, north-west,
-/// south-east, north-east), holding the point strictly inside; -1 on a midline.
-int quadrantOf(Vec2 p, const WorldRect& r, WorldRect& quadrant) {
-    const double midX = r.midX();
-    const double midY = r.midY();
-    if (p.x == midX || p.y == midY || std::isnan(p.x) || std::isnan(p.y)) {
-        return -1;
-    }
-    const bool east = p.x > midX;
-    const bool north = p.y > midY;
-    quadrant = {east ? midX : r.minX, east ? r.maxX : midX, north ? midY : r.minY,
-                north ? r.maxY : midY};
-    return (east ? 2 : 0) + (north ? 1 : 0);
-}
-
 } // namespace
 
-World::World(int actors) : indexOfSlot_(kEntityTableSize, -1) {
+World::World(int actors) : firstId_(be_val) {
     if (actors < kMinActors || actors > kMaxActors) {
         throw std::invalid_argument("the number of actors must be from 1 to 1000");
     }
-    CoutTo quiet(&tally_);
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     walkers_.resize(static_cast<std::size_t>(actors));
     for (std::size_t i = 0; i < walkers_.size(); ++i) {
         walkers_[i].actor = std::make_unique<Actor>("actor " + std::to_string(i));
-        const std::uint32_t slot = walkers_[i].actor->getID() + 1;
-        if (slot >= kEntityTableSize || EntityTable[slot] != nullptr) {
-            for (std::size_t j = 0; j < i; ++j) {
-                EntityTable[walkers_[j].actor->getID() + 1] = nullptr;
-            }
-            throw std::runtime_error("the entity table has no free slot for actor " +
+        // On a throw the actors made so far go with walkers_, each emptying its own slot.
+        if (!addToEntityTable(*walkers_[i].actor)) {
+            throw std::runtime_error("the entity table has no slot for actor " +
                                      std::to_string(walkers_[i].actor->getID()));
         }
-        EntityTable[slot] = walkers_[i].actor.get();
-        indexOfSlot_[slot] = static_cast<int>(i);
+        walkers_[i].actor->handler.hooks = {this, &World::received, nullptr};
         place(i);
     }
     for (const Walker& walker : walkers_) {
@@ -107,9 +91,6 @@ World::World(int actors) : indexOfSlot_(kEntityTableSize, -1) {
 
 World::~World() {
     releaseQuadTree(tree_);
-    for (const Walker& walker : walkers_) {
-        EntityTable[walker.actor->getID() + 1] = nullptr;
-    }
 }
 
 void World::place(std::size_t index) {
@@ -160,7 +141,6 @@ void World::step() {
 }
 
 void World::simulate() {
-    CoutTo quiet(&tally_);
     ++frame_;
     for (Walker& walker : walkers_) {
         move(walker);
@@ -169,78 +149,41 @@ void World::simulate() {
 
 void World::buildTree() {
     const auto start = std::chrono::steady_clock::now();
-    CoutTo quiet(&tally_);
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     releaseQuadTree(tree_);
     tree_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
-                            kWorldSquare.maxY, EntityTable);
+                            kWorldSquare.maxY, EntityTable, layout_);
     buildSeconds_ = secondsSince(start);
 }
 
-const QuadNode* World::leafOf(Vec2 point) const {
-    const WorldRect& w = kWorldSquare;
-    if (!(w.minX < point.x && point.x < w.maxX && w.minY < point.y && point.y < w.maxY)) {
-        return nullptr;
-    }
-    const QuadNode* node = tree_;
-    WorldRect rect = w;
-    while (node != nullptr && node->children.size() == 4) {
-        WorldRect quadrant{};
-        const int q = quadrantOf(point, rect, quadrant);
-        if (q < 0) {
-            return nullptr;
-        }
-        node = node->children[static_cast<std::size_t>(q)];
-        rect = quadrant;
-    }
-    return node;
-}
-
 void World::findNeighbours() {
+    nodes_ = static_cast<int>(layout_.leaves.size() + layout_.divided.size());
     divided_.clear();
-    nodes_ = 0;
-    std::vector<std::pair<const QuadNode*, WorldRect>> pending;
-    if (tree_ != nullptr) {
-        pending.emplace_back(tree_, kWorldSquare);
-    }
-    while (!pending.empty()) {
-        const auto [node, rect] = pending.back();
-        pending.pop_back();
-        ++nodes_;
-        if (node->children.size() != 4) {
-            continue;
-        }
-        divided_.push_back(rect);
-        const std::array<WorldRect, 4> quadrants = rect.quadrants();
-        // Pushed in reverse, so the south-west child comes off first.
-        for (std::size_t i = quadrants.size(); i-- > 0;) {
-            pending.emplace_back(node->children[i], quadrants[i]);
-        }
-    }
-
-    for (auto& leaf : leaves_) {
-        leaf.clear();
+    for (const QuadDivided& node : layout_.divided) {
+        divided_.push_back(node.rect);
     }
     std::size_t used = 0;
-    leafIndex_.clear();
-    for (std::size_t i = 0; i < walkers_.size(); ++i) {
-        const QuadNode* leaf = leafOf(position(i));
-        if (leaf == nullptr) {
+    for (const QuadLeaf& leaf : layout_.leaves) {
+        if (leaf.count == 0) {
             continue;
         }
-        const auto [found, added] = leafIndex_.emplace(leaf, used);
-        if (added) {
-            if (used == leaves_.size()) {
-                leaves_.emplace_back();
-            }
-            ++used;
+        if (used == leaves_.size()) {
+            leaves_.emplace_back();
         }
-        leaves_[found->second].push_back(i);
+        std::vector<std::size_t>& actors = leaves_[used++];
+        actors.clear();
+        // Cell order is the highest table slot first; the world lists its actors upwards.
+        for (std::size_t i = leaf.first + leaf.count; i-- > leaf.first;) {
+            actors.push_back(indexOf(layout_.entities[i]->getID()));
+        }
     }
     leaves_.resize(used);
+    std::sort(leaves_.begin(), leaves_.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
 }
 
 void World::exchangeMessages() {
-    CoutTo quiet(&tally_);
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     for (const auto& leaf : leaves_) {
         if (leaf.size() < 2) {
             continue;
@@ -253,12 +196,16 @@ void World::exchangeMessages() {
     for (Walker& walker : walkers_) {
         walker.actor->update();
     }
-    for (const std::uint32_t receiver : tally_.takeReceivers()) {
-        const std::uint64_t slot = std::uint64_t{receiver} + 1;
-        if (slot < indexOfSlot_.size() && indexOfSlot_[slot] >= 0) {
-            Walker& walker = walkers_[static_cast<std::size_t>(indexOfSlot_[slot])];
-            walker.flashUntil = frame_ + kFlashFrames - 1;
-            walker.lastReception = frame_;
-        }
+}
+
+void World::received(void* world, const Message& message) {
+    auto& self = *static_cast<World*>(world);
+    ++self.delivered_;
+    const std::size_t index = self.indexOf(message.getReceiver());
+    if (index >= self.walkers_.size()) {
+        return;
     }
+    Walker& walker = self.walkers_[index];
+    walker.flashUntil = self.frame_ + kFlashFrames - 1;
+    walker.lastReception = self.frame_;
 }

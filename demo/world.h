@@ -3,45 +3,22 @@
 // engine's public API; the frames are the same on every target (no clock, no sin or cos).
 #pragma once
 
-#include "tally.h"
-
+#include <engine/quadnode.h>
+#include <engine/quadrect.h>
 #include <engine/steering.h>
 #include <engine/vectors.h>
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 class Actor;
-class QuadNode;
-
-/// A rectangle of the world, held as the quad-tree builder takes it.
-struct WorldRect {
-    double minX;
-    double maxX;
-    double minY;
-    double maxY;
-    /// The midlines, computed as the builder computes them.
-    double midX() const { return minX + (maxX - minX) / 2; }
-    double midY() const { return minY + (maxY - minY) / 2; }
-    /// The rectangles of a divided node's children, in the order the builder adds them:
-    /// south-west, north-west, south-east, north-east.
-    std::array<WorldRect, 4> quadrants() const;
-};
-
-inline std::array<WorldRect, 4> WorldRect::quadrants() const {
-    return {{{minX, midX(), minY, midY()},
-             {minX, midX(), midY(), maxY},
-             {midX(), maxX, minY, midY()},
-             {midX(), maxX, midY(), maxY}}};
-}
+class Message;
 
 /// The world square, from -kWorldHalf to kWorldHalf on both axes.
 constexpr double kWorldHalf = 512.0;
-constexpr WorldRect kWorldSquare{-kWorldHalf, kWorldHalf, -kWorldHalf, kWorldHalf};
+constexpr QuadRect kWorldSquare{-kWorldHalf, kWorldHalf, -kWorldHalf, kWorldHalf};
 
 /// How long an actor that received a message is drawn in the flash colour: the frame in which
 /// the message arrived and the seven after it.
@@ -53,11 +30,11 @@ public:
     static constexpr int kMaxActors = 1000;
     static constexpr int kDefaultActors = 256;
 
-    /// Creates the actors at their fixed starting places and stores them in EntityTable (the
-    /// actor with identifier n in slot n + 1), attaching the table to their handlers. Throws
+    /// Creates the actors at their fixed starting places and puts them into EntityTable,
+    /// attaching the table and the world's receiver to their handlers. Throws
     /// std::invalid_argument for a count outside kMinActors to kMaxActors and std::runtime_error
-    /// when an identifier has no free table slot. Builds frame 0's tree over the starting
-    /// places. The engine's trace goes to the tally.
+    /// when an identifier's slot lies past the table. Builds frame 0's tree over the starting
+    /// places. The world sends the engine's trace nowhere while it works.
     explicit World(int actors);
     /// Releases the tree and the actors and empties their table slots.
     ~World();
@@ -71,10 +48,11 @@ public:
     void simulate();
     /// Releases the last frame's tree and builds this frame's over the world square.
     void buildTree();
-    /// Finds every actor's leaf (none for one on a midline) and the divided nodes.
+    /// Takes every actor's leaf (none for one on a midline) and the divided nodes from what the
+    /// build read out.
     void findNeighbours();
     /// Each actor sharing its leaf sends 'p' to the next actor of that leaf; every actor is
-    /// updated once; the receivers that the trace names start to flash.
+    /// updated once; each actor that receives a message starts to flash.
     void exchangeMessages();
 
     /// Frames stepped so far; 0 before the first step.
@@ -90,13 +68,13 @@ public:
     /// This frame's tree.
     const QuadNode* tree() const { return tree_; }
     /// The rectangles of this frame's divided nodes, parents before their children.
-    const std::vector<WorldRect>& dividedNodes() const { return divided_; }
+    const std::vector<QuadRect>& dividedNodes() const { return divided_; }
     /// The actors of every leaf holding any, by index in table order; leaves in the order of
     /// their first actor.
     const std::vector<std::vector<std::size_t>>& leaves() const { return leaves_; }
     int nodeCount() const { return nodes_; }
-    /// Reception traces since the world was made.
-    std::uint64_t delivered() const { return tally_.delivered(); }
+    /// Messages delivered since the world was made.
+    std::uint64_t delivered() const { return delivered_; }
     /// What the last tree build took, in seconds of the steady clock (for the title only: the
     /// world never steps by the clock).
     double lastBuildSeconds() const { return buildSeconds_; }
@@ -112,17 +90,19 @@ private:
 
     void place(std::size_t index);
     static void move(Walker& walker);
-    /// The leaf of the tree that holds the point strictly inside, or null.
-    const QuadNode* leafOf(Vec2 point) const;
+    /// The receiver of every actor of the world: the one that received starts to flash.
+    static void received(void* world, const Message& message);
+    /// Index of the actor in the world, from its identifier.
+    std::size_t indexOf(std::uint32_t id) const { return id - firstId_; }
 
-    TraceTally tally_;
     std::vector<Walker> walkers_;
-    /// Index of the actor in each table slot, -1 for a slot of no actor of this world.
-    std::vector<int> indexOfSlot_;
+    /// Identifiers are drawn in order, so the world's actors hold firstId_ onwards.
+    std::uint32_t firstId_ = 0;
     QuadNode* tree_ = nullptr;
-    std::vector<WorldRect> divided_;
+    QuadTreeLayout layout_;
+    std::vector<QuadRect> divided_;
     std::vector<std::vector<std::size_t>> leaves_;
-    std::unordered_map<const QuadNode*, std::size_t> leafIndex_;
+    std::uint64_t delivered_ = 0;
     int nodes_ = 0;
     int frame_ = 0;
     double buildSeconds_ = 0.0;

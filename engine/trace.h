@@ -38,6 +38,21 @@ TraceRoute traceRoute() noexcept;
 /// replaces, for the caller to put back.
 TraceRoute setTraceRoute(TraceRoute route) noexcept;
 
+/// Puts a route in force for the life of the object, and the route it replaced back after.
+class ScopedTraceRoute {
+public:
+    /// Puts the route in force.
+    explicit ScopedTraceRoute(TraceRoute route) noexcept : previous_(setTraceRoute(route)) {}
+    /// Puts back the route it replaced.
+    ~ScopedTraceRoute() { setTraceRoute(previous_); }
+    /// Not copyable: a copy would put the old route back twice.
+    ScopedTraceRoute(const ScopedTraceRoute&) = delete;
+    ScopedTraceRoute& operator=(const ScopedTraceRoute&) = delete;
+
+private:
+    TraceRoute previous_;
+};
+
 /// Prints "\nDEBUG::" followed by the text, and nothing after it.
 void DebugPrint(std::string text);
 

@@ -548,7 +548,7 @@ void Session::step() {
     std::string expected;
     std::string printed;
     {
-        CoutCapture capture;
+        TraceCapture capture;
         expected = run(op % 18);
         printed = capture.text();
     }
@@ -564,7 +564,7 @@ void Session::step() {
 }
 
 Session::~Session() {
-    CoutCapture capture;
+    TraceCapture capture;
     for (QuadNode* root : trees_) {
         releaseQuadTree(root);
     }

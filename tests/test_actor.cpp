@@ -9,7 +9,7 @@
 
 TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
     resetEngineGlobals();
-    CoutCapture capture;
+    TraceCapture capture;
     const Actor quella("Quella");
     const Actor nameless("");
     Actor plain;

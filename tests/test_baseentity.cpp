@@ -14,7 +14,7 @@
 
 TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     resetEngineGlobals();
-    CoutCapture quiet;
+    TraceCapture quiet;
     auto* first = new Actor("first");
     auto* second = new Actor("second");
     EXPECT_EQ(first->getID(), 0u);
@@ -34,7 +34,7 @@ TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
 
 TEST(EntityTable, CheckedRegistrationNeverWritesOutsideAndADestroyedActorLeavesItsSlot) {
     resetEngineGlobals();
-    CoutCapture quiet;
+    TraceCapture quiet;
     be_val = 1021;
     auto a = std::make_unique<Actor>("a"); // slot 1022
     auto b = std::make_unique<Actor>("b"); // slot 1023, the last
@@ -62,7 +62,7 @@ TEST(EntityTable, CheckedRegistrationNeverWritesOutsideAndADestroyedActorLeavesI
     // A message to the destroyed actor is dropped, not handed to freed memory.
     a->handler.setEntityTable(EntityTable);
     ASSERT_TRUE(a->sendMessage(1022, 'p', 0));
-    CoutCapture capture;
+    TraceCapture capture;
     a->update();
     EXPECT_EQ(capture.text(), "");
     resetEngineGlobals();

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 TEST(Cell2d, AddKeepsOrderDuplicatesAndNullUntilFull) {
-    CoutCapture quiet;
+    TraceCapture quiet;
     Actor a("a");
     Actor b("b");
     Cell2d cell(0, 0, 1, 1);

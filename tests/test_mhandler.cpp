@@ -53,7 +53,7 @@ class MHandlerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetEngineGlobals();
-        CoutCapture quiet;
+        TraceCapture quiet;
         receiver = std::make_unique<Actor>("receiver");
         EntityTable[1] = receiver.get();
         be_val = 2;
@@ -72,7 +72,7 @@ protected:
 } // namespace
 
 TEST_F(MHandlerTest, ConstructionAndAttachingTrace) {
-    CoutCapture capture;
+    TraceCapture capture;
     const MHandler byHolder(5);
     const std::string address = addressText(&byHolder);
     EXPECT_EQ(byHolder.holder, 5u);
@@ -92,7 +92,7 @@ TEST_F(MHandlerTest, ConstructionAndAttachingTrace) {
 }
 
 TEST_F(MHandlerTest, ProcessDeliversOnceDropsSelfAddressedAndKeepsOrder) {
-    CoutCapture capture;
+    TraceCapture capture;
     handler->process();
     EntityTable[2] = above.get(); // where a message to the holder, 1, would go
     ASSERT_TRUE(handler->send(1, 's', 0));
@@ -164,7 +164,7 @@ TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
-    CoutCapture capture;
+    TraceCapture capture;
     MHandler detached;
     ASSERT_TRUE(detached.send(0, 'p', 0));
     detached.process();
@@ -189,7 +189,7 @@ struct Heard {
     std::vector<Message> received;
     std::vector<std::string> traceBefore;
     std::vector<std::pair<std::uint32_t, DropReason>> dropped;
-    const CoutCapture* capture = nullptr;
+    const TraceCapture* capture = nullptr;
     std::function<void(const Message&)> react;
 };
 
@@ -213,7 +213,7 @@ MessageHooks hooksFor(Heard& heard) {
 } // namespace
 
 TEST_F(MHandlerTest, AReceiverHearsEachDeliveryAfterItsTraceAndTheSenderEachDropWithItsReason) {
-    CoutCapture capture;
+    TraceCapture capture;
     Heard atReceiver;
     atReceiver.capture = &capture;
     receiver->handler.hooks = hooksFor(atReceiver);
@@ -262,7 +262,7 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
             receiver->update();
             handler->process();
         };
-        CoutCapture capture;
+        TraceCapture capture;
         ASSERT_TRUE(handler->send(0, 'a', 0));
         ASSERT_TRUE(handler->send(0, 'c', 0));
         handler->process();

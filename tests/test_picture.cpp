@@ -55,7 +55,7 @@ std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>
             }
         }
     };
-    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const WorldRect& r) {
+    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
         if (node.children.size() == 4) {
             const LONG left = columnOf(r.minX);
             const LONG top = rowOf(r.maxY);

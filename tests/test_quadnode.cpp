@@ -34,7 +34,7 @@ bool isEmpty(const QuadNode* n) {
 
 TEST_F(QuadTreeTest, SetCellFillsFourSlotsInBuildOrderThenNone) {
     EXPECT_EQ(counterAtStart, 0) << "the first cell of a process goes south-west";
-    CoutCapture quiet;
+    TraceCapture quiet;
     QuadNode node;
     Cell2d cell(0, 0, 1, 1);
     Cell2d** const order[] = {&node.swCell, &node.nwCell, &node.seCell, &node.neCell};
@@ -57,7 +57,7 @@ TEST_F(QuadTreeTest, NothingInsideGivesOneEmptyNode) {
     place(1, 0, 0);
     place(2, 512, 0);
     const double rects[][4] = {{-512, 512, 512, -512}, {5, 5, -1, 1}, {NAN, 1, -1, 1}};
-    CoutCapture quiet;
+    TraceCapture quiet;
     for (const auto& r : rects) {
         QuadNode* node = QuadTreeBuilder(r[0], r[1], r[2], r[3], EntityTable);
         EXPECT_TRUE(isEmpty(node));
@@ -85,7 +85,7 @@ TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBoundInEveryQuadrant) {
             for (std::size_t slot = 1; slot <= 70; ++slot) {
                 place(slot, x, y);
             }
-            CoutCapture quiet;
+            TraceCapture quiet;
             const QuadTreeCheck check = rebuild();
             EXPECT_EQ(check.problem, "");
             EXPECT_EQ(check.depth, 32);
@@ -107,7 +107,7 @@ TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafInsteadOfLosingTheEntities) {
                           {-512, 512, -512, inf}}) {
         releaseQuadTree(root);
         cellSlotCounter = 0;
-        CoutCapture quiet;
+        TraceCapture quiet;
         root = QuadTreeBuilder(r[0], r[1], r[2], r[3], EntityTable);
         EXPECT_NE(root->swCell, nullptr);
         EXPECT_EQ(checkQuadTree(root, r[0], r[1], r[2], r[3], EntityTable).problem, "");
@@ -128,7 +128,7 @@ TEST_F(QuadTreeTest, FiniteBoundsTooFarApartToSubtractAreStillHalved) {
     for (const auto& r : {std::array<double, 4>{-1e308, 1e308, -1e308, 1e308},
                           {-1.7e308, 1.7e308, -9e306, 9e306},
                           {-1.7976931348623157e308, 1.7976931348623157e308, -1.5e308, 1.6e308}}) {
-        CoutCapture quiet;
+        TraceCapture quiet;
         releaseQuadTree(root);
         root = QuadTreeBuilder(r[0], r[1], r[2], r[3], EntityTable);
         EXPECT_EQ(root->children.size(), 4u) << r[0] << " to " << r[1];
@@ -139,7 +139,7 @@ TEST_F(QuadTreeTest, FiniteBoundsTooFarApartToSubtractAreStillHalved) {
     for (std::size_t slot = 1; slot <= 5; ++slot) {
         place(slot, 0.1 + static_cast<double>(slot) * 0.1, 0.4);
     }
-    CoutCapture quiet;
+    TraceCapture quiet;
     releaseQuadTree(root);
     root = QuadTreeBuilder(0.1, 0.7, 0.1, 0.7, EntityTable);
     EXPECT_EQ(checkQuadTree(root, 0.1, 0.7, 0.1, 0.7, EntityTable).problem, "");
@@ -198,7 +198,7 @@ TEST_F(QuadTreeTest, ABuildAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
     for (std::size_t slot = 1; slot <= 8; ++slot) {
         place(slot, 0.1, 0.1);
     }
-    CoutCapture quiet;
+    TraceCapture quiet;
     DeepBuild build;
     onASmallStack(build);
     root = build.root;
@@ -273,7 +273,7 @@ TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTrees) {
         int cells = 0;
         for (std::int32_t start = 0, stored = 1; stored > 0; start -= 4) {
             cellSlotCounter = start;
-            CoutCapture capture;
+            TraceCapture capture;
             releaseQuadTree(root);
             root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
             EXPECT_EQ(capture.text(), buildTrace(root));
@@ -281,7 +281,7 @@ TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTrees) {
             cells += stored;
             digest.add(static_cast<std::uint64_t>(cellSlotCounter));
         }
-        CoutCapture quiet;
+        TraceCapture quiet;
         const QuadTreeCheck check = rebuild();
         EXPECT_EQ(check.problem, "");
         EXPECT_EQ(check.nodes, recordedNodes);
@@ -373,7 +373,7 @@ TEST_F(QuadTreeTest, ABuildReadsOutEveryLeafAndDividedNodeWithTheSameTrace) {
     QuadTreeLayout layout;
     for (int round = 0; round < 2; ++round) { // a second build into the same layout starts afresh
         cellSlotCounter = 0;
-        CoutCapture capture;
+        TraceCapture capture;
         releaseQuadTree(root);
         root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable, layout);
         EXPECT_EQ(capture.text(), buildTrace(root));
@@ -387,7 +387,7 @@ TEST_F(QuadTreeTest, ABuildReadsOutEveryLeafAndDividedNodeWithTheSameTrace) {
         kQuadTreeMaxDepth);
 
     // An empty table and a null table: one empty leaf, the root.
-    CoutCapture quiet;
+    TraceCapture quiet;
     QuadNode* none = QuadTreeBuilder(-1, 1, -1, 1, nullptr, layout);
     ASSERT_EQ(layout.leaves.size(), 1u);
     EXPECT_EQ(std::make_tuple(layout.leaves[0].node, layout.leaves[0].count, layout.divided.size()),

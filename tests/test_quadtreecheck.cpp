@@ -85,7 +85,7 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
         for (std::size_t i = 0; i < fault.tree.points.size(); ++i) {
             place(i, fault.tree.points[i].x, fault.tree.points[i].y);
         }
-        CoutCapture quiet;
+        TraceCapture quiet;
         const QuadTreeCheck sound = rebuild();
         ASSERT_EQ(sound.problem, "");
         EXPECT_EQ(sound.depth, fault.tree.depth);

@@ -41,11 +41,10 @@ void operator delete(void* block, std::size_t) noexcept {
 TEST(Scenario, EndsWithEveryBlockItAllocatedReleased) {
     // With the trace sent nowhere no stream takes part, so only the scenario's own blocks are
     // counted.
-    const TraceRoute previous = setTraceRoute(TraceRoute::nowhere());
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     const long before = liveBlocks;
     EXPECT_EQ(runScenario(), 0);
     EXPECT_EQ(liveBlocks.load(), before);
-    setTraceRoute(previous);
     // Its actors took their slots with them, so nothing can reach them once destroyed.
     EXPECT_EQ(std::count(EntityTable, EntityTable + kEntityTableSize, nullptr),
               std::ptrdiff_t{kEntityTableSize});

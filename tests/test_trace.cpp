@@ -171,7 +171,7 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
     for (std::size_t filled = 80; filled <= 96; ++filled) {
         const std::string head(filled, 'a');
         for (const auto& piece : pieces) {
-            CoutCapture capture;
+            TraceCapture capture;
             TraceText trace;
             trace.text(head);
             piece.put(trace);

@@ -22,7 +22,7 @@ using Leaf = std::set<std::size_t>;
 // The actors strictly inside each leaf's rectangle, by scanning them all: the slow way.
 std::set<Leaf> scannedLeaves(const World& world) {
     std::set<Leaf> leaves;
-    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const WorldRect& r) {
+    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
         Leaf inside;
         for (std::size_t i = 0; node.children.empty() && i < world.actorCount(); ++i) {
             const Vec2 p = world.position(i);

@@ -22,16 +22,6 @@ namespace {
 
 // The engine traces as actors are made and trees built; the tool's output is its pictures, so
 // the trace goes nowhere meanwhile.
-class NoTrace {
-public:
-    NoTrace() : previous_(setTraceRoute(TraceRoute::nowhere())) {}
-    ~NoTrace() { setTraceRoute(previous_); }
-    NoTrace(const NoTrace&) = delete;
-    NoTrace& operator=(const NoTrace&) = delete;
-
-private:
-    TraceRoute previous_;
-};
 
 /// The quadrants in the order the builder adds them as children.
 constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west", "south-east",
@@ -42,7 +32,7 @@ constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west
 class PlacedActors {
 public:
     explicit PlacedActors(const std::vector<Point>& places) {
-        const NoTrace quiet;
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
         for (const Point& place : places) {
             auto actor = std::make_unique<Actor>();
             actor->setPosition(place.x, place.y, 0);
@@ -67,7 +57,7 @@ private:
 /// What the walk finds at one node.
 struct NodeView {
     const QuadNode* node;
-    WorldRect rect;
+    QuadRect rect;
     int depth;
     int entities;       ///< Actors of the table strictly inside the rectangle.
     const char* slot;   ///< The cell slot that holds a cell, or null.
@@ -76,7 +66,7 @@ struct NodeView {
     bool divided() const { return !node->children.empty(); }
 };
 
-int insideCount(const WorldRect& r) {
+int insideCount(const QuadRect& r) {
     int count = 0;
     for (const Actor* actor : EntityTable) {
         if (actor == nullptr) {
@@ -104,7 +94,7 @@ void findCell(NodeView& view) {
 }
 
 /// Depth first, children in the order added: the order in which the builder made the nodes.
-void walk(const QuadNode* node, const WorldRect& r, int depth, int& leaves,
+void walk(const QuadNode* node, const QuadRect& r, int depth, int& leaves,
           std::vector<NodeView>& out) {
     NodeView view{node, r, depth, insideCount(r), nullptr, nullptr, 0};
     findCell(view);
@@ -124,7 +114,7 @@ void walk(const QuadNode* node, const WorldRect& r, int depth, int& leaves,
 class BuiltTree {
 public:
     BuiltTree() {
-        const NoTrace quiet;
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
         cellSlotCounter = 0;
         root_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
                                 kWorldSquare.maxY, EntityTable);
@@ -158,11 +148,11 @@ struct MapView {
         const double scale = size / (kWorldSquare.maxX - kWorldSquare.minX);
         return {left + (x - kWorldSquare.minX) * scale, top + (kWorldSquare.maxY - y) * scale};
     }
-    Point topLeft(const WorldRect& r) const { return at(r.minX, r.maxY); }
-    double width(const WorldRect& r) const {
+    Point topLeft(const QuadRect& r) const { return at(r.minX, r.maxY); }
+    double width(const QuadRect& r) const {
         return size * (r.maxX - r.minX) / (kWorldSquare.maxX - kWorldSquare.minX);
     }
-    double height(const WorldRect& r) const {
+    double height(const QuadRect& r) const {
         return size * (r.maxY - r.minY) / (kWorldSquare.maxY - kWorldSquare.minY);
     }
 };
@@ -379,7 +369,7 @@ void drawNodes(Svg& svg, const MapView& map, const BuiltTree& tree, int deepest)
             if (node.depth != depth || !node.divided()) {
                 continue;
             }
-            const WorldRect& r = node.rect;
+            const QuadRect& r = node.rect;
             svg.line(map.at(r.midX(), r.maxY), map.at(r.midX(), r.minY), depthStyle(depth));
             svg.line(map.at(r.minX, r.midY()), map.at(r.maxX, r.midY()), depthStyle(depth));
         }

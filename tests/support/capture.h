@@ -11,18 +11,13 @@
 
 /// Takes the console trace into a string for the capture's lifetime, then puts back the route
 /// it found; std::cout itself is left alone.
-class CoutCapture {
+class TraceCapture {
 public:
-    CoutCapture() : previous_(setTraceRoute(TraceRoute::to(buffer_))) {}
-    ~CoutCapture() { setTraceRoute(previous_); }
-    CoutCapture(const CoutCapture&) = delete;
-    CoutCapture& operator=(const CoutCapture&) = delete;
-
     std::string text() const { return buffer_.str(); }
 
 private:
     std::ostringstream buffer_;
-    TraceRoute previous_;
+    ScopedTraceRoute route_{TraceRoute::to(buffer_)};
 };
 
 /// A pointer as the console trace prints it.

@@ -6,12 +6,14 @@
 
 #include <engine/actor.h>
 #include <engine/quadnode.h>
+#include <engine/quadrect.h>
 #include <engine/steering.h>
 
 #include "capture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <vector>
 
 /// Every world starts from the globals of a fresh process, as the demo does.
@@ -27,15 +29,13 @@ protected:
 /// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
 /// children south-west, north-west, south-east, north-east.
 template <typename Visit>
-void forEachNode(const QuadNode* node, const WorldRect& r, const Visit& visit) {
+void forEachNode(const QuadNode* node, const QuadRect& r, const Visit& visit) {
     visit(*node, r);
     if (node->children.size() == 4) {
-        const double midX = r.minX + (r.maxX - r.minX) / 2;
-        const double midY = r.minY + (r.maxY - r.minY) / 2;
-        forEachNode(node->children[0], {r.minX, midX, r.minY, midY}, visit);
-        forEachNode(node->children[1], {r.minX, midX, midY, r.maxY}, visit);
-        forEachNode(node->children[2], {midX, r.maxX, r.minY, midY}, visit);
-        forEachNode(node->children[3], {midX, r.maxX, midY, r.maxY}, visit);
+        const auto quadrants = r.quadrants();
+        for (std::size_t i = 0; i < quadrants.size(); ++i) {
+            forEachNode(node->children[i], quadrants[i], visit);
+        }
     }
 }
 

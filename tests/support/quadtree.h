@@ -23,7 +23,7 @@ protected:
     }
 
     void place(std::size_t slot, double x, double y) {
-        CoutCapture quiet;
+        TraceCapture quiet;
         actors.push_back(std::make_unique<Actor>("a"));
         actors.back()->setPosition(x, y, 0);
         EntityTable[slot] = actors.back().get();
