@@ -27,8 +27,8 @@ namespace {
 constexpr std::array<const char*, 4> kQuadrantNames = {"south-west", "north-west", "south-east",
                                                        "north-east"};
 
-/// Actors at the given places, entity n in EntityTable slot n + 1, as a game registers them;
-/// taken out of the table and released at the end.
+/// Actors at the given places, put into the entity table as a game puts them; each takes its
+/// slot with it when it is released at the end.
 class PlacedActors {
 public:
     explicit PlacedActors(const std::vector<Point>& places) {
@@ -36,17 +36,12 @@ public:
         for (const Point& place : places) {
             auto actor = std::make_unique<Actor>();
             actor->setPosition(place.x, place.y, 0);
-            EntityTable[actor->getID() + 1] = actor.get();
+            if (!addToEntityTable(*actor)) {
+                throw std::runtime_error("no table slot for a figure's actor");
+            }
             actors_.push_back(std::move(actor));
         }
     }
-    ~PlacedActors() {
-        for (const auto& actor : actors_) {
-            EntityTable[actor->getID() + 1] = nullptr;
-        }
-    }
-    PlacedActors(const PlacedActors&) = delete;
-    PlacedActors& operator=(const PlacedActors&) = delete;
 
     const std::vector<std::unique_ptr<Actor>>& actors() const { return actors_; }
 
