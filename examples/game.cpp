@@ -13,9 +13,10 @@ int main() {
     scout->setPosition(-100, 50, 0);
     base->setPosition(200, -75, 0);
 
-    // Entity n stands in slot n + 1.
-    EntityTable[scout->getID() + 1] = scout.get();
-    EntityTable[base->getID() + 1] = base.get();
+    // Entity n stands in slot n + 1; identifier 1023 and later find no slot.
+    if (!addToEntityTable(*scout) || !addToEntityTable(*base)) {
+        return EXIT_FAILURE;
+    }
     scout->handler.setEntityTable(EntityTable);
     base->handler.setEntityTable(EntityTable);
 
