@@ -11,7 +11,6 @@
 
 class Actor;
 class Cell2d;
-class QuadNode;
 
 /// Chooses the slot of every setCell, on every node of every tree: south-west, north-west,
 /// south-east, north-east for the first four calls of a run, none after that.
