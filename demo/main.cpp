@@ -4,7 +4,7 @@
 // Space pauses and resumes, Escape closes. --frames N stops the world after frame N, which
 // stays on screen; --ms M closes the window after M milliseconds. The exit status is the quit
 // code that WM_DESTROY posts, 0.
-#include "figures.h"
+#include "caption.h"
 #include "options.h"
 #include "picture.h"
 #include "world.h"
@@ -53,7 +53,7 @@ bool stopped() {
 
 void showTitle(HWND window) {
     const std::string title =
-        "Engine demo - " + frameFigures(*demo.world, demo.paused, demo.stepMs + demo.drawMs);
+        "Engine demo - " + frameCaption(*demo.world, demo.paused, demo.stepMs + demo.drawMs);
     SetWindowTextA(window, title.c_str());
 }
 
