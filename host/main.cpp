@@ -2,10 +2,10 @@
 //   host [--frames N] [--ms M]
 // --frames N closes the window after N painted frames, --ms M after M milliseconds; without
 // either it stays until it is closed. The exit status is the quit code that WM_DESTROY posts.
+#include <programs/count.h>
+
 #include <engine/rendershell.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -17,8 +17,6 @@ constexpr int kWindowX = 40;
 constexpr int kWindowY = 40;
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr UINT_PTR kCloseTimer = 1;
-/// Largest accepted frame count or time, a day in milliseconds; it fits a timer's UINT.
-constexpr long kMaxLimit = 24L * 60 * 60 * 1000;
 constexpr char kClassName[] = "EngineRenderHost";
 constexpr char kUsage[] = "usage: host [--frames N] [--ms M]   (N, M from 1 to 86400000)\n";
 
@@ -29,18 +27,6 @@ struct Limits {
 
 long framesPainted = 0;
 long frameLimit = 0;
-
-/// A whole decimal count from 1 to kMaxLimit, nothing else on the argument.
-bool parseLimit(const char* text, long& limit) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value < 1 || value > kMaxLimit) {
-        return false;
-    }
-    limit = value;
-    return true;
-}
 
 bool parseLimits(int argc, char** argv, Limits& limits) {
     for (int i = 1; i < argc; i += 2) {
@@ -55,7 +41,7 @@ bool parseLimits(int argc, char** argv, Limits& limits) {
         } else {
             return false;
         }
-        if (!parseLimit(argv[i + 1], *target)) {
+        if (!parseCount(argv[i + 1], 1, kMaxLimit, *target)) {
             return false;
         }
     }
