@@ -42,7 +42,6 @@ public:
 
     /// Not copyable: a copy would share the subtree, which releaseQuadTree would then free twice.
     QuadNode(const QuadNode&) = delete;
-    /// Not assignable, for the same reason.
     QuadNode& operator=(const QuadNode&) = delete;
 
     /// Stores the cell in the slot cellSlotCounter chooses, then advances the counter.
