@@ -53,9 +53,6 @@ void traceConstruction(const void* object);
 /// state (badbit) and never thrown, whatever exceptions the stream's mask asks for.
 class TraceText {
 public:
-    /// A piece for the route in force now.
-    TraceText() noexcept : out_(routed_) {}
-
     /// Appends the bytes as they are; a piece too long for the room left is written out at once,
     /// after what is buffered.
     TraceText& text(std::string_view piece) {
@@ -110,8 +107,8 @@ private:
     /// Prints what is buffered, then the piece itself.
     TraceText& textPastCapacity(std::string_view piece);
 
-    /// The stream this piece goes to, taken from the route when the piece was begun.
-    std::ostream* out_;
+    /// The stream this piece goes to, taken from the route in force when the piece is begun.
+    std::ostream* out_ = routed_;
     // Only the bytes below used_ are ever read, so the buffer is not cleared first: clearing
     // it cost more than the rest of a short trace.
     // cppcheck-suppress uninitMemberVarPrivate
