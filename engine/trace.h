@@ -53,6 +53,11 @@ void traceConstruction(const void* object);
 /// state (badbit) and never thrown, whatever exceptions the stream's mask asks for.
 class TraceText {
 public:
+    // A constructor of its own, so that TraceText() is no value-initialisation, which would
+    // clear the buffer first; leaving the buffer uninitialised, as cppcheck notes, is the point.
+    /// A piece for the route in force now.
+    TraceText() noexcept : out_(routed_) {} // cppcheck-suppress uninitMemberVar
+
     /// Appends the bytes as they are; a piece too long for the room left is written out at once,
     /// after what is buffered.
     TraceText& text(std::string_view piece) {
@@ -107,11 +112,10 @@ private:
     /// Prints what is buffered, then the piece itself.
     TraceText& textPastCapacity(std::string_view piece);
 
-    /// The stream this piece goes to, taken from the route in force when the piece is begun.
-    std::ostream* out_ = routed_;
+    /// The stream this piece goes to, taken from the route when the piece was begun.
+    std::ostream* out_;
     // Only the bytes below used_ are ever read, so the buffer is not cleared first: clearing
     // it cost more than the rest of a short trace.
-    // cppcheck-suppress uninitMemberVarPrivate
     char buffer_[kCapacity];
     std::size_t used_ = 0;
 };
