@@ -202,6 +202,37 @@ BENCHMARK_CAPTURE(QuadTreeBuild, clusters, Spread::Clusters)
     ->Arg(1023)
     ->UseManualTime();
 
+// A build that reads out its leaves and divided nodes into one layout kept from build to build,
+// against a plain build of the same table, in turns within each iteration. Counter x_build is
+// their ratio; the time column is the reading build's.
+void QuadTreeLayoutBuild(benchmark::State& state) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    resetEngineGlobals();
+    const auto actors = placeEntities(static_cast<int>(state.range(0)), Spread::Uniform);
+    QuadTreeLayout layout;
+    double reading = 0;
+    double plain = 0;
+    for (auto _ : state) {
+        const double start = cpuNanos();
+        cellSlotCounter = 0;
+        QuadNode* read = QuadTreeBuilder(-512, 512, -512, 512, EntityTable, layout);
+        const double readDone = cpuNanos();
+        cellSlotCounter = 0;
+        QuadNode* alone = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
+        const double aloneDone = cpuNanos();
+        benchmark::DoNotOptimize(layout.leaves.data());
+        releaseQuadTree(read);
+        releaseQuadTree(alone);
+        reading += readDone - start;
+        plain += aloneDone - readDone;
+        state.SetIterationTime((readDone - start) * 1e-9);
+    }
+    state.counters["leaves"] = static_cast<double>(layout.leaves.size());
+    state.counters["x_build"] = reading / plain;
+    resetEngineGlobals();
+}
+BENCHMARK(QuadTreeLayoutBuild)->Arg(256)->Arg(1023)->UseManualTime();
+
 void TableRandomDraw(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(TableRandom());

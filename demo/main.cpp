@@ -4,10 +4,12 @@
 // Space pauses and resumes, Escape closes. --frames N stops the world after frame N, which
 // stays on screen; --ms M closes the window after M milliseconds. The exit status is the quit
 // code that WM_DESTROY posts, 0.
-#include "figures.h"
+#include "caption.h"
 #include "options.h"
 #include "picture.h"
 #include "world.h"
+
+#include <programs/window.h>
 
 #include <engine/rendershell.h>
 
@@ -19,14 +21,11 @@
 
 namespace {
 
-constexpr int kWindowX = 40;
-constexpr int kWindowY = 40;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr UINT_PTR kCloseTimer = 1;
-constexpr UINT_PTR kFrameTimer = 2;
+constexpr char kProgram[] = "demo";
+constexpr char kTitle[] = "Engine demo";
+constexpr UINT_PTR kFrameTimer = kCloseTimer + 1;
 /// About 60 frames a second; the timer only paces the frames, the world steps by frame.
 constexpr UINT kFrameMilliseconds = 16;
-constexpr char kClassName[] = "EngineDemo";
 constexpr char kUsage[] = "usage: demo [--actors K] [--frames N] [--ms M]   (K from 1 to 1000, "
                           "N, M from 1 to 86400000)\n";
 
@@ -52,20 +51,15 @@ bool stopped() {
 }
 
 void showTitle(HWND window) {
-    const std::string title =
-        "Engine demo - " + frameFigures(*demo.world, demo.paused, demo.stepMs + demo.drawMs);
+    const std::string title = std::string(kTitle) + " - " +
+                              frameCaption(*demo.world, demo.paused, demo.stepMs + demo.drawMs);
     SetWindowTextA(window, title.c_str());
 }
 
-/// The line a test waits for, once: the frame that stands and the client area in screen
-/// coordinates, as WIDTHxHEIGHT+X+Y.
+/// The line a test waits for, once: the frame that stands and the client area.
 void announce(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    std::cout << "frame " << demo.world->frame() << " presented, client area " << client.right
-              << 'x' << client.bottom << '+' << origin.x << '+' << origin.y << std::endl;
+    std::cout << "frame " << demo.world->frame() << " presented, " << clientArea(window)
+              << std::endl;
     demo.announced = true;
 }
 
@@ -97,9 +91,7 @@ void nextFrame(HWND window) {
 LRESULT CALLBACK demoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
-        if (wParam == kCloseTimer) {
-            DestroyWindow(window);
-        } else if (wParam == kFrameTimer) {
+        if (!closedByTimer(window, message, wParam) && wParam == kFrameTimer) {
             nextFrame(window);
         }
         return 0;
@@ -119,40 +111,18 @@ LRESULT CALLBACK demoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-HWND createDemoWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = demoWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExA(&windowClass) == 0) {
-        return nullptr;
-    }
-    RECT frame{0, 0, kPictureSize, kPictureSize};
-    AdjustWindowRect(&frame, kWindowStyle, FALSE);
-    return CreateWindowExA(0, kClassName, "Engine demo", kWindowStyle, kWindowX, kWindowY,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                           instance, nullptr);
-}
-
-int runMessageLoop() {
-    MSG message{};
-    BOOL got = FALSE;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    if (got < 0) {
-        return 1;
-    }
-    return static_cast<int>(message.wParam);
-}
-
-int fail(HWND window, const char* reason) {
-    std::cerr << "demo: " << reason << '\n';
-    DestroyWindow(window);
-    return 1;
+/// The picture's size as the client area, in a window of fixed size.
+WindowSpec demoWindow() {
+    WindowSpec spec;
+    spec.program = kProgram;
+    spec.className = "EngineDemo";
+    spec.title = kTitle;
+    spec.procedure = demoWindowProc;
+    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    spec.clientWidth = kPictureSize;
+    spec.clientHeight = kPictureSize;
+    spec.cursor = LoadCursorA(nullptr, IDC_ARROW);
+    return spec;
 }
 
 } // namespace
@@ -166,28 +136,18 @@ int main(int argc, char** argv) {
     try {
         demo.world = std::make_unique<World>(static_cast<int>(options.actors));
     } catch (const std::exception& error) {
-        std::cerr << "demo: " << error.what() << '\n';
+        std::cerr << kProgram << ": " << error.what() << '\n';
         return 1;
     }
     demo.frameLimit = options.frames;
-    HWND window = createDemoWindow(GetModuleHandleA(nullptr));
+    HWND window = openWindow(demoWindow(), options.milliseconds);
     if (window == nullptr) {
-        std::cerr << "demo: cannot create the window\n";
         return 1;
     }
-    if (FAILED(setupDevice(window))) {
-        return fail(window, "Direct3D 9 device set-up failed");
-    }
-    if (options.milliseconds > 0 &&
-        SetTimer(window, kCloseTimer, static_cast<UINT>(options.milliseconds), nullptr) == 0) {
-        return fail(window, "cannot start the closing timer");
-    }
     if (SetTimer(window, kFrameTimer, kFrameMilliseconds, nullptr) == 0) {
-        return fail(window, "cannot start the frame timer");
+        return failWindow(kProgram, window, "cannot start the frame timer");
     }
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    const int status = runMessageLoop();
+    const int status = runWindow(window);
     demo.world.reset();
     return status;
 }

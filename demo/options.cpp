@@ -1,32 +1,9 @@
 // Option parsing for demo.exe, demo-frame and the page.
 #include "options.h"
 
-#include "world.h"
+#include <programs/count.h>
 
 #include <algorithm>
-#include <charconv>
-#include <system_error>
-
-namespace {
-
-/// Largest frame count or time, a day in milliseconds, as the host takes.
-constexpr long kMaxLimit = 24L * 60 * 60 * 1000;
-
-} // namespace
-
-bool parseCount(std::string_view text, long low, long high, long& value) {
-    if (text.empty() || text.front() < '0' || text.front() > '9') {
-        return false;
-    }
-    long parsed = 0;
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
-    if (stop != end || error != std::errc() || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
-    return true;
-}
 
 bool parseDemoOptions(const std::vector<std::string_view>& words, DemoProgram program,
                       DemoOptions& options) {

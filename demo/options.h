@@ -1,15 +1,14 @@
 // The options of the demo's programs: their command lines, and the page's address.
 #pragma once
 
+#include "world.h"
+
 #include <string_view>
 #include <vector>
 
-/// A whole decimal number from low to high, nothing else in the text (a NUL included).
-bool parseCount(std::string_view text, long low, long high, long& value);
-
 /// The options shared by demo.exe, demo-frame and the page, and each program's own.
 struct DemoOptions {
-    long actors = 256;
+    long actors = World::kDefaultActors;
     long frames = 0;               ///< 0: no frame limit
     long milliseconds = 0;         ///< demo.exe only; 0: no time limit
     const char* out = nullptr;     ///< demo-frame only

@@ -99,7 +99,9 @@ void MHandler::deliver(Message* message) {
     entityTable[slot]->receiveMessage(message);
 }
 
-void MHandler::receive(Message* message) {
+// Not const, though it writes no member: a reception is the handler's own event, on which the
+// game's hook may act, and a const member would say it changes nothing.
+void MHandler::receive(Message* message) { // NOLINT(readability-make-member-function-const)
     if (message == nullptr) {
         return;
     }

@@ -60,7 +60,6 @@ public:
 
     /// Not copyable: a copy would share the queued messages and release them twice.
     MHandler(const MHandler&) = delete;
-    /// Not assignable, for the same reason.
     MHandler& operator=(const MHandler&) = delete;
 
     /// Attaches the table and prints the identifier of the entity in its slot 1; prints

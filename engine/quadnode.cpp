@@ -40,9 +40,7 @@ unsigned below(double a, double b) {
 // Appends the actors strictly inside the rectangle to found, in table order, and returns how
 // many there are. Strict on all four sides, so a border, a midline or a NaN coordinate is never
 // inside. Each actor is written at the end of the list and kept by counting it, without a
-// branch on the test: for evenly spread entities a single side is a coin toss that a branch
-// would mispredict, and a loop that branched on it took up to half as long again in some
-// placements of its code.
+// branch on the test, which for evenly spread entities would be a coin toss (BENCHMARKS.md).
 std::size_t collectInside(const QuadRect& r, Actor* const* table, Actor** found) {
     const double minX = r.minX;
     const double maxX = r.maxX;

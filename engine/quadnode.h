@@ -11,7 +11,6 @@
 
 class Actor;
 class Cell2d;
-class QuadNode;
 
 /// Chooses the slot of every setCell, on every node of every tree: south-west, north-west,
 /// south-east, north-east for the first four calls of a run, none after that.
@@ -43,7 +42,6 @@ public:
 
     /// Not copyable: a copy would share the subtree, which releaseQuadTree would then free twice.
     QuadNode(const QuadNode&) = delete;
-    /// Not assignable, for the same reason.
     QuadNode& operator=(const QuadNode&) = delete;
 
     /// Stores the cell in the slot cellSlotCounter chooses, then advances the counter.

@@ -1,6 +1,6 @@
 // Console trace on the route's stream, standard output unless a game chose another; nothing here
 // flushes. The text is written unformatted, so the stream's own number formatting (flags,
-// locale) never runs and never costs.
+// locale) never runs.
 #include "trace.h"
 
 #include <charconv>
@@ -41,7 +41,8 @@ void writeGuarded(std::ostream& out, const char* bytes, std::streamsize count) {
 }
 
 // A good stream that is neither tied nor unit-buffered takes the bytes straight into its buffer,
-// as its own write would, without the cost of that write's guard; any other goes through write.
+// as its own write would but without that write's guard (BENCHMARKS.md); any other goes
+// through write.
 void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
     const auto count = static_cast<std::streamsize>(size);
     if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {

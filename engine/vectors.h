@@ -10,8 +10,8 @@ struct Vec2 {
 
     /// The zero vector.
     Vec2() = default;
-    /// The vector (x, y).
-    Vec2(double x, double y) : x(x), y(y) {}
+    /// The vector (xComponent, yComponent).
+    Vec2(double xComponent, double yComponent) : x(xComponent), y(yComponent) {}
 
     /// Euclidean length; the sum of squares is formed in double precision before the root. A
     /// finite vector whose squares would overflow or fade into the subnormals is scaled by its

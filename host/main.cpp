@@ -2,24 +2,16 @@
 //   host [--frames N] [--ms M]
 // --frames N closes the window after N painted frames, --ms M after M milliseconds; without
 // either it stays until it is closed. The exit status is the quit code that WM_DESTROY posts.
+#include <programs/count.h>
+#include <programs/window.h>
+
 #include <engine/rendershell.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 namespace {
 
-constexpr int kClientWidth = 320;
-constexpr int kClientHeight = 240;
-constexpr int kWindowX = 40;
-constexpr int kWindowY = 40;
-constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
-constexpr UINT_PTR kCloseTimer = 1;
-/// Largest accepted frame count or time, a day in milliseconds; it fits a timer's UINT.
-constexpr long kMaxLimit = 24L * 60 * 60 * 1000;
-constexpr char kClassName[] = "EngineRenderHost";
 constexpr char kUsage[] = "usage: host [--frames N] [--ms M]   (N, M from 1 to 86400000)\n";
 
 struct Limits {
@@ -29,18 +21,6 @@ struct Limits {
 
 long framesPainted = 0;
 long frameLimit = 0;
-
-/// A whole decimal count from 1 to kMaxLimit, nothing else on the argument.
-bool parseLimit(const char* text, long& limit) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || value < 1 || value > kMaxLimit) {
-        return false;
-    }
-    limit = value;
-    return true;
-}
 
 bool parseLimits(int argc, char** argv, Limits& limits) {
     for (int i = 1; i < argc; i += 2) {
@@ -55,27 +35,17 @@ bool parseLimits(int argc, char** argv, Limits& limits) {
         } else {
             return false;
         }
-        if (!parseLimit(argv[i + 1], *target)) {
+        if (!parseCount(argv[i + 1], 1, kMaxLimit, *target)) {
             return false;
         }
     }
     return true;
 }
 
-/// The line a test waits for: the client area in screen coordinates, as WIDTHxHEIGHT+X+Y.
-void reportFirstFrame(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ClientToScreen(window, &origin);
-    std::cout << "presented a frame, client area " << client.right << 'x' << client.bottom << '+'
-              << origin.x << '+' << origin.y << std::endl;
-}
-
 void framePainted(HWND window) {
     ++framesPainted;
     if (framesPainted == 1) {
-        reportFirstFrame(window);
+        std::cout << "presented a frame, " << clientArea(window) << std::endl;
     }
     if (frameLimit == 0) {
         return;
@@ -90,8 +60,7 @@ void framePainted(HWND window) {
 
 /// Counts frames around the shell's own procedure, which handles every message first.
 LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kCloseTimer) {
-        DestroyWindow(window);
+    if (closedByTimer(window, message, wParam)) {
         return 0;
     }
     const LRESULT result = windowProc(window, message, wParam, lParam);
@@ -101,41 +70,17 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return result;
 }
 
-HWND createHostWindow(HINSTANCE instance) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = hostWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kClassName;
-    if (RegisterClassExA(&windowClass) == 0) {
-        return nullptr;
-    }
-    RECT frame{0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRect(&frame, kWindowStyle, FALSE);
-    return CreateWindowExA(0, kClassName, "Render shell", kWindowStyle, kWindowX, kWindowY,
-                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                           instance, nullptr);
-}
-
-/// Runs until WM_QUIT and returns its code; 1 when the queue itself fails.
-int runMessageLoop() {
-    MSG message{};
-    BOOL got = FALSE;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    if (got < 0) {
-        return 1;
-    }
-    return static_cast<int>(message.wParam);
-}
-
-/// Ends a window that never showed a frame; its WM_DESTROY still releases what set-up made.
-int fail(HWND window, const char* reason) {
-    std::cerr << "host: " << reason << '\n';
-    DestroyWindow(window);
-    return 1;
+/// A 320 x 240 client area in a window that can be resized.
+WindowSpec hostWindow() {
+    WindowSpec spec;
+    spec.program = "host";
+    spec.className = "EngineRenderHost";
+    spec.title = "Render shell";
+    spec.procedure = hostWindowProc;
+    spec.style = WS_OVERLAPPEDWINDOW;
+    spec.clientWidth = 320;
+    spec.clientHeight = 240;
+    return spec;
 }
 
 } // namespace
@@ -147,19 +92,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     frameLimit = limits.frames;
-    HWND window = createHostWindow(GetModuleHandleA(nullptr));
+    HWND window = openWindow(hostWindow(), limits.milliseconds);
     if (window == nullptr) {
-        std::cerr << "host: cannot create the window\n";
         return 1;
     }
-    if (FAILED(setupDevice(window))) {
-        return fail(window, "Direct3D 9 device set-up failed");
-    }
-    if (limits.milliseconds > 0 &&
-        SetTimer(window, kCloseTimer, static_cast<UINT>(limits.milliseconds), nullptr) == 0) {
-        return fail(window, "cannot start the closing timer");
-    }
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
-    return runMessageLoop();
+    return runWindow(window);
 }

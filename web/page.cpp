@@ -1,7 +1,7 @@
 // The demo's page: the world and the rectangle lists of its picture, for the script of
 // demo.html that draws them on a canvas. The script calls these in this order: pageArgument
 // for each option of the address, pageStart once, then pageStep for every animation frame.
-#include <demo/figures.h>
+#include <demo/caption.h>
 #include <demo/options.h>
 #include <demo/picture.h>
 #include <demo/world.h>
@@ -21,7 +21,7 @@ struct Page {
     std::unique_ptr<World> world;
     PictureRects rects;
     long frameLimit = 0;
-    std::string figures;
+    std::string caption;
 };
 
 Page page;
@@ -96,10 +96,10 @@ EMSCRIPTEN_KEEPALIVE int pageRectCount(int list) {
     return found != nullptr ? static_cast<int>(found->rects->size()) : 0;
 }
 
-/// The line under the canvas, as the window's title shows it; frameMs is what the script
+/// The caption under the canvas, as the window's title shows it; frameMs is what the script
 /// measured of the last frame, its step and its drawing.
-EMSCRIPTEN_KEEPALIVE const char* pageFigures(bool paused, double frameMs) {
-    page.figures = frameFigures(*page.world, paused, frameMs);
-    return page.figures.c_str();
+EMSCRIPTEN_KEEPALIVE const char* pageCaption(bool paused, double frameMs) {
+    page.caption = frameCaption(*page.world, paused, frameMs);
+    return page.caption.c_str();
 }
 }

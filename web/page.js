@@ -1,6 +1,6 @@
 // The page's loop, run after emscripten's runtime: one step of the world per animation frame
 // (never by the clock, which only measures), the picture drawn on the canvas from the world's
-// rectangle lists, the figures under it, and Space to pause and resume.
+// rectangle lists, the caption under it, and Space to pause and resume.
 
 /// What the frames took so far, their steps and drawing: the benchmark reads the mean.
 Module.frameTiming = {frames: 0, ms: 0};
@@ -23,16 +23,16 @@ function startPage() {
         return;
     }
     const context = document.getElementById('picture').getContext('2d', {alpha: false});
-    const figures = document.getElementById('figures');
+    const caption = document.getElementById('caption');
     let paused = false;
     let frameMs = 0;
-    const showFigures = () => {
-        figures.textContent = UTF8ToString(_pageFigures(paused, frameMs));
+    const showCaption = () => {
+        caption.textContent = UTF8ToString(_pageCaption(paused, frameMs));
     };
     addEventListener('keydown', (event) => {
         if (event.code === 'Space') {
             paused = !paused;
-            showFigures();
+            showCaption();
             event.preventDefault();
         }
     });
@@ -43,12 +43,12 @@ function startPage() {
             frameMs = performance.now() - start;
             Module.frameTiming.frames += 1;
             Module.frameTiming.ms += frameMs;
-            showFigures();
+            showCaption();
         }
         requestAnimationFrame(nextFrame);
     };
     drawPicture(context);
-    showFigures();
+    showCaption();
     requestAnimationFrame(nextFrame);
 }
 

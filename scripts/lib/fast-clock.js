@@ -17,6 +17,6 @@
             window.animationFrames += 1;
             callback(performance.now());
         });
-    // The frame that the figures under the canvas name.
-    window.shownFrame = () => Number(document.getElementById('figures').textContent.split(' ')[1]);
+    // The frame that the caption under the canvas names.
+    window.shownFrame = () => Number(document.getElementById('caption').textContent.split(' ')[1]);
 })();

@@ -1,11 +1,11 @@
-// The figures of a frame, as the window's title and the page show them.
-#include "figures.h"
+// The caption of a frame, as the window's title and the page show it.
+#include "caption.h"
 
 #include "world.h"
 
 #include <cstdio>
 
-std::string frameFigures(const World& world, bool paused, double frameMs) {
+std::string frameCaption(const World& world, bool paused, double frameMs) {
     char text[200];
     std::snprintf(text, sizeof text,
                   "frame %d%s - %zu actors, %d nodes, %zu leaves, %llu messages - frame %.2f ms, "
