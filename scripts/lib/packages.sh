@@ -74,18 +74,85 @@ install_packages() {
 # (which can run wine): the release's own, or on Debian 12, whose qemu is 7.2, those of its
 # backports, whose source is added where it is missing.
 install_qemu_user() {
-    local codename suite=()
+    local codename source suite=()
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     if [ "$codename" = bookworm ]; then
-        grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/ ||
-            printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' \
-                'Suites: bookworm-backports' 'Components: main' \
-                'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
-            "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources > /dev/null ||
-            return 1
+        if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            source=$(backports_source bookworm) || return 1
+            "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources \
+                <<< "$source" > /dev/null || return 1
+        fi
         suite=(-t bookworm-backports)
     fi
     apt_get update && apt_get install -y --no-install-recommends "${suite[@]}" qemu-user
+}
+
+# backports_source CODENAME [APT-DIR]: the source of CODENAME-backports, as a deb822 stanza,
+# made from the source that the machine already has for CODENAME itself (APT-DIR, /etc/apt by
+# default): the same archive, with the same signing key. Fails, saying so, where there is none.
+backports_source() {
+    local codename=$1 dir=${2:-/etc/apt} file stanzas=() lines=()
+    for file in "$dir"/sources.list.d/*.sources; do
+        [ ! -f "$file" ] || stanzas+=("$file")
+    done
+    for file in "$dir"/sources.list "$dir"/sources.list.d/*.list; do
+        [ ! -f "$file" ] || lines+=("$file")
+    done
+    # The deb822 files: the first enabled stanza of type deb whose suites name CODENAME.
+    # shellcheck disable=SC2016 # the $ are awk's own
+    if ((${#stanzas[@]} > 0)) && awk -v codename="$codename" '
+        function reset() { types = uris = suites = signed = key = ""; enabled = "yes" }
+        function take() {
+            if (!found && enabled != "no" && (" " types " ") ~ / deb / &&
+                (" " suites " ") ~ (" " codename " ")) {
+                found = 1
+                printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", uris, codename
+                if (signed != "") print "Signed-By:" (signed ~ /^\n/ ? "" : " ") signed
+            }
+            reset()
+        }
+        FNR == 1 { take() }
+        /^#/ { next }
+        /^[ \t]*$/ { take(); next }
+        # A continued field: only the signing key, which may be the key itself, goes on.
+        /^[ \t]/ { if (key == "signed-by") signed = signed "\n" $0; next }
+        {
+            key = tolower(substr($0, 1, index($0, ":") - 1))
+            value = substr($0, index($0, ":") + 1)
+            gsub(/^[ \t]+|[ \t]+$/, "", value)
+            if (key == "types") types = value
+            else if (key == "uris") uris = value
+            else if (key == "suites") suites = value
+            else if (key == "signed-by") signed = value
+            else if (key == "enabled") enabled = tolower(value)
+        }
+        END { take(); exit !found }' "${stanzas[@]}"; then
+        return 0
+    fi
+    # The one-line files: deb [OPTION...] URI SUITE COMPONENT...
+    # shellcheck disable=SC2016
+    if ((${#lines[@]} > 0)) && awk -v codename="$codename" '
+        $1 != "deb" { next }
+        {
+            i = 2
+            options = ""
+            if ($i ~ /^\[/) {
+                while (i < NF && $i !~ /\]$/) options = options " " $(i++)
+                options = options " " $(i++)
+            }
+        }
+        $(i + 1) == codename {
+            printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", $i, codename
+            if (match(options, /signed-by=[^] ]+/))
+                print "Signed-By: " substr(options, RSTART + 10, RLENGTH - 10)
+            found = 1
+            exit
+        }
+        END { exit !found }' "${lines[@]}"; then
+        return 0
+    fi
+    echo "packages: no apt source for $codename in $dir to take its backports' from" >&2
+    return 1
 }
 
 apt_get() {
