@@ -1,7 +1,7 @@
 # shellcheck shell=bash
 # Sourced by install-tools, windows-check and check-web: the Debian packages the checks need,
 # and how the missing ones are installed (as root, or through sudo where it asks for no
-# password).
+# password); and the web stage's npm packages.
 
 # What every check but the Windows and web stages needs (used by the scripts that source this
 # file).
@@ -153,6 +153,19 @@ backports_source() {
     fi
     echo "packages: no apt source for $codename in $dir to take its backports' from" >&2
     return 1
+}
+
+# install_browser_driver: the npm packages of tests/browser, with which check-web drives
+# Chromium, exactly as its lock file pins them, installed with `npm ci` where they are missing
+# or differ. No package's install script runs, so none can fetch a browser of its own.
+install_browser_driver() {
+    local dir=tests/browser
+    if cmp -s "$dir/package-lock.json" "$dir/node_modules/.installed-lock"; then
+        return 0
+    fi
+    command -v npm > /dev/null || { echo "packages: npm is not installed" >&2; return 1; }
+    (cd "$dir" && npm ci --ignore-scripts --no-audit --no-fund) &&
+        cp "$dir/package-lock.json" "$dir/node_modules/.installed-lock"
 }
 
 apt_get() {
