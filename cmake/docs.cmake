@@ -61,13 +61,16 @@ doxygen_add_docs(docs ${engine_public_headers} ${manual_pages} ${docs_in_all} US
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
     COMMAND ${CMAKE_COMMAND} -E copy ${site_files} ${CMAKE_CURRENT_BINARY_DIR}/docs/html
     DEPENDS ${manual_pictures} ${manual_filter} ${site_files})
-# The demo's page, which only the web build makes, joins the site wherever one was made: the
-# web page of the manual links to it. Copied at every build of the site, as it may be made after.
-set(ENGINE_WEB_PAGE ${PROJECT_SOURCE_DIR}/build-web/web/demo.html CACHE FILEPATH
-    "The demo's page from the web build, copied into the site where it exists")
+# The demo's page joins the site, where the web page of the manual links to it: by default the
+# page kept in the source tree, which check-web holds to the page that the web build makes.
+set(ENGINE_WEB_PAGE ${PROJECT_SOURCE_DIR}/docs/demo.html CACHE FILEPATH
+    "The demo's page, copied into the site as demo.html")
+if(NOT EXISTS ${ENGINE_WEB_PAGE})
+    message(FATAL_ERROR "ENGINE_WEB_PAGE: no demo page at ${ENGINE_WEB_PAGE}")
+endif()
 add_custom_command(TARGET docs POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DFILE=${ENGINE_WEB_PAGE} -DDIR=${CMAKE_CURRENT_BINARY_DIR}/docs/html
-            -P ${PROJECT_SOURCE_DIR}/cmake/copy-if-exists.cmake)
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ENGINE_WEB_PAGE}
+            ${CMAKE_CURRENT_BINARY_DIR}/docs/html/demo.html)
 # Optional, so that a build of some targets only (the program's preset) still installs.
 if(ENGINE_INSTALL)
     install(DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR}

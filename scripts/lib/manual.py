@@ -3,7 +3,7 @@
 (README.md among them) and of docs/.
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
-  manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
+  manual.py links ROOT                the pages' links, anchors and the index's reach
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
   manual.py routes PAGE TREE HOME [TEXT=VALUE...]
@@ -147,10 +147,9 @@ def rewrite_links(page, line, site_files):
     return line
 
 
-def check_links(root, site_only):
+def check_links(root):
     """Every relative link of the pages leads to a file, every anchor to a heading, and the
-    index reaches every page of docs/ through links; a page that only the site holds (a name
-    in SITE_ONLY) is not looked for."""
+    index reaches every page of docs/ through links."""
     root = Path(root)
     pages = sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md"))
     faults, reached, edges = [], set(), {}
@@ -158,7 +157,7 @@ def check_links(root, site_only):
         edges[page.resolve()] = set()
         for number, line in parse(page)[1]:
             for target in links(line):
-                if external(target) or target.split("#")[0] in site_only:
+                if external(target):
                     continue
                 path, _, anchor = target.partition("#")
                 goal = (page.parent / path).resolve() if path else page.resolve()
@@ -299,7 +298,7 @@ def main():
     if command == "filter":
         filter_page(args[-1], args[:-1])
     elif command == "links":
-        check_links(args[0], args[1:])
+        check_links(args[0])
     elif command == "examples":
         write_examples(args[0], args[1:])
     elif command == "compare":
