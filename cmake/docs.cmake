@@ -63,13 +63,13 @@ add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
     DEPENDS ${manual_pictures} ${manual_filter} ${site_files})
 # The demo's page joins the site, where the web page of the manual links to it: by default the
 # page kept in the source tree, which check-web holds to the page that the web build makes.
-set(ENGINE_WEB_PAGE ${PROJECT_SOURCE_DIR}/docs/demo.html CACHE FILEPATH
+set(ENGINE_DEMO_PAGE ${PROJECT_SOURCE_DIR}/docs/demo.html CACHE FILEPATH
     "The demo's page, copied into the site as demo.html")
-if(NOT EXISTS ${ENGINE_WEB_PAGE})
-    message(FATAL_ERROR "ENGINE_WEB_PAGE: no demo page at ${ENGINE_WEB_PAGE}")
+if(NOT EXISTS ${ENGINE_DEMO_PAGE})
+    message(FATAL_ERROR "ENGINE_DEMO_PAGE: no demo page at ${ENGINE_DEMO_PAGE}")
 endif()
 add_custom_command(TARGET docs POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ENGINE_WEB_PAGE}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ENGINE_DEMO_PAGE}
             ${CMAKE_CURRENT_BINARY_DIR}/docs/html/demo.html)
 # Optional, so that a build of some targets only (the program's preset) still installs.
 if(ENGINE_INSTALL)
