@@ -31,8 +31,10 @@ if(manual_pictures MATCHES "/docs/images/")
     list(APPEND DOXYGEN_IMAGE_PATH ${PROJECT_SOURCE_DIR}/docs/images)
 endif()
 # Headings get the anchors that GitHub gives them, so links to parts of pages work in both.
+# Doxygen hands the filter's line to the shell, from the top folder (the working directory
+# below): its files are named from there, as the folder's own path may hold a space.
 set(manual_filter ${PROJECT_SOURCE_DIR}/scripts/lib/manual.py)
-set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} ${manual_filter} filter ${site_files}")
+set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} scripts/lib/manual.py filter LICENSE")
 set(DOXYGEN_EXTRACT_ALL NO)
 set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
 # A function's comment names its parameters where they need it; a list of its own for each
@@ -57,6 +59,7 @@ endif()
 # The stamp runs Doxygen again only when a header, a page, a picture or this configuration
 # changes.
 doxygen_add_docs(docs ${engine_public_headers} ${manual_pages} ${docs_in_all} USE_STAMP_FILE
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     COMMENT "Manual and API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
     COMMAND ${CMAKE_COMMAND} -E copy ${site_files} ${CMAKE_CURRENT_BINARY_DIR}/docs/html
