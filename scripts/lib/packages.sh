@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# Sourced by install-tools, windows-check and check-web: the Debian packages the checks need,
-# and how the missing ones are installed (as root, or through sudo where it asks for no
-# password); and the web stage's npm packages.
+# Sourced by install-tools, windows-check, check-web and bench/web-frame: the Debian packages
+# the checks need, and how the missing ones are installed (as root, or through sudo where it
+# asks for no password); and the web stage's npm packages.
 
 # What every check but the Windows and web stages needs (used by the scripts that source this
 # file).
@@ -74,13 +74,13 @@ install_packages() {
 # (which can run wine): the release's own, or on Debian 12, whose qemu is 7.2, those of its
 # backports, whose source is added where it is missing.
 install_qemu_user() {
-    local codename source suite=()
+    local codename stanza suite=()
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     if [ "$codename" = bookworm ]; then
         if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
-            source=$(backports_source bookworm) || return 1
+            stanza=$(backports_source bookworm) || return 1
             "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources \
-                <<< "$source" > /dev/null || return 1
+                <<< "$stanza" > /dev/null || return 1
         fi
         suite=(-t bookworm-backports)
     fi
@@ -98,9 +98,19 @@ backports_source() {
     for file in "$dir"/sources.list "$dir"/sources.list.d/*.list; do
         [ ! -f "$file" ] || lines+=("$file")
     done
-    # The deb822 files: the first enabled stanza of type deb whose suites name CODENAME.
+    if { ((${#stanzas[@]} > 0)) && backports_from_stanzas "$codename" "${stanzas[@]}"; } ||
+        { ((${#lines[@]} > 0)) && backports_from_lines "$codename" "${lines[@]}"; }; then
+        return 0
+    fi
+    echo "packages: no apt source for $codename in $dir to take its backports' from" >&2
+    return 1
+}
+
+# backports_from_stanzas CODENAME FILE...: from deb822 files, the first enabled stanza of type
+# deb whose suites name CODENAME.
+backports_from_stanzas() {
     # shellcheck disable=SC2016 # the $ are awk's own
-    if ((${#stanzas[@]} > 0)) && awk -v codename="$codename" '
+    awk -v codename="$1" '
         function reset() { types = uris = suites = signed = key = ""; enabled = "yes" }
         function take() {
             if (!found && enabled != "no" && (" " types " ") ~ / deb / &&
@@ -126,12 +136,14 @@ backports_source() {
             else if (key == "signed-by") signed = value
             else if (key == "enabled") enabled = tolower(value)
         }
-        END { take(); exit !found }' "${stanzas[@]}"; then
-        return 0
-    fi
-    # The one-line files: deb [OPTION...] URI SUITE COMPONENT...
-    # shellcheck disable=SC2016
-    if ((${#lines[@]} > 0)) && awk -v codename="$codename" '
+        END { take(); exit !found }' "${@:2}"
+}
+
+# backports_from_lines CODENAME FILE...: from one-line files, the first line
+# `deb [OPTION...] URI CODENAME COMPONENT...`.
+backports_from_lines() {
+    # shellcheck disable=SC2016 # the $ are awk's own
+    awk -v codename="$1" '
         $1 != "deb" { next }
         {
             i = 2
@@ -148,11 +160,7 @@ backports_source() {
             found = 1
             exit
         }
-        END { exit !found }' "${lines[@]}"; then
-        return 0
-    fi
-    echo "packages: no apt source for $codename in $dir to take its backports' from" >&2
-    return 1
+        END { exit !found }' "${@:2}"
 }
 
 # install_browser_driver: the npm packages of tests/browser, with which check-web drives
