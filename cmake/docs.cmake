@@ -31,8 +31,10 @@ if(manual_pictures MATCHES "/docs/images/")
     list(APPEND DOXYGEN_IMAGE_PATH ${PROJECT_SOURCE_DIR}/docs/images)
 endif()
 # Headings get the anchors that GitHub gives them, so links to parts of pages work in both.
+# Doxygen hands the filter's line to the shell, from the top folder (the working directory
+# below): its files are named from there, as the folder's own path may hold a space.
 set(manual_filter ${PROJECT_SOURCE_DIR}/scripts/lib/manual.py)
-set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} ${manual_filter} filter ${site_files}")
+set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} scripts/lib/manual.py filter LICENSE")
 set(DOXYGEN_EXTRACT_ALL NO)
 set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
 # A function's comment names its parameters where they need it; a list of its own for each
@@ -57,17 +59,21 @@ endif()
 # The stamp runs Doxygen again only when a header, a page, a picture or this configuration
 # changes.
 doxygen_add_docs(docs ${engine_public_headers} ${manual_pages} ${docs_in_all} USE_STAMP_FILE
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
     COMMENT "Manual and API reference in ${CMAKE_CURRENT_BINARY_DIR}/docs/html")
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/docs.stamp APPEND
     COMMAND ${CMAKE_COMMAND} -E copy ${site_files} ${CMAKE_CURRENT_BINARY_DIR}/docs/html
     DEPENDS ${manual_pictures} ${manual_filter} ${site_files})
-# The demo's page, which only the web build makes, joins the site wherever one was made: the
-# web page of the manual links to it. Copied at every build of the site, as it may be made after.
-set(ENGINE_WEB_PAGE ${PROJECT_SOURCE_DIR}/build-web/web/demo.html CACHE FILEPATH
-    "The demo's page from the web build, copied into the site where it exists")
+# The demo's page joins the site, where the web page of the manual links to it: by default the
+# page kept in the source tree, which check-web holds to the page that the web build makes.
+set(ENGINE_DEMO_PAGE ${PROJECT_SOURCE_DIR}/docs/demo.html CACHE FILEPATH
+    "The demo's page, copied into the site as demo.html")
+if(NOT EXISTS ${ENGINE_DEMO_PAGE})
+    message(FATAL_ERROR "ENGINE_DEMO_PAGE: no demo page at ${ENGINE_DEMO_PAGE}")
+endif()
 add_custom_command(TARGET docs POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DFILE=${ENGINE_WEB_PAGE} -DDIR=${CMAKE_CURRENT_BINARY_DIR}/docs/html
-            -P ${PROJECT_SOURCE_DIR}/cmake/copy-if-exists.cmake)
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ENGINE_DEMO_PAGE}
+            ${CMAKE_CURRENT_BINARY_DIR}/docs/html/demo.html)
 # Optional, so that a build of some targets only (the program's preset) still installs.
 if(ENGINE_INSTALL)
     install(DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/docs/html DESTINATION ${CMAKE_INSTALL_DOCDIR}

@@ -3,7 +3,8 @@
 (README.md among them) and of docs/.
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
-  manual.py links ROOT [SITE-ONLY...] the pages' links, anchors and the index's reach
+  manual.py links ROOT                the pages' links, anchors and the index's reach
+  manual.py site HTML                 every page's headings reached its page of the built site
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
   manual.py routes PAGE TREE HOME [TEXT=VALUE...]
@@ -101,9 +102,20 @@ def label(page, anchor):
     return f"{Path(page).stem.lower()}-{anchor}"
 
 
+def page_name(page):
+    """Doxygen's name for the page of a Markdown file: md_ and its path in the tree, each
+    character that is no identifier's an underscore; the index is the main page."""
+    relative = Path(page).resolve().relative_to(Path(__file__).resolve().parents[2])
+    if relative == Path("docs/index.md"):
+        return "index"
+    return "md_" + re.sub(r"\W", "_", relative.with_suffix("").as_posix())
+
+
 def site_link(page, target, site_files):
-    """A link as the site takes it: a part of a page becomes a reference to its label, and a
-    file that the site holds a copy of (one of SITE_FILES) a link to that copy."""
+    """A link as the site takes it: a page or a part of one becomes a reference to its name or
+    label, and a file that the site holds a copy of (one of SITE_FILES) a link to that copy.
+    Doxygen would make a link to a page a reference to the file's path, which a space in the
+    path breaks."""
     if external(target):
         return target
     path, _, anchor = target.partition("#")
@@ -111,13 +123,13 @@ def site_link(page, target, site_files):
     if path and goal.resolve() in site_files:
         # "./": Doxygen takes a bare name without a dot for text, not for a link.
         return f"./{goal.name}" + (f"#{anchor}" if anchor else "")
-    if not anchor:
-        return target
     if goal.suffix != ".md" or not goal.exists():
         return target
-    if anchor in anchors(goal)[:1]:
-        return path or Path(page).name
-    return f"@ref {label(goal, anchor)}" if path else f"#{label(goal, anchor)}"
+    if not path:
+        return f"#{label(goal, anchor)}" if anchor else target
+    if not anchor or anchor in anchors(goal)[:1]:
+        return f"@ref {page_name(goal)}"
+    return f"@ref {label(goal, anchor)}"
 
 
 def filter_page(page, site_files):
@@ -147,10 +159,9 @@ def rewrite_links(page, line, site_files):
     return line
 
 
-def check_links(root, site_only):
+def check_links(root):
     """Every relative link of the pages leads to a file, every anchor to a heading, and the
-    index reaches every page of docs/ through links; a page that only the site holds (a name
-    in SITE_ONLY) is not looked for."""
+    index reaches every page of docs/ through links."""
     root = Path(root)
     pages = sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md"))
     faults, reached, edges = [], set(), {}
@@ -158,7 +169,7 @@ def check_links(root, site_only):
         edges[page.resolve()] = set()
         for number, line in parse(page)[1]:
             for target in links(line):
-                if external(target) or target.split("#")[0] in site_only:
+                if external(target):
                     continue
                 path, _, anchor = target.partition("#")
                 goal = (page.parent / path).resolve() if path else page.resolve()
@@ -184,6 +195,26 @@ def check_links(root, site_only):
         sys.exit(1)
     print(f"links: {len(pages)} pages, every link leads to a file or heading, "
           "every page of docs/ reached from docs/index.md")
+
+
+def check_site(html):
+    """Each page of the tree has its page in the site HTML, holding the label of every heading
+    but the title: Doxygen takes what the filter gives it, nothing where the filter could not
+    run, and does not say so."""
+    root = Path(__file__).resolve().parents[2]
+    faults = []
+    for page in sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md")):
+        built = Path(html) / f"{page_name(page)}.html"
+        text = built.read_text(errors="replace") if built.exists() else ""
+        lost = [a for a in anchors(page)[1:] if f'id="{label(page, a)}"' not in text]
+        if not text or lost:
+            faults.append(f"{page.relative_to(root)}: {built.name} lacks "
+                          + (", ".join(lost) if text else "everything"))
+    for fault in faults:
+        print(f"site: {fault}", file=sys.stderr)
+    if faults:
+        sys.exit(1)
+    print(f"site: every page's headings in {html}")
 
 
 def write_examples(out, headers):
@@ -289,7 +320,7 @@ def run_routes(page, tree, home, replacements):
 
 
 # The arguments each command needs at least.
-NEEDS = {"filter": 1, "links": 1, "examples": 1, "compare": 2, "routes": 3}
+NEEDS = {"filter": 1, "links": 1, "site": 1, "examples": 1, "compare": 2, "routes": 3}
 
 
 def main():
@@ -299,7 +330,9 @@ def main():
     if command == "filter":
         filter_page(args[-1], args[:-1])
     elif command == "links":
-        check_links(args[0], args[1:])
+        check_links(args[0])
+    elif command == "site":
+        check_site(args[0])
     elif command == "examples":
         write_examples(args[0], args[1:])
     elif command == "compare":

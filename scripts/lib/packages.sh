@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# Sourced by install-tools, windows-check and check-web: the Debian packages the checks need,
-# and how the missing ones are installed (as root, or through sudo where it asks for no
-# password).
+# Sourced by install-tools, windows-check, check-web and bench/web-frame: the Debian packages
+# the checks need, and how the missing ones are installed (as root, or through sudo where it
+# asks for no password); and the web stage's npm packages.
 
 # What every check but the Windows and web stages needs (used by the scripts that source this
 # file).
@@ -74,18 +74,106 @@ install_packages() {
 # (which can run wine): the release's own, or on Debian 12, whose qemu is 7.2, those of its
 # backports, whose source is added where it is missing.
 install_qemu_user() {
-    local codename suite=()
+    local codename stanza suite=()
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     if [ "$codename" = bookworm ]; then
-        grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/ ||
-            printf '%s\n' 'Types: deb' 'URIs: http://deb.debian.org/debian' \
-                'Suites: bookworm-backports' 'Components: main' \
-                'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
-            "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources > /dev/null ||
-            return 1
+        if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
+            stanza=$(backports_source bookworm) || return 1
+            "${as_root[@]}" tee /etc/apt/sources.list.d/bookworm-backports.sources \
+                <<< "$stanza" > /dev/null || return 1
+        fi
         suite=(-t bookworm-backports)
     fi
     apt_get update && apt_get install -y --no-install-recommends "${suite[@]}" qemu-user
+}
+
+# backports_source CODENAME [APT-DIR]: the source of CODENAME-backports, as a deb822 stanza,
+# made from the source that the machine already has for CODENAME itself (APT-DIR, /etc/apt by
+# default): the same archive, with the same signing key. Fails, saying so, where there is none.
+backports_source() {
+    local codename=$1 dir=${2:-/etc/apt} file stanzas=() lines=()
+    for file in "$dir"/sources.list.d/*.sources; do
+        [ ! -f "$file" ] || stanzas+=("$file")
+    done
+    for file in "$dir"/sources.list "$dir"/sources.list.d/*.list; do
+        [ ! -f "$file" ] || lines+=("$file")
+    done
+    if { ((${#stanzas[@]} > 0)) && backports_from_stanzas "$codename" "${stanzas[@]}"; } ||
+        { ((${#lines[@]} > 0)) && backports_from_lines "$codename" "${lines[@]}"; }; then
+        return 0
+    fi
+    echo "packages: no apt source for $codename in $dir to take its backports' from" >&2
+    return 1
+}
+
+# backports_from_stanzas CODENAME FILE...: from deb822 files, the first enabled stanza of type
+# deb whose suites name CODENAME.
+backports_from_stanzas() {
+    # shellcheck disable=SC2016 # the $ are awk's own
+    awk -v codename="$1" '
+        function reset() { types = uris = suites = signed = key = ""; enabled = "yes" }
+        function take() {
+            if (!found && enabled != "no" && (" " types " ") ~ / deb / &&
+                (" " suites " ") ~ (" " codename " ")) {
+                found = 1
+                printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", uris, codename
+                if (signed != "") print "Signed-By:" (signed ~ /^\n/ ? "" : " ") signed
+            }
+            reset()
+        }
+        FNR == 1 { take() }
+        /^#/ { next }
+        /^[ \t]*$/ { take(); next }
+        # A continued field: only the signing key, which may be the key itself, goes on.
+        /^[ \t]/ { if (key == "signed-by") signed = signed "\n" $0; next }
+        {
+            key = tolower(substr($0, 1, index($0, ":") - 1))
+            value = substr($0, index($0, ":") + 1)
+            gsub(/^[ \t]+|[ \t]+$/, "", value)
+            if (key == "types") types = value
+            else if (key == "uris") uris = value
+            else if (key == "suites") suites = value
+            else if (key == "signed-by") signed = value
+            else if (key == "enabled") enabled = tolower(value)
+        }
+        END { take(); exit !found }' "${@:2}"
+}
+
+# backports_from_lines CODENAME FILE...: from one-line files, the first line
+# `deb [OPTION...] URI CODENAME COMPONENT...`.
+backports_from_lines() {
+    # shellcheck disable=SC2016 # the $ are awk's own
+    awk -v codename="$1" '
+        $1 != "deb" { next }
+        {
+            i = 2
+            options = ""
+            if ($i ~ /^\[/) {
+                while (i < NF && $i !~ /\]$/) options = options " " $(i++)
+                options = options " " $(i++)
+            }
+        }
+        $(i + 1) == codename {
+            printf "Types: deb\nURIs: %s\nSuites: %s-backports\nComponents: main\n", $i, codename
+            if (match(options, /signed-by=[^] ]+/))
+                print "Signed-By: " substr(options, RSTART + 10, RLENGTH - 10)
+            found = 1
+            exit
+        }
+        END { exit !found }' "${@:2}"
+}
+
+# install_browser_driver: the npm packages of tests/browser, with which check-web drives
+# Chromium, exactly as its lock file pins them, installed with `npm ci` where they are missing
+# or differ. No package's install script runs, so none can fetch a browser of its own.
+install_browser_driver() {
+    local dir=tests/browser
+    if cmp -s "$dir/package-lock.json" "$dir/node_modules/.installed-lock"; then
+        return 0
+    fi
+    command -v npm > /dev/null || { echo "packages: npm is not installed" >&2; return 1; }
+    (cd "$dir" && npm ci --ignore-scripts --no-audit --no-fund) &&
+        cp "$dir/package-lock.json" "$dir/node_modules/.installed-lock"
 }
 
 apt_get() {

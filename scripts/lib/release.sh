@@ -55,9 +55,9 @@ project_version() {
 # OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM.
 # Sets release_reference to the site (the manual and the API reference) as the archive must hold
 # it: every file that the docs target made in BUILD, which must include an index.html, a page
-# for every page of docs/ and, where the web stage made it, the demo's page.
+# for every page of docs/ and the demo's page that BUILD was configured with (ENGINE_DEMO_PAGE).
 make_release() {
-    local out html=$1/docs/html
+    local out html=$1/docs/html page demo
     [ -s "$html/index.html" ] || { echo "release: no $html/index.html to pack" >&2; return 1; }
     # Every page of the manual: docs/index.md is the site's index.html, the others have its
     # names for them.
@@ -65,9 +65,9 @@ make_release() {
         [ "$page" = docs/index.md ] || [ -s "$html/md_docs_$(basename "$page" .md).html" ] ||
             { echo "release: no page for $page in $html to pack" >&2; return 1; }
     done
-    # The demo's page, wherever the web stage made it.
-    [ ! -f build-web/web/demo.html ] || cmp -s build-web/web/demo.html "$html/demo.html" ||
-        { echo "release: $html does not hold the web stage's demo.html" >&2; return 1; }
+    demo=$(sed -n 's/^ENGINE_DEMO_PAGE:FILEPATH=//p' "$1/CMakeCache.txt")
+    cmp -s "$demo" "$html/demo.html" ||
+        { echo "release: $html does not hold the demo's page ${demo:-(none configured)}" >&2; return 1; }
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     # shellcheck disable=SC2034 # read by the caller
