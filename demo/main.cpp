@@ -112,17 +112,17 @@ LRESULT CALLBACK demoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 /// The picture's size as the client area, in a window of fixed size.
-WindowSpec demoWindow() {
-    WindowSpec spec;
-    spec.program = kProgram;
-    spec.className = "EngineDemo";
-    spec.title = kTitle;
-    spec.procedure = demoWindowProc;
-    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    spec.clientWidth = kPictureSize;
-    spec.clientHeight = kPictureSize;
-    spec.cursor = LoadCursorA(nullptr, IDC_ARROW);
-    return spec;
+WindowSetup demoWindow() {
+    WindowSetup setup;
+    setup.program = kProgram;
+    setup.className = "EngineDemo";
+    setup.title = kTitle;
+    setup.procedure = demoWindowProc;
+    setup.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    setup.clientWidth = kPictureSize;
+    setup.clientHeight = kPictureSize;
+    setup.cursor = LoadCursorA(nullptr, IDC_ARROW);
+    return setup;
 }
 
 } // namespace

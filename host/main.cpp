@@ -71,16 +71,16 @@ LRESULT CALLBACK hostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 /// A 320 x 240 client area in a window that can be resized.
-WindowSpec hostWindow() {
-    WindowSpec spec;
-    spec.program = "host";
-    spec.className = "EngineRenderHost";
-    spec.title = "Render shell";
-    spec.procedure = hostWindowProc;
-    spec.style = WS_OVERLAPPEDWINDOW;
-    spec.clientWidth = 320;
-    spec.clientHeight = 240;
-    return spec;
+WindowSetup hostWindow() {
+    WindowSetup setup;
+    setup.program = "host";
+    setup.className = "EngineRenderHost";
+    setup.title = "Render shell";
+    setup.procedure = hostWindowProc;
+    setup.style = WS_OVERLAPPEDWINDOW;
+    setup.clientWidth = 320;
+    setup.clientHeight = 240;
+    return setup;
 }
 
 } // namespace

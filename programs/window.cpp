@@ -8,40 +8,40 @@ namespace {
 constexpr int kWindowX = 40;
 constexpr int kWindowY = 40;
 
-HWND createWindow(const WindowSpec& spec) {
+HWND createWindow(const WindowSetup& setup) {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = spec.procedure;
+    windowClass.lpfnWndProc = setup.procedure;
     windowClass.hInstance = instance;
-    windowClass.hCursor = spec.cursor;
-    windowClass.lpszClassName = spec.className;
+    windowClass.hCursor = setup.cursor;
+    windowClass.lpszClassName = setup.className;
     if (RegisterClassExA(&windowClass) == 0) {
         return nullptr;
     }
-    RECT frame{0, 0, spec.clientWidth, spec.clientHeight};
-    AdjustWindowRect(&frame, spec.style, FALSE);
-    return CreateWindowExA(0, spec.className, spec.title, spec.style, kWindowX, kWindowY,
+    RECT frame{0, 0, setup.clientWidth, setup.clientHeight};
+    AdjustWindowRect(&frame, setup.style, FALSE);
+    return CreateWindowExA(0, setup.className, setup.title, setup.style, kWindowX, kWindowY,
                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                            instance, nullptr);
 }
 
 } // namespace
 
-HWND openWindow(const WindowSpec& spec, long closeAfterMs) {
-    HWND window = createWindow(spec);
+HWND openWindow(const WindowSetup& setup, long closeAfterMs) {
+    HWND window = createWindow(setup);
     if (window == nullptr) {
-        std::cerr << spec.program << ": cannot create the window\n";
+        std::cerr << setup.program << ": cannot create the window\n";
         return nullptr;
     }
     // Before the window shows, so before its first WM_PAINT.
     if (FAILED(setupDevice(window))) {
-        failWindow(spec.program, window, "Direct3D 9 device set-up failed");
+        failWindow(setup.program, window, "Direct3D 9 device set-up failed");
         return nullptr;
     }
     if (closeAfterMs > 0 &&
         SetTimer(window, kCloseTimer, static_cast<UINT>(closeAfterMs), nullptr) == 0) {
-        failWindow(spec.program, window, "cannot start the closing timer");
+        failWindow(setup.program, window, "cannot start the closing timer");
         return nullptr;
     }
     return window;

@@ -8,7 +8,7 @@
 
 /// What a program's window is; the window procedure hands the messages it does not handle
 /// itself to the shell's windowProc.
-struct WindowSpec {
+struct WindowSetup {
     const char* program = nullptr; ///< the program's name, which begins each of its messages
     const char* className = nullptr;
     const char* title = nullptr;
@@ -25,7 +25,7 @@ constexpr UINT_PTR kCloseTimer = 1;
 /// Registers the class, creates the window (not yet shown), sets up the shell's device for it
 /// and, for closeAfterMs above 0, starts the closing timer. Null when any step fails, after
 /// saying why on standard error.
-HWND openWindow(const WindowSpec& spec, long closeAfterMs);
+HWND openWindow(const WindowSetup& setup, long closeAfterMs);
 
 /// Says "program: reason" on standard error and destroys the window, whose WM_DESTROY releases
 /// what set-up made; returns the exit status 1.

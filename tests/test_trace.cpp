@@ -41,25 +41,6 @@ private:
     TraceRoute kept_;
 };
 
-// std::cout's bytes taken into a string while it lives: what standard output receives.
-class ConsoleWatch {
-public:
-    ConsoleWatch() : previous_(std::cout.rdbuf(console_.rdbuf())) {}
-    ~ConsoleWatch() { std::cout.rdbuf(previous_); }
-    ConsoleWatch(const ConsoleWatch&) = delete;
-    ConsoleWatch& operator=(const ConsoleWatch&) = delete;
-
-    std::string take() {
-        std::string text = console_.str();
-        console_.str("");
-        return text;
-    }
-
-private:
-    std::ostringstream console_;
-    std::streambuf* previous_;
-};
-
 } // namespace
 
 TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutBack) {

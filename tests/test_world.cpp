@@ -37,22 +37,6 @@ std::set<Leaf> scannedLeaves(const World& world) {
     return leaves;
 }
 
-// The world reads the engine's trace by taking std::cout's buffer over while it runs, so its
-// quiet is watched on std::cout itself.
-class ConsoleWatch {
-public:
-    ConsoleWatch() : previous_(std::cout.rdbuf(console_.rdbuf())) {}
-    ~ConsoleWatch() { std::cout.rdbuf(previous_); }
-    ConsoleWatch(const ConsoleWatch&) = delete;
-    ConsoleWatch& operator=(const ConsoleWatch&) = delete;
-
-    std::string text() const { return console_.str(); }
-
-private:
-    std::ostringstream console_;
-    std::streambuf* previous_;
-};
-
 } // namespace
 
 TEST_F(WorldTest, StandsOneToAThousandActorsInTheTableAndTakesThemOutAgainPrintingNothing) {
@@ -69,7 +53,7 @@ TEST_F(WorldTest, StandsOneToAThousandActorsInTheTableAndTakesThemOutAgainPrinti
         world.step();
     }
     std::cout << "back"; // the console is the console again
-    EXPECT_EQ(console.text(), "back");
+    EXPECT_EQ(console.take(), "back");
     be_val = kEntityTableSize - 2; // the last slot for the first actor, none for the second
     EXPECT_THROW(World{2}, std::runtime_error);
     EXPECT_EQ(std::count(EntityTable, EntityTable + kEntityTableSize, nullptr),

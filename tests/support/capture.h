@@ -6,6 +6,7 @@
 #include <engine/trace.h>
 
 #include <algorithm>
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -18,6 +19,27 @@ public:
 private:
     std::ostringstream buffer_;
     ScopedTraceRoute route_{TraceRoute::to(buffer_)};
+};
+
+/// std::cout's own bytes taken into a string while it lives: what standard output receives,
+/// for the tests that pin the trace's default route or a program's quiet.
+class ConsoleWatch {
+public:
+    ConsoleWatch() : previous_(std::cout.rdbuf(console_.rdbuf())) {}
+    ~ConsoleWatch() { std::cout.rdbuf(previous_); }
+    ConsoleWatch(const ConsoleWatch&) = delete;
+    ConsoleWatch& operator=(const ConsoleWatch&) = delete;
+
+    /// What standard output received since the last take.
+    std::string take() {
+        std::string text = console_.str();
+        console_.str("");
+        return text;
+    }
+
+private:
+    std::ostringstream console_;
+    std::streambuf* previous_;
 };
 
 /// A pointer as the console trace prints it.
