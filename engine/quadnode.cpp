@@ -86,6 +86,46 @@ void readLeaf(QuadTreeLayout& layout, const QuadRect& r, int depth, const QuadNo
     // In cell order: the entity of the highest table slot first.
     for (std::size_t i = count; i > 0; --i) {
         layout.entities.push_back(found[i - 1]);
+        layout.positions.push_back(found[i - 1]->getPosition2D());
+    }
+}
+
+// Records a divided node and the entities it found on its midlines, which none of its
+// quadrants will find. Returns the node's index, for readSubtree once its quadrants are built.
+std::size_t readDivided(QuadTreeLayout& layout, const QuadRect& r, int depth, const QuadNode* node,
+                        Actor* const* found, std::size_t count) {
+    const std::size_t first = layout.midline.size();
+    const double x = r.midX();
+    const double y = r.midY();
+    for (std::size_t i = count; i > 0; --i) {
+        const Vec2 p = found[i - 1]->getPosition2D();
+        if (p.x == x || p.y == y) {
+            layout.midline.push_back(found[i - 1]);
+            layout.midlinePositions.push_back(p);
+        }
+    }
+    layout.divided.push_back(
+        {r, depth, node, layout.leaves.size(), 0, first, layout.midline.size() - first});
+    return layout.divided.size() - 1;
+}
+
+void readSubtree(QuadTreeLayout& layout, std::size_t divided) {
+    QuadDivided& node = layout.divided[divided];
+    node.leafCount = layout.leaves.size() - node.firstLeaf;
+}
+
+// The actors strictly inside no node: on or outside the root's border, or at NaN.
+void readOutside(QuadTreeLayout& layout, const QuadRect& r, Actor* const* table) {
+    for (std::size_t slot = kEntityTableSize; slot > 0; --slot) {
+        const Actor* actor = table[slot - 1];
+        if (actor == nullptr) {
+            continue;
+        }
+        const Vec2 p = actor->getPosition2D();
+        if (!(r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY)) {
+            layout.outside.push_back(table[slot - 1]);
+            layout.outsidePositions.push_back(p);
+        }
     }
 }
 
@@ -95,12 +135,14 @@ QuadNode* build(const QuadRect& r, const Build& b, int depth) {
     // A rectangle whose midlines do not lie strictly inside would lose its entities to its
     // quadrants; it becomes a leaf, as at the depth bound.
     if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && r.halvable()) {
-        if (b.layout != nullptr) {
-            b.layout->divided.push_back({r, depth, node});
-        }
+        const std::size_t read =
+            b.layout == nullptr ? 0 : readDivided(*b.layout, r, depth, node, b.found, found);
         node->children.reserve(4);
         for (const QuadRect& quadrant : r.quadrants()) {
             node->addChild(build(quadrant, b, depth + 1));
+        }
+        if (b.layout != nullptr) {
+            readSubtree(*b.layout, read);
         }
     } else {
         if (found > 0) {
@@ -127,10 +169,12 @@ QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Ac
 
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table,
                           QuadTreeLayout& layout) {
-    layout.leaves.clear();
-    layout.divided.clear();
-    layout.entities.clear();
-    return buildTree({minX, maxX, minY, maxY}, table, &layout);
+    layout.clear();
+    QuadNode* root = buildTree({minX, maxX, minY, maxY}, table, &layout);
+    if (table != nullptr) {
+        readOutside(layout, {minX, maxX, minY, maxY}, table);
+    }
+    return root;
 }
 
 void releaseQuadTree(QuadNode* root) {

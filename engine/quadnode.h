@@ -3,6 +3,7 @@
 /// the recursive builder that partitions the entities of a table.
 #pragma once
 
+#include "quadlayout.h"
 #include "quadrect.h"
 
 #include <cstddef>
@@ -52,35 +53,6 @@ public:
     void addChild(QuadNode* child) { children.push_back(child); }
 };
 
-/// A leaf of a built tree, an undivided node: with entities inside, or none.
-struct QuadLeaf {
-    QuadRect rect;                  ///< The leaf's rectangle, as the builder halved it.
-    int depth = 0;                  ///< The root is depth 0.
-    const QuadNode* node = nullptr; ///< The leaf's node, valid until the tree is released.
-    /// Its entities are QuadTreeLayout::entities[first] to [first + count - 1].
-    std::size_t first = 0;
-    std::size_t count = 0; ///< Entities strictly inside; its cell holds at most 64 of them.
-};
-
-/// A divided node of a built tree.
-struct QuadDivided {
-    QuadRect rect;                  ///< The node's rectangle; its quadrants are its children's.
-    int depth = 0;                  ///< The root is depth 0.
-    const QuadNode* node = nullptr; ///< Valid until the tree is released.
-};
-
-/// What a build tells of the tree it made, found on the way: no second scan of the table.
-struct QuadTreeLayout {
-    /// Every leaf, empty ones included, in the order the builder made them (depth first,
-    /// quadrants south-west, north-west, south-east, north-east).
-    std::vector<QuadLeaf> leaves;
-    /// Every divided node, parents before their children, in the same order.
-    std::vector<QuadDivided> divided;
-    /// The leaves' entities, leaf after leaf, each leaf's in cell order (the entity of the
-    /// highest table slot first). An entity on a midline of a divided node is in no leaf.
-    std::vector<Actor*> entities;
-};
-
 /// Builds the tree over (minX, maxX) x (minY, maxY) for the actors of a 1024-slot table (null
 /// slots skipped; a null table counts as empty) and returns its root, which the caller owns.
 /// Prints one construction trace and one "\nFinished a quad tree iteration." per node.
@@ -88,9 +60,10 @@ struct QuadTreeLayout {
 /// or infinite) is not divided: it becomes a leaf as at the depth bound.
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table);
 
-/// The same build, printing the same trace, that also fills the layout (emptied first). Its
-/// vectors keep their capacity, so a game that builds into one layout every frame soon
-/// allocates nothing more for it.
+/// The same build, printing the same trace, that also fills the layout (emptied first), node
+/// pointers included. Its vectors keep their capacity, so a game that builds into one layout
+/// every frame soon allocates nothing more for it; partitionQuadTree fills the same layout
+/// without the tree, its trace or its rescans of the table.
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table,
                           QuadTreeLayout& layout);
 

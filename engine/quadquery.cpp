@@ -1,0 +1,308 @@
+// Queries over a built layout: a walk down the tree that skips every node the query cannot
+// reach, then the entities that lie in no node.
+#include "quadquery.h"
+
+#include "actor.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <utility>
+
+namespace {
+
+// A node of the layout: leaves[index] or divided[index].
+struct NodeRef {
+    bool leaf = true;
+    std::size_t index = 0;
+};
+
+// How many of count entries from first a list of size entries holds: all of them in a layout a
+// build made, fewer in one a game changed by hand, which is then read only as far as it goes.
+std::size_t held(std::size_t first, std::size_t count, std::size_t size) {
+    if (first >= size) {
+        return 0;
+    }
+    return count < size - first ? count : size - first;
+}
+
+// The quadrants of a divided node, south-west to north-east. In the layout's order a node's
+// first quadrant follows it: the next divided node when that one's first leaf is the next leaf,
+// the next leaf otherwise. A subtree of n leaves holds n / 3 divided nodes, its root included.
+std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
+    std::array<NodeRef, 4> quadrants{};
+    std::size_t nextDivided = divided + 1;
+    std::size_t nextLeaf = layout.divided[divided].firstLeaf;
+    for (NodeRef& quadrant : quadrants) {
+        if (nextDivided < layout.divided.size() &&
+            layout.divided[nextDivided].firstLeaf == nextLeaf) {
+            quadrant = {false, nextDivided};
+            const std::size_t leaves = layout.divided[nextDivided].leafCount;
+            nextLeaf += leaves;
+            nextDivided += leaves / 3;
+        } else {
+            quadrant = {true, nextLeaf};
+            ++nextLeaf;
+        }
+    }
+    return quadrants;
+}
+
+const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
+    if (node.leaf) {
+        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
+    }
+    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
+}
+
+bool isNaN(Vec2 p) {
+    return std::isnan(p.x) || std::isnan(p.y);
+}
+
+double squared(double d) {
+    return d * d;
+}
+
+double distance2(Vec2 a, Vec2 b) {
+    return squared(a.x - b.x) + squared(a.y - b.y);
+}
+
+// The gap from c to the range [lo, hi]. Rounding keeps order, so no point of the range rounds
+// to a gap smaller than this one: a node is skipped only when nothing in it can be in reach.
+double gap(double c, double lo, double hi) {
+    if (c < lo) {
+        return lo - c;
+    }
+    return c > hi ? c - hi : 0.0;
+}
+
+double distance2(const QuadRect& r, Vec2 p) {
+    return squared(gap(p.x, r.minX, r.maxX)) + squared(gap(p.y, r.minY, r.maxY));
+}
+
+// The farthest reach from c into [lo, hi]: no point of the range rounds to a larger one.
+double span(double c, double lo, double hi) {
+    return c - lo > hi - c ? c - lo : hi - c;
+}
+
+// A closed rectangle as a query's region.
+struct RectRegion {
+    QuadRect r;
+
+    bool meets(const QuadRect& n) const {
+        return n.minX <= r.maxX && r.minX <= n.maxX && n.minY <= r.maxY && r.minY <= n.maxY;
+    }
+    bool covers(const QuadRect& n) const {
+        return r.minX <= n.minX && n.maxX <= r.maxX && r.minY <= n.minY && n.maxY <= r.maxY;
+    }
+    bool holds(Vec2 p) const {
+        return r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY;
+    }
+};
+
+// A closed disc as a query's region, compared in squared distances.
+struct DiscRegion {
+    Vec2 c;
+    double reach2;
+
+    bool meets(const QuadRect& n) const { return distance2(n, c) <= reach2; }
+    bool covers(const QuadRect& n) const {
+        return squared(span(c.x, n.minX, n.maxX)) + squared(span(c.y, n.minY, n.maxY)) <= reach2;
+    }
+    bool holds(Vec2 p) const { return distance2(p, c) <= reach2; }
+};
+
+// Hands the visitor every entity of the region: nodes the region does not meet are skipped,
+// and a leaf it covers is handed whole, since its entities lie strictly inside it.
+template <class Region> class RegionVisit {
+public:
+    RegionVisit(const QuadTreeLayout& layout, Region region, QuadVisitor visitor)
+        : layout_(layout), region_(region), visitor_(visitor) {}
+
+    std::size_t run() {
+        const bool goOn = layout_.divided.empty() ? leaf(0) : divided(0);
+        if (goOn) {
+            list(layout_.outside.data(), layout_.outsidePositions.data(), 0,
+                 held(0, layout_.outside.size(), layout_.outsidePositions.size()), false);
+        }
+        return found_;
+    }
+
+private:
+    bool node(NodeRef n) { return n.leaf ? leaf(n.index) : divided(n.index); }
+
+    bool leaf(std::size_t index) {
+        if (index >= layout_.leaves.size()) {
+            return true;
+        }
+        const QuadLeaf& l = layout_.leaves[index];
+        if (!region_.meets(l.rect)) {
+            return true;
+        }
+        const std::size_t count = held(l.first, l.count, entityCount());
+        return list(layout_.entities.data(), layout_.positions.data(), l.first, count,
+                    region_.covers(l.rect));
+    }
+
+    bool divided(std::size_t index) {
+        const QuadDivided& d = layout_.divided[index];
+        if (!region_.meets(d.rect)) {
+            return true;
+        }
+        const std::size_t count = held(
+            d.first, d.count, held(0, layout_.midline.size(), layout_.midlinePositions.size()));
+        if (!list(layout_.midline.data(), layout_.midlinePositions.data(), d.first, count, false)) {
+            return false;
+        }
+        for (const NodeRef quadrant : quadrantsOf(layout_, index)) {
+            if (!node(quadrant)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool list(Actor* const* actors, const Vec2* positions, std::size_t first, std::size_t count,
+              bool all) {
+        for (std::size_t i = first; i < first + count; ++i) {
+            if ((all || region_.holds(positions[i])) && !hand(actors[i], positions[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool hand(Actor* actor, Vec2 position) {
+        ++found_;
+        return visitor_.call == nullptr || visitor_.call(visitor_.context, actor, position);
+    }
+
+    std::size_t entityCount() const {
+        return held(0, layout_.entities.size(), layout_.positions.size());
+    }
+
+    const QuadTreeLayout& layout_;
+    Region region_;
+    QuadVisitor visitor_;
+    std::size_t found_ = 0;
+};
+
+// Depth first, the nearer quadrants first, skipping a node that lies farther than the best
+// entity found so far.
+class NearestSearch {
+public:
+    NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
+        : layout_(layout), point_(point), leaveOut_(leaveOut) {}
+
+    QuadNearest run() {
+        if (layout_.divided.empty()) {
+            leaf(0);
+        } else {
+            divided(0);
+        }
+        list(layout_.outside.data(), layout_.outsidePositions.data(),
+             held(0, layout_.outside.size(), layout_.outsidePositions.size()));
+        if (best_.actor != nullptr) {
+            best_.distance = std::sqrt(best2_);
+        }
+        return best_;
+    }
+
+private:
+    bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
+
+    void leaf(std::size_t index) {
+        if (index >= layout_.leaves.size()) {
+            return;
+        }
+        const QuadLeaf& l = layout_.leaves[index];
+        if (l.count == 0 || beyond(l.rect)) {
+            return;
+        }
+        const std::size_t entities = held(0, layout_.entities.size(), layout_.positions.size());
+        list(layout_.entities.data() + l.first, layout_.positions.data() + l.first,
+             held(l.first, l.count, entities));
+    }
+
+    void divided(std::size_t index) {
+        const QuadDivided& d = layout_.divided[index];
+        if (beyond(d.rect)) {
+            return;
+        }
+        const std::size_t midline =
+            held(0, layout_.midline.size(), layout_.midlinePositions.size());
+        list(layout_.midline.data() + d.first, layout_.midlinePositions.data() + d.first,
+             held(d.first, d.count, midline));
+        std::array<NodeRef, 4> quadrants = quadrantsOf(layout_, index);
+        std::array<double, 4> gaps{};
+        for (std::size_t q = 0; q < 4; ++q) {
+            const QuadRect* r = rectOf(layout_, quadrants[q]);
+            gaps[q] = r == nullptr ? 0.0 : distance2(*r, point_);
+        }
+        // Nearest first, so the best found so far skips as many of the others as it can.
+        for (std::size_t q = 1; q < 4; ++q) {
+            for (std::size_t i = q; i > 0 && gaps[i] < gaps[i - 1]; --i) {
+                std::swap(gaps[i], gaps[i - 1]);
+                std::swap(quadrants[i], quadrants[i - 1]);
+            }
+        }
+        for (std::size_t q = 0; q < 4; ++q) {
+            if (gaps[q] > best2_) {
+                return;
+            }
+            if (quadrants[q].leaf) {
+                leaf(quadrants[q].index);
+            } else {
+                divided(quadrants[q].index);
+            }
+        }
+    }
+
+    void list(Actor* const* actors, const Vec2* positions, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            offer(actors[i], positions[i]);
+        }
+    }
+
+    void offer(Actor* actor, Vec2 position) {
+        const double d2 = distance2(position, point_);
+        // Also refuses NaN; the first entity at any distance, infinity included, is taken.
+        if (actor == leaveOut_ || !(d2 <= best2_)) {
+            return;
+        }
+        if (d2 == best2_ && best_.actor != nullptr && best_.actor->getID() <= actor->getID()) {
+            return;
+        }
+        best_.actor = actor;
+        best_.position = position;
+        best2_ = d2;
+    }
+
+    const QuadTreeLayout& layout_;
+    Vec2 point_;
+    const Actor* leaveOut_;
+    QuadNearest best_;
+    double best2_ = std::numeric_limits<double>::infinity();
+};
+
+} // namespace
+
+std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, QuadVisitor visitor) {
+    return RegionVisit<RectRegion>(layout, {rect}, visitor).run();
+}
+
+std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance,
+                        QuadVisitor visitor) {
+    if (!(distance >= 0) || isNaN(centre)) {
+        return 0;
+    }
+    return RegionVisit<DiscRegion>(layout, {centre, squared(distance)}, visitor).run();
+}
+
+QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut) {
+    if (isNaN(point)) {
+        return {};
+    }
+    return NearestSearch(layout, point, leaveOut).run();
+}

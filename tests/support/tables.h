@@ -1,0 +1,90 @@
+// Tables of actors for the partition and query tests: spread evenly, in clusters, stacked at
+// one point, on midlines and borders, at NaN and infinity. Each is in a table of its own, not
+// the global one, with holes between the slots it fills.
+#pragma once
+
+#include <engine/actor.h>
+#include <engine/baseentity.h>
+#include <engine/quadrect.h>
+
+#include "capture.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+/// The square from -512 to 512 that the scenario and the demo build over.
+constexpr QuadRect kTestWorld{-512, 512, -512, 512};
+
+class TestTable {
+public:
+    enum class Kind { uniform, clusters, stacked, midlines, borders, nan, infinite };
+    static constexpr std::array<Kind, 7> kKinds{Kind::uniform,  Kind::clusters, Kind::stacked,
+                                                Kind::midlines, Kind::borders,  Kind::nan,
+                                                Kind::infinite};
+
+    /// count actors (at most 1024) of the kind, drawn from the seed.
+    TestTable(Kind kind, std::size_t count, unsigned seed) : random_(seed) {
+        for (std::size_t i = 0; i < count; ++i) {
+            place(pick(kind, i));
+        }
+    }
+
+    /// Puts an actor at p into a free slot chosen at random.
+    void place(Vec2 p) {
+        TraceCapture quiet;
+        actors_.push_back(std::make_unique<Actor>("t"));
+        actors_.back()->setPosition(p.x, p.y, 0);
+        std::uniform_int_distribution<std::size_t> anySlot(0, kEntityTableSize - 1);
+        std::size_t slot = anySlot(random_);
+        while (slots[slot] != nullptr) {
+            slot = (slot + 1) % kEntityTableSize;
+        }
+        slots[slot] = actors_.back().get();
+    }
+
+    /// A point drawn as the kind draws them, for queries near its actors.
+    Vec2 pick(Kind kind, std::size_t i) {
+        std::uniform_real_distribution<double> world(-512, 512);
+        std::uniform_int_distribution<int> grid(-8, 8);
+        const double inf = std::numeric_limits<double>::infinity();
+        switch (kind) {
+        case Kind::uniform:
+            return {world(random_), world(random_)};
+        case Kind::clusters: {
+            std::normal_distribution<double> spread(0, 12);
+            const double cx = -448 + 128.0 * static_cast<double>(i % 8);
+            const double cy = 300.0 * std::sin(static_cast<double>(i % 8));
+            return {cx + spread(random_), cy + spread(random_)};
+        }
+        case Kind::stacked:
+            return i % 3 == 0 ? Vec2{world(random_), world(random_)} : Vec2{0.1, 0.1};
+        case Kind::midlines:
+            return {64.0 * grid(random_), i % 2 == 0 ? 64.0 * grid(random_) : world(random_)};
+        case Kind::borders: {
+            const double side = i % 2 == 0 ? 512.0 : -512.0;
+            return i % 3 == 0 ? Vec2{side, world(random_)} : Vec2{world(random_) * 1.1, side};
+        }
+        case Kind::nan:
+            return i % 4 == 0 ? Vec2{std::nan(""), world(random_)}
+                              : Vec2{world(random_), world(random_)};
+        case Kind::infinite:
+            return i % 4 == 0 ? Vec2{i % 8 == 0 ? inf : -inf, world(random_)}
+                              : Vec2{world(random_), world(random_)};
+        }
+        return {};
+    }
+
+    std::mt19937& random() { return random_; }
+
+    Actor* slots[kEntityTableSize] = {};
+
+private:
+    std::mt19937 random_;
+    std::vector<std::unique_ptr<Actor>> actors_;
+};

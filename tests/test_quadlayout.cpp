@@ -1,0 +1,189 @@
+#include <engine/quadlayout.h>
+
+#include <engine/actor.h>
+#include <engine/quadnode.h>
+#include <engine/trace.h>
+
+#include "capture.h"
+#include "tables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::size_t g_allocations = 0;
+
+} // namespace
+
+// Counts the suite's blocks, so that a test can see a build allocate nothing.
+void* operator new(std::size_t size) {
+    ++g_allocations;
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+namespace {
+
+using Kind = TestTable::Kind;
+
+bool same(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+bool same(const QuadRect& a, const QuadRect& b) {
+    return same(a.minX, b.minX) && same(a.maxX, b.maxX) && same(a.minY, b.minY) &&
+           same(a.maxY, b.maxY);
+}
+
+bool same(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](Vec2 p, Vec2 q) { return same(p.x, q.x) && same(p.y, q.y); });
+}
+
+// The first difference between two layouts, the node pointers aside; empty when they agree.
+std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayout& b) {
+    if (a.leaves.size() != b.leaves.size()) {
+        return "leaf count";
+    }
+    for (std::size_t i = 0; i < a.leaves.size(); ++i) {
+        const QuadLeaf& p = a.leaves[i];
+        const QuadLeaf& q = b.leaves[i];
+        if (!same(p.rect, q.rect) || p.depth != q.depth || p.first != q.first ||
+            p.count != q.count) {
+            return "leaf " + std::to_string(i);
+        }
+    }
+    if (a.divided.size() != b.divided.size()) {
+        return "divided count";
+    }
+    for (std::size_t i = 0; i < a.divided.size(); ++i) {
+        const QuadDivided& p = a.divided[i];
+        const QuadDivided& q = b.divided[i];
+        if (!same(p.rect, q.rect) || p.depth != q.depth || p.firstLeaf != q.firstLeaf ||
+            p.leafCount != q.leafCount || p.first != q.first || p.count != q.count) {
+            return "divided " + std::to_string(i);
+        }
+    }
+    if (a.entities != b.entities || !same(a.positions, b.positions)) {
+        return "leaf entities";
+    }
+    if (a.midline != b.midline || !same(a.midlinePositions, b.midlinePositions)) {
+        return "midline entities";
+    }
+    if (a.outside != b.outside || !same(a.outsidePositions, b.outsidePositions)) {
+        return "outside entities";
+    }
+    return "";
+}
+
+// The builder's own layout over the same rectangle and table, its tree released.
+QuadTreeLayout builderLayout(const QuadRect& r, Actor** table) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    QuadTreeLayout layout;
+    releaseQuadTree(QuadTreeBuilder(r.minX, r.maxX, r.minY, r.maxY, table, layout));
+    return layout;
+}
+
+// Every actor of the table once in the layout: in a leaf, on a midline or outside.
+void expectEveryActorOnce(const QuadTreeLayout& layout, Actor* const* table) {
+    std::vector<Actor*> inTable;
+    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
+        if (table[slot] != nullptr) {
+            inTable.push_back(table[slot]);
+        }
+    }
+    std::vector<Actor*> inLayout = layout.entities;
+    inLayout.insert(inLayout.end(), layout.midline.begin(), layout.midline.end());
+    inLayout.insert(inLayout.end(), layout.outside.begin(), layout.outside.end());
+    std::sort(inTable.begin(), inTable.end());
+    std::sort(inLayout.begin(), inLayout.end());
+    EXPECT_EQ(inLayout, inTable);
+}
+
+class QuadLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetEngineGlobals(); }
+    void TearDown() override { resetEngineGlobals(); }
+};
+
+} // namespace
+
+TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOnce) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const QuadRect rects[] = {kTestWorld,
+                              {-inf, inf, -inf, inf},
+                              {-512, 512, -inf, 512},
+                              {0, 1e-300, 0, 1e-300},
+                              {512, -512, -512, 512},
+                              {std::nan(""), 512, -512, 512}};
+    for (const Kind kind : TestTable::kKinds) {
+        for (const std::size_t count :
+             {std::size_t{0}, std::size_t{4}, std::size_t{5}, std::size_t{60}, std::size_t{1000}}) {
+            TestTable table(kind, count, static_cast<unsigned>(count) + 7U);
+            for (const QuadRect& r : rects) {
+                SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
+                                                << count << " actors, rect " << r.minX << ' '
+                                                << r.maxX << ' ' << r.minY << ' ' << r.maxY);
+                QuadTreeLayout layout;
+                partitionQuadTree(r, table.slots, layout);
+                EXPECT_EQ(differenceBetween(layout, builderLayout(r, table.slots)), "");
+                expectEveryActorOnce(layout, table.slots);
+            }
+        }
+    }
+}
+
+TEST_F(QuadLayoutTest, TheDepthBoundAndMidlinesSplitAsTheBuilderDoes) {
+    TestTable table(Kind::uniform, 0, 1);
+    for (int i = 0; i < 6; ++i) {
+        table.place({0.1, 0.1}); // six at one point: divided down to the depth bound
+        table.place({0, 100});   // on the root's north-south midline
+    }
+    table.place({0, 0}); // on both
+    QuadTreeLayout layout;
+    partitionQuadTree(kTestWorld, table.slots, layout);
+    EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
+    ASSERT_FALSE(layout.divided.empty());
+    EXPECT_EQ(layout.divided.front().count, 7U) << "seven on the root's midlines";
+    EXPECT_EQ(layout.divided.back().depth, kQuadTreeMaxDepth - 1);
+    EXPECT_EQ(layout.leaves.size(), 3 * layout.divided.size() + 1);
+    EXPECT_EQ(layout.divided.front().leafCount, layout.leaves.size());
+}
+
+TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStorage) {
+    TestTable table(Kind::clusters, 1000, 3);
+    QuadTreeLayout layout;
+    cellSlotCounter = 2;
+    {
+        TraceCapture trace;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        EXPECT_EQ(trace.text(), "");
+    }
+    EXPECT_EQ(cellSlotCounter, 2);
+    const std::size_t before = g_allocations;
+    partitionQuadTree(kTestWorld, table.slots, layout);
+    EXPECT_EQ(g_allocations, before) << "a second build into the same layout allocates nothing";
+    partitionQuadTree(kTestWorld, nullptr, layout);
+    EXPECT_EQ(layout.leaves.size(), 1U) << "a null table is empty";
+    EXPECT_TRUE(layout.entities.empty() && layout.outside.empty() && layout.divided.empty());
+}
