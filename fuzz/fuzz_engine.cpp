@@ -1,6 +1,7 @@
 // Decodes an input into a sequence of engine operations and checks, after every step, what
 // must always hold: queue bounds and order, one delivery and one reception trace per message,
-// cell contents, the shape of every quad tree built, table draws and the wander circle, and
+// cell contents, the shape of every quad tree built, the game's partition equal to the
+// builder's and its queries equal to a scan, table draws and the wander circle, and
 // (through LeakSanitizer, once the input is done) nothing left allocated. Operations that end
 // the program by design are steered around: identifiers are never drawn from an exhausted
 // counter.
@@ -8,11 +9,14 @@
 #include <engine/baseentity.h>
 #include <engine/cell2d.h>
 #include <engine/message.h>
+#include <engine/quadlayout.h>
 #include <engine/quadnode.h>
+#include <engine/quadquery.h>
 #include <engine/quadtreecheck.h>
 #include <engine/steering.h>
 
 #include "capture.h"
+#include "layoutscan.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -90,6 +94,8 @@ private:
     std::vector<QuadNode*> trees_;
     std::vector<TrackedCell> cells_;
     WanderBehaviour wanderer_;
+    QuadTreeLayout built_;
+    QuadTreeLayout partition_;
     int builds_ = 0;
 
     double coordinate();
@@ -116,6 +122,7 @@ private:
     std::string drawRandom();
     std::string wander();
 
+    void checkPartition(const QuadRect& world, Actor** table);
     bool sendOne(TrackedActor& t, std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
     void checkActor(const TrackedActor& t) const;
     void checkCell(const TrackedCell& t) const;
@@ -341,13 +348,37 @@ std::string Session::buildTree() {
     const double maxY = coordinate();
     Actor** table = in_.ConsumeProbability<double>() < 0.9 ? EntityTable : nullptr;
     ++builds_;
-    QuadNode* root = QuadTreeBuilder(minX, maxX, minY, maxY, table);
+    QuadNode* root = QuadTreeBuilder(minX, maxX, minY, maxY, table, built_);
     trees_.push_back(root);
     const QuadTreeCheck check = checkQuadTree(root, minX, maxX, minY, maxY, table);
     if (!check.problem.empty()) {
         fail("quad tree: " + check.problem);
     }
+    checkPartition({minX, maxX, minY, maxY}, table);
     return traceOf(root);
+}
+
+// The game's partition is the builder's layout, and a query of each kind, at coordinates of the
+// input's choosing, finds what a scan of the table finds.
+void Session::checkPartition(const QuadRect& world, Actor** table) {
+    partitionQuadTree(world, table, partition_);
+    const std::string difference = layoutscan::differenceBetween(partition_, built_);
+    if (!difference.empty()) {
+        fail("partition differs from the builder's layout: " + difference);
+    }
+    require(layoutscan::holdsEveryActorOnce(partition_, table), "an actor lost or doubled");
+    const QuadRect r{coordinate(), coordinate(), coordinate(), coordinate()};
+    require(layoutscan::queryInRect(partition_, r) == layoutscan::scanInRect(table, r),
+            "rectangle query differs from a scan");
+    const Vec2 c{coordinate(), coordinate()};
+    const double d = coordinate();
+    require(layoutscan::queryWithin(partition_, c, d) == layoutscan::scanWithin(table, c, d),
+            "distance query differs from a scan");
+    const TrackedActor* self = pickActor();
+    const Actor* leaveOut = self == nullptr ? nullptr : self->actor.get();
+    require(findNearest(partition_, c, leaveOut).actor ==
+                layoutscan::scanNearest(table, c, leaveOut),
+            "nearest differs from a scan");
 }
 
 std::string Session::releaseTree() {

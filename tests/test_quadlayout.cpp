@@ -5,6 +5,7 @@
 #include <engine/trace.h>
 
 #include "capture.h"
+#include "layoutscan.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -45,56 +46,8 @@ void operator delete(void* block, std::size_t) noexcept {
 namespace {
 
 using Kind = TestTable::Kind;
-
-bool same(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-bool same(const QuadRect& a, const QuadRect& b) {
-    return same(a.minX, b.minX) && same(a.maxX, b.maxX) && same(a.minY, b.minY) &&
-           same(a.maxY, b.maxY);
-}
-
-bool same(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](Vec2 p, Vec2 q) { return same(p.x, q.x) && same(p.y, q.y); });
-}
-
-// The first difference between two layouts, the node pointers aside; empty when they agree.
-std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayout& b) {
-    if (a.leaves.size() != b.leaves.size()) {
-        return "leaf count";
-    }
-    for (std::size_t i = 0; i < a.leaves.size(); ++i) {
-        const QuadLeaf& p = a.leaves[i];
-        const QuadLeaf& q = b.leaves[i];
-        if (!same(p.rect, q.rect) || p.depth != q.depth || p.first != q.first ||
-            p.count != q.count) {
-            return "leaf " + std::to_string(i);
-        }
-    }
-    if (a.divided.size() != b.divided.size()) {
-        return "divided count";
-    }
-    for (std::size_t i = 0; i < a.divided.size(); ++i) {
-        const QuadDivided& p = a.divided[i];
-        const QuadDivided& q = b.divided[i];
-        if (!same(p.rect, q.rect) || p.depth != q.depth || p.firstLeaf != q.firstLeaf ||
-            p.leafCount != q.leafCount || p.first != q.first || p.count != q.count) {
-            return "divided " + std::to_string(i);
-        }
-    }
-    if (a.entities != b.entities || !same(a.positions, b.positions)) {
-        return "leaf entities";
-    }
-    if (a.midline != b.midline || !same(a.midlinePositions, b.midlinePositions)) {
-        return "midline entities";
-    }
-    if (a.outside != b.outside || !same(a.outsidePositions, b.outsidePositions)) {
-        return "outside entities";
-    }
-    return "";
-}
+using layoutscan::differenceBetween;
+using layoutscan::holdsEveryActorOnce;
 
 // The builder's own layout over the same rectangle and table, its tree released.
 QuadTreeLayout builderLayout(const QuadRect& r, Actor** table) {
@@ -102,22 +55,6 @@ QuadTreeLayout builderLayout(const QuadRect& r, Actor** table) {
     QuadTreeLayout layout;
     releaseQuadTree(QuadTreeBuilder(r.minX, r.maxX, r.minY, r.maxY, table, layout));
     return layout;
-}
-
-// Every actor of the table once in the layout: in a leaf, on a midline or outside.
-void expectEveryActorOnce(const QuadTreeLayout& layout, Actor* const* table) {
-    std::vector<Actor*> inTable;
-    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
-        if (table[slot] != nullptr) {
-            inTable.push_back(table[slot]);
-        }
-    }
-    std::vector<Actor*> inLayout = layout.entities;
-    inLayout.insert(inLayout.end(), layout.midline.begin(), layout.midline.end());
-    inLayout.insert(inLayout.end(), layout.outside.begin(), layout.outside.end());
-    std::sort(inTable.begin(), inTable.end());
-    std::sort(inLayout.begin(), inLayout.end());
-    EXPECT_EQ(inLayout, inTable);
 }
 
 class QuadLayoutTest : public ::testing::Test {
@@ -147,7 +84,7 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
                 QuadTreeLayout layout;
                 partitionQuadTree(r, table.slots, layout);
                 EXPECT_EQ(differenceBetween(layout, builderLayout(r, table.slots)), "");
-                expectEveryActorOnce(layout, table.slots);
+                EXPECT_TRUE(holdsEveryActorOnce(layout, table.slots));
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <engine/actor.h>
 
 #include "capture.h"
+#include "layoutscan.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -18,76 +19,7 @@ namespace {
 
 using Kind = TestTable::Kind;
 
-// The brute-force answers: every non-null slot of the table, tested one by one.
-std::vector<Actor*> scanInRect(Actor* const* table, const QuadRect& r) {
-    std::vector<Actor*> found;
-    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
-        if (table[slot] == nullptr) {
-            continue;
-        }
-        const Vec2 p = table[slot]->getPosition2D();
-        if (r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY) {
-            found.push_back(table[slot]);
-        }
-    }
-    return found;
-}
-
-double distance2(Vec2 a, Vec2 b) {
-    return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
-}
-
-std::vector<Actor*> scanWithin(Actor* const* table, Vec2 c, double d) {
-    std::vector<Actor*> found;
-    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
-        if (table[slot] != nullptr && d >= 0 &&
-            distance2(table[slot]->getPosition2D(), c) <= d * d) {
-            found.push_back(table[slot]);
-        }
-    }
-    return found;
-}
-
-Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
-    Actor* best = nullptr;
-    double best2 = 0;
-    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
-        Actor* a = table[slot];
-        if (a == nullptr || a == leaveOut) {
-            continue;
-        }
-        const double d2 = distance2(a->getPosition2D(), p);
-        if (std::isnan(d2)) {
-            continue;
-        }
-        if (best == nullptr || d2 < best2 || (d2 == best2 && a->getID() < best->getID())) {
-            best = a;
-            best2 = d2;
-        }
-    }
-    return best;
-}
-
-std::vector<Actor*> sorted(std::vector<Actor*> actors) {
-    std::sort(actors.begin(), actors.end());
-    return actors;
-}
-
-std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadRect& r) {
-    std::vector<Actor*> found;
-    const std::size_t count = visitInRect(layout, r, [&](Actor* a) { found.push_back(a); });
-    EXPECT_EQ(count, found.size());
-    return sorted(found);
-}
-
-std::vector<Actor*> queryWithin(const QuadTreeLayout& layout, Vec2 c, double d) {
-    std::vector<Actor*> found;
-    visitWithin(layout, c, d, [&](Actor* a, Vec2 p) {
-        EXPECT_LE(distance2(p, c), d * d);
-        found.push_back(a);
-    });
-    return sorted(found);
-}
+using namespace layoutscan;
 
 class QuadQueryTest : public ::testing::Test {
 protected:
@@ -111,8 +43,13 @@ TEST_F(QuadQueryTest, EveryQueryFindsWhatAScanOfTheTableFinds) {
                 const Vec2 at = table.pick(kind, static_cast<std::size_t>(q));
                 const double w = q % 5 == 0 ? 0.0 : size(table.random());
                 const QuadRect r{at.x - w, at.x + w / 2, at.y - w / 3, at.y + w};
-                EXPECT_EQ(queryInRect(layout, r), sorted(scanInRect(table.slots, r)));
-                EXPECT_EQ(queryWithin(layout, at, w), sorted(scanWithin(table.slots, at, w)));
+                EXPECT_EQ(queryInRect(layout, r), scanInRect(table.slots, r));
+                EXPECT_EQ(queryWithin(layout, at, w), scanWithin(table.slots, at, w));
+                const std::size_t handed = visitWithin(layout, at, w, [&](Actor* a, Vec2 p) {
+                    EXPECT_TRUE(p.x == a->getPosition2D().x && p.y == a->getPosition2D().y)
+                        << "each is handed where it stands";
+                });
+                EXPECT_EQ(handed, scanWithin(table.slots, at, w).size());
                 EXPECT_EQ(findNearest(layout, at).actor, scanNearest(table.slots, at, nullptr));
                 Actor* self = table.slots[static_cast<std::size_t>(q) * 17 % kEntityTableSize];
                 const Vec2 from = self == nullptr ? at : self->getPosition2D();
