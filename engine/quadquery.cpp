@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <utility>
 
@@ -188,6 +189,16 @@ private:
     std::size_t found_ = 0;
 };
 
+// The order among entities at the same distance: the smaller identifier, and where a game that
+// rewound be_val gave two actors one identifier, the lower address, so that one actor is the
+// answer wherever the walk meets them.
+bool firstInTies(const Actor& a, const Actor& b) {
+    if (a.getID() != b.getID()) {
+        return a.getID() < b.getID();
+    }
+    return std::less<const Actor*>()(&a, &b);
+}
+
 // Depth first, the nearer quadrants first, skipping a node that lies farther than the best
 // entity found so far.
 class NearestSearch {
@@ -271,7 +282,7 @@ private:
         if (actor == leaveOut_ || !(d2 <= best2_)) {
             return;
         }
-        if (d2 == best2_ && best_.actor != nullptr && best_.actor->getID() <= actor->getID()) {
+        if (d2 == best2_ && best_.actor != nullptr && !firstInTies(*actor, *best_.actor)) {
             return;
         }
         best_.actor = actor;

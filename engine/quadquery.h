@@ -45,7 +45,8 @@ std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distan
                         QuadVisitor visitor);
 
 /// The entity nearest to the point, leaving out leaveOut (an actor asking for its nearest other
-/// passes itself). Among entities at the same distance, the one with the smallest identifier.
+/// passes itself). Among entities at the same distance, the one with the smallest identifier (and
+/// of actors sharing one, which only a rewound be_val makes, the one at the lowest address).
 /// An entity whose distance is NaN is never chosen. Allocates nothing.
 QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut = nullptr);
 

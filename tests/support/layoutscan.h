@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -116,7 +117,12 @@ inline std::vector<Actor*> scanWithin(Actor* const* table, Vec2 c, double d) {
     return found;
 }
 
-/// The actor of the table nearest to p but leaveOut, the smallest identifier among the nearest.
+inline bool firstInTies(const Actor* a, const Actor* b) {
+    return a->getID() < b->getID() || (a->getID() == b->getID() && std::less<const Actor*>()(a, b));
+}
+
+/// The actor of the table nearest to p but leaveOut: among the nearest, the smallest identifier,
+/// then the lowest address.
 inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
     Actor* best = nullptr;
     double best2 = 0;
@@ -129,7 +135,7 @@ inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
         if (std::isnan(d2)) {
             continue;
         }
-        if (best == nullptr || d2 < best2 || (d2 == best2 && a->getID() < best->getID())) {
+        if (best == nullptr || d2 < best2 || (d2 == best2 && firstInTies(a, best))) {
             best = a;
             best2 = d2;
         }
