@@ -27,13 +27,18 @@ using Placed = QuadTreeLayout::Placed;
 // Where an entity strictly inside a divided node goes: its quadrant, in the order the builder
 // adds them (south-west 0, north-west 1, south-east 2, north-east 3), or 4 on a midline. Strictly
 // inside the node and off both midlines is strictly inside one quadrant, as the builder tests.
-constexpr std::size_t kOnMidline = 4;
+constexpr unsigned char kOnMidline = 4;
 
-std::size_t bucketOf(Vec2 p, double midX, double midY) {
-    const std::size_t quadrant =
-        2 * static_cast<std::size_t>(p.x > midX) + static_cast<std::size_t>(p.y > midY);
-    const bool onMidline = p.x == midX || p.y == midY;
-    return onMidline ? kOnMidline : quadrant;
+unsigned char bucketOf(Vec2 p, double midX, double midY) {
+    // Four comparisons, no branch: which side of each midline, or on it. The entity lies
+    // strictly inside the node, so no coordinate is NaN.
+    const bool west = p.x < midX;
+    const bool east = p.x > midX;
+    const bool south = p.y < midY;
+    const bool north = p.y > midY;
+    const unsigned quadrant = 2U * static_cast<unsigned>(east) + static_cast<unsigned>(north);
+    const bool offMidlines = (west || east) && (south || north);
+    return static_cast<unsigned char>(offMidlines ? quadrant : kOnMidline);
 }
 
 bool strictlyInside(const QuadRect& r, Vec2 p) {
@@ -84,7 +89,8 @@ private:
         const double midY = r.midY();
         std::array<std::size_t, kOnMidline + 1> sizes{};
         for (std::size_t i = 0; i < count; ++i) {
-            ++sizes[bucketOf(from[i].position, midX, midY)];
+            buckets_[i] = bucketOf(from[i].position, midX, midY);
+            ++sizes[buckets_[i]];
         }
         std::array<std::size_t, kOnMidline + 1> starts{};
         for (std::size_t b = 1; b < starts.size(); ++b) {
@@ -93,7 +99,7 @@ private:
         // A stable scatter: each bucket keeps the cell order its parent had.
         std::array<std::size_t, kOnMidline + 1> next = starts;
         for (std::size_t i = 0; i < count; ++i) {
-            to[next[bucketOf(from[i].position, midX, midY)]++] = from[i];
+            to[next[buckets_[i]]++] = from[i];
         }
         QuadDivided& node = layout_.divided[index];
         node.first = layout_.midline.size();
@@ -119,6 +125,9 @@ private:
     }
 
     QuadTreeLayout& layout_;
+    // Each entity's bucket, between the two passes over a node's entities; a node's quadrants
+    // are divided only after it has scattered, so one array serves every node.
+    std::array<unsigned char, kEntityTableSize> buckets_{};
 };
 
 } // namespace
