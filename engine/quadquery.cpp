@@ -1,23 +1,15 @@
-// Queries over a built layout: a walk down the tree that skips every node the query cannot
-// reach, then the entities that lie in no node.
+// Queries over a built layout: a walk through its nodes in their order that passes over the
+// whole subtree of every node the query cannot reach, then the entities that lie in no node.
 #include "quadquery.h"
 
 #include "actor.h"
 
-#include <array>
 #include <cmath>
 #include <cstddef>
 #include <functional>
 #include <limits>
-#include <utility>
 
 namespace {
-
-// A node of the layout: leaves[index] or divided[index].
-struct NodeRef {
-    bool leaf = true;
-    std::size_t index = 0;
-};
 
 // How many of count entries from first a list of size entries holds: all of them in a layout a
 // build made, fewer in one a game changed by hand, which is then read only as far as it goes.
@@ -28,34 +20,90 @@ std::size_t held(std::size_t first, std::size_t count, std::size_t size) {
     return count < size - first ? count : size - first;
 }
 
-// The quadrants of a divided node, south-west to north-east. In the layout's order a node's
-// first quadrant follows it: the next divided node when that one's first leaf is the next leaf,
-// the next leaf otherwise. A subtree of n leaves holds n / 3 divided nodes, its root included.
-std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
-    std::array<NodeRef, 4> quadrants{};
-    std::size_t nextDivided = divided + 1;
-    std::size_t nextLeaf = layout.divided[divided].firstLeaf;
-    for (NodeRef& quadrant : quadrants) {
-        if (nextDivided < layout.divided.size() &&
-            layout.divided[nextDivided].firstLeaf == nextLeaf) {
-            quadrant = {false, nextDivided};
-            const std::size_t leaves = layout.divided[nextDivided].leafCount;
-            nextLeaf += leaves;
-            nextDivided += leaves / 3;
+// A run of entities with their positions: count of them from the start.
+struct Run {
+    Actor* const* actors;
+    const Vec2* positions;
+    std::size_t count;
+};
+
+// The runs of a layout's lists, as far as each list and its positions agree.
+class Lists {
+public:
+    explicit Lists(const QuadTreeLayout& l)
+        : l_(l), entities_(held(0, l.entities.size(), l.positions.size())),
+          midline_(held(0, l.midline.size(), l.midlinePositions.size())) {}
+
+    Run of(const QuadLeaf& leaf) const {
+        return {l_.entities.data() + leaf.first, l_.positions.data() + leaf.first,
+                held(leaf.first, leaf.count, entities_)};
+    }
+    Run midlineOf(const QuadDivided& node) const {
+        return {l_.midline.data() + node.first, l_.midlinePositions.data() + node.first,
+                held(node.first, node.count, midline_)};
+    }
+    // Every entity of the node's leaves, which stand together in the layout.
+    Run leavesOf(const QuadDivided& node) const {
+        const std::size_t first = node.firstLeaf;
+        const std::size_t count = held(first, node.leafCount, l_.leaves.size());
+        if (count == 0) {
+            return {nullptr, nullptr, 0};
+        }
+        const QuadLeaf& last = l_.leaves[first + count - 1];
+        const std::size_t from = l_.leaves[first].first;
+        return {l_.entities.data() + from, l_.positions.data() + from,
+                held(from, last.first + last.count - from, entities_)};
+    }
+    Run outside() const {
+        return {l_.outside.data(), l_.outsidePositions.data(),
+                held(0, l_.outside.size(), l_.outsidePositions.size())};
+    }
+
+private:
+    const QuadTreeLayout& l_;
+    std::size_t entities_;
+    std::size_t midline_;
+};
+
+// The layout's nodes in their order, each divided node before its quadrants. The next node is
+// the next divided node where that one's first leaf is the next leaf, the next leaf otherwise;
+// a divided node's subtree of n leaves holds n / 3 divided nodes, its own included, so a walk
+// passes over it in one step.
+class Walk {
+public:
+    explicit Walk(const QuadTreeLayout& l) : l_(l) {}
+
+    bool done() const { return leaf_ >= l_.leaves.size(); }
+    // The next node where it is a divided node, null where it is a leaf.
+    const QuadDivided* divided() const {
+        if (divided_ < l_.divided.size() && l_.divided[divided_].firstLeaf == leaf_) {
+            return &l_.divided[divided_];
+        }
+        return nullptr;
+    }
+    // Steps into the divided node, to its first quadrant.
+    void enter() { ++divided_; }
+    // Steps over the divided node and everything below it.
+    void pass(const QuadDivided& node) {
+        leaf_ = node.firstLeaf + node.leafCount;
+        divided_ += node.leafCount / 3 > 0 ? node.leafCount / 3 : 1;
+    }
+    // Steps over the leaf, and returns it.
+    const QuadLeaf& leaf() { return l_.leaves[leaf_++]; }
+    // Steps over the next node, whatever it is.
+    void skip() {
+        if (const QuadDivided* node = divided()) {
+            pass(*node);
         } else {
-            quadrant = {true, nextLeaf};
-            ++nextLeaf;
+            ++leaf_;
         }
     }
-    return quadrants;
-}
 
-const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
-    if (node.leaf) {
-        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
-    }
-    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
-}
+private:
+    const QuadTreeLayout& l_;
+    std::size_t divided_ = 0;
+    std::size_t leaf_ = 0;
+};
 
 bool isNaN(Vec2 p) {
     return std::isnan(p.x) || std::isnan(p.y);
@@ -114,76 +162,56 @@ struct DiscRegion {
     bool holds(Vec2 p) const { return distance2(p, c) <= reach2; }
 };
 
-// Hands the visitor every entity of the region: nodes the region does not meet are skipped,
+// Hands the visitor every entity of the region: nodes the region does not meet are passed over,
 // and a leaf it covers is handed whole, since its entities lie strictly inside it.
 template <class Region> class RegionVisit {
 public:
     RegionVisit(const QuadTreeLayout& layout, Region region, QuadVisitor visitor)
-        : layout_(layout), region_(region), visitor_(visitor) {}
+        : layout_(layout), lists_(layout), region_(region), visitor_(visitor) {}
 
     std::size_t run() {
-        const bool goOn = layout_.divided.empty() ? leaf(0) : divided(0);
-        if (goOn) {
-            list(layout_.outside.data(), layout_.outsidePositions.data(), 0,
-                 held(0, layout_.outside.size(), layout_.outsidePositions.size()), false);
+        Walk walk(layout_);
+        while (!walk.done()) {
+            if (const QuadDivided* node = walk.divided()) {
+                if (!region_.meets(node->rect)) {
+                    walk.pass(*node);
+                    continue;
+                }
+                if (!hand(lists_.midlineOf(*node), false)) {
+                    return found_;
+                }
+                walk.enter();
+                continue;
+            }
+            const QuadLeaf& leaf = walk.leaf();
+            if (leaf.count > 0 && region_.meets(leaf.rect) &&
+                !hand(lists_.of(leaf), region_.covers(leaf.rect))) {
+                return found_;
+            }
         }
+        hand(lists_.outside(), false);
         return found_;
     }
 
 private:
-    bool node(NodeRef n) { return n.leaf ? leaf(n.index) : divided(n.index); }
-
-    bool leaf(std::size_t index) {
-        if (index >= layout_.leaves.size()) {
-            return true;
-        }
-        const QuadLeaf& l = layout_.leaves[index];
-        if (!region_.meets(l.rect)) {
-            return true;
-        }
-        const std::size_t count = held(l.first, l.count, entityCount());
-        return list(layout_.entities.data(), layout_.positions.data(), l.first, count,
-                    region_.covers(l.rect));
-    }
-
-    bool divided(std::size_t index) {
-        const QuadDivided& d = layout_.divided[index];
-        if (!region_.meets(d.rect)) {
-            return true;
-        }
-        const std::size_t count = held(
-            d.first, d.count, held(0, layout_.midline.size(), layout_.midlinePositions.size()));
-        if (!list(layout_.midline.data(), layout_.midlinePositions.data(), d.first, count, false)) {
-            return false;
-        }
-        for (const NodeRef quadrant : quadrantsOf(layout_, index)) {
-            if (!node(quadrant)) {
+    // Hands over the run's entities that the region holds, or all of them; false once the
+    // visitor has asked to stop.
+    bool hand(const Run& run, bool all) {
+        for (std::size_t i = 0; i < run.count; ++i) {
+            if (!all && !region_.holds(run.positions[i])) {
+                continue;
+            }
+            ++found_;
+            if (visitor_.call != nullptr &&
+                !visitor_.call(visitor_.context, run.actors[i], run.positions[i])) {
                 return false;
             }
         }
         return true;
-    }
-
-    bool list(Actor* const* actors, const Vec2* positions, std::size_t first, std::size_t count,
-              bool all) {
-        for (std::size_t i = first; i < first + count; ++i) {
-            if ((all || region_.holds(positions[i])) && !hand(actors[i], positions[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool hand(Actor* actor, Vec2 position) {
-        ++found_;
-        return visitor_.call == nullptr || visitor_.call(visitor_.context, actor, position);
-    }
-
-    std::size_t entityCount() const {
-        return held(0, layout_.entities.size(), layout_.positions.size());
     }
 
     const QuadTreeLayout& layout_;
+    Lists lists_;
     Region region_;
     QuadVisitor visitor_;
     std::size_t found_ = 0;
@@ -199,21 +227,32 @@ bool firstInTies(const Actor& a, const Actor& b) {
     return std::less<const Actor*>()(&a, &b);
 }
 
-// Depth first, the nearer quadrants first, skipping a node that lies farther than the best
-// entity found so far.
+// First down to the leaf that holds the point, for a near entity to measure against; then the
+// whole walk, which passes over every node farther than the nearest entity found so far.
 class NearestSearch {
 public:
     NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
-        : layout_(layout), point_(point), leaveOut_(leaveOut) {}
+        : layout_(layout), lists_(layout), point_(point), leaveOut_(leaveOut) {}
 
     QuadNearest run() {
-        if (layout_.divided.empty()) {
-            leaf(0);
-        } else {
-            divided(0);
+        seek();
+        Walk walk(layout_);
+        while (!walk.done()) {
+            if (const QuadDivided* node = walk.divided()) {
+                if (beyond(node->rect)) {
+                    walk.pass(*node);
+                    continue;
+                }
+                offer(lists_.midlineOf(*node));
+                walk.enter();
+                continue;
+            }
+            const QuadLeaf& leaf = walk.leaf();
+            if (leaf.count > 0 && !beyond(leaf.rect)) {
+                offer(lists_.of(leaf));
+            }
         }
-        list(layout_.outside.data(), layout_.outsidePositions.data(),
-             held(0, layout_.outside.size(), layout_.outsidePositions.size()));
+        offer(lists_.outside());
         if (best_.actor != nullptr) {
             best_.distance = std::sqrt(best2_);
         }
@@ -221,58 +260,36 @@ public:
     }
 
 private:
+    // Down the quadrants that hold the point to its leaf; where that leaf is empty, the
+    // entities of the node above it.
+    void seek() {
+        Walk walk(layout_);
+        const QuadDivided* above = nullptr;
+        while (!walk.done()) {
+            const QuadDivided* node = walk.divided();
+            if (node == nullptr) {
+                offer(lists_.of(walk.leaf()));
+                break;
+            }
+            above = node;
+            const unsigned quadrant = 2 * static_cast<unsigned>(point_.x > node->rect.midX()) +
+                                      static_cast<unsigned>(point_.y > node->rect.midY());
+            walk.enter();
+            for (unsigned q = 0; q < quadrant && !walk.done(); ++q) {
+                walk.skip();
+            }
+        }
+        if (best_.actor == nullptr && above != nullptr) {
+            offer(lists_.leavesOf(*above));
+            offer(lists_.midlineOf(*above));
+        }
+    }
+
     bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
 
-    void leaf(std::size_t index) {
-        if (index >= layout_.leaves.size()) {
-            return;
-        }
-        const QuadLeaf& l = layout_.leaves[index];
-        if (l.count == 0 || beyond(l.rect)) {
-            return;
-        }
-        const std::size_t entities = held(0, layout_.entities.size(), layout_.positions.size());
-        list(layout_.entities.data() + l.first, layout_.positions.data() + l.first,
-             held(l.first, l.count, entities));
-    }
-
-    void divided(std::size_t index) {
-        const QuadDivided& d = layout_.divided[index];
-        if (beyond(d.rect)) {
-            return;
-        }
-        const std::size_t midline =
-            held(0, layout_.midline.size(), layout_.midlinePositions.size());
-        list(layout_.midline.data() + d.first, layout_.midlinePositions.data() + d.first,
-             held(d.first, d.count, midline));
-        std::array<NodeRef, 4> quadrants = quadrantsOf(layout_, index);
-        std::array<double, 4> gaps{};
-        for (std::size_t q = 0; q < 4; ++q) {
-            const QuadRect* r = rectOf(layout_, quadrants[q]);
-            gaps[q] = r == nullptr ? 0.0 : distance2(*r, point_);
-        }
-        // Nearest first, so the best found so far skips as many of the others as it can.
-        for (std::size_t q = 1; q < 4; ++q) {
-            for (std::size_t i = q; i > 0 && gaps[i] < gaps[i - 1]; --i) {
-                std::swap(gaps[i], gaps[i - 1]);
-                std::swap(quadrants[i], quadrants[i - 1]);
-            }
-        }
-        for (std::size_t q = 0; q < 4; ++q) {
-            if (gaps[q] > best2_) {
-                return;
-            }
-            if (quadrants[q].leaf) {
-                leaf(quadrants[q].index);
-            } else {
-                divided(quadrants[q].index);
-            }
-        }
-    }
-
-    void list(Actor* const* actors, const Vec2* positions, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            offer(actors[i], positions[i]);
+    void offer(const Run& run) {
+        for (std::size_t i = 0; i < run.count; ++i) {
+            offer(run.actors[i], run.positions[i]);
         }
     }
 
@@ -291,6 +308,7 @@ private:
     }
 
     const QuadTreeLayout& layout_;
+    Lists lists_;
     Vec2 point_;
     const Actor* leaveOut_;
     QuadNearest best_;
