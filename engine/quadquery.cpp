@@ -4,10 +4,12 @@
 
 #include "actor.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -54,6 +56,18 @@ public:
         return {l_.entities.data() + from, l_.positions.data() + from,
                 held(from, last.first + last.count - from, entities_)};
     }
+    // The midline entities of the node and of every divided node below it, which stand
+    // together in the layout: those nodes follow it.
+    Run midlinesBelow(const QuadDivided& node) const {
+        const std::size_t index = static_cast<std::size_t>(&node - l_.divided.data());
+        const std::size_t below = held(index, node.leafCount / 3, l_.divided.size());
+        if (below == 0) {
+            return {nullptr, nullptr, 0};
+        }
+        const QuadDivided& last = l_.divided[index + below - 1];
+        return {l_.midline.data() + node.first, l_.midlinePositions.data() + node.first,
+                held(node.first, last.first + last.count - node.first, midline_)};
+    }
     Run outside() const {
         return {l_.outside.data(), l_.outsidePositions.data(),
                 held(0, l_.outside.size(), l_.outsidePositions.size())};
@@ -65,6 +79,10 @@ private:
     std::size_t midline_;
 };
 
+// A subtree holding this many entities or fewer is read as one list: testing them all costs
+// less than deciding, node by node, which of them to test.
+constexpr std::size_t kScanned = 16;
+
 // The layout's nodes in their order, each divided node before its quadrants. The next node is
 // the next divided node where that one's first leaf is the next leaf, the next leaf otherwise;
 // a divided node's subtree of n leaves holds n / 3 divided nodes, its own included, so a walk
@@ -72,6 +90,9 @@ private:
 class Walk {
 public:
     explicit Walk(const QuadTreeLayout& l) : l_(l) {}
+    // From the node that divided[divided] is or that leaves[leaf] is, whichever comes first.
+    Walk(const QuadTreeLayout& l, std::size_t divided, std::size_t leaf)
+        : l_(l), divided_(divided), leaf_(leaf) {}
 
     bool done() const { return leaf_ >= l_.leaves.size(); }
     // The next node where it is a divided node, null where it is a leaf.
@@ -177,6 +198,15 @@ public:
                     walk.pass(*node);
                     continue;
                 }
+                const Run leaves = lists_.leavesOf(*node);
+                const Run midlines = lists_.midlinesBelow(*node);
+                if (leaves.count + midlines.count <= kScanned) {
+                    if (!hand(leaves, false) || !hand(midlines, false)) {
+                        return found_;
+                    }
+                    walk.pass(*node);
+                    continue;
+                }
                 if (!hand(lists_.midlineOf(*node), false)) {
                     return found_;
                 }
@@ -227,30 +257,19 @@ bool firstInTies(const Actor& a, const Actor& b) {
     return std::less<const Actor*>()(&a, &b);
 }
 
-// First down to the leaf that holds the point, for a near entity to measure against; then the
-// whole walk, which passes over every node farther than the nearest entity found so far.
+// Depth first from the root, at each divided node the quadrants in order of their distance to
+// the point, passing over any farther than the nearest entity found so far; a subtree of few
+// entities is read as one list.
 class NearestSearch {
 public:
     NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
         : layout_(layout), lists_(layout), point_(point), leaveOut_(leaveOut) {}
 
     QuadNearest run() {
-        seek();
-        Walk walk(layout_);
-        while (!walk.done()) {
-            if (const QuadDivided* node = walk.divided()) {
-                if (beyond(node->rect)) {
-                    walk.pass(*node);
-                    continue;
-                }
-                offer(lists_.midlineOf(*node));
-                walk.enter();
-                continue;
-            }
-            const QuadLeaf& leaf = walk.leaf();
-            if (leaf.count > 0 && !beyond(leaf.rect)) {
-                offer(lists_.of(leaf));
-            }
+        if (!layout_.divided.empty()) {
+            search(0);
+        } else if (!layout_.leaves.empty()) {
+            offer(lists_.of(layout_.leaves[0]));
         }
         offer(lists_.outside());
         if (best_.actor != nullptr) {
@@ -260,29 +279,86 @@ public:
     }
 
 private:
-    // Down the quadrants that hold the point to its leaf; where that leaf is empty, the
-    // entities of the node above it.
-    void seek() {
-        Walk walk(layout_);
-        const QuadDivided* above = nullptr;
-        while (!walk.done()) {
-            const QuadDivided* node = walk.divided();
-            if (node == nullptr) {
-                offer(lists_.of(walk.leaf()));
+    void search(std::size_t index) {
+        Run leaves = lists_.leavesOf(layout_.divided[index]);
+        Run midlines = lists_.midlinesBelow(layout_.divided[index]);
+        // Where every entity of the node lies below the divided node that follows it, a chain
+        // that clustered entities often make, the search steps straight down to it.
+        while (leaves.count + midlines.count > kScanned && index + 1 < layout_.divided.size()) {
+            const QuadDivided& below = layout_.divided[index + 1];
+            const Run belowLeaves = lists_.leavesOf(below);
+            const Run belowMidlines = lists_.midlinesBelow(below);
+            if (belowLeaves.count != leaves.count || belowMidlines.count != midlines.count ||
+                layout_.divided[index].count != 0) {
                 break;
             }
-            above = node;
-            const unsigned quadrant = 2 * static_cast<unsigned>(point_.x > node->rect.midX()) +
-                                      static_cast<unsigned>(point_.y > node->rect.midY());
-            walk.enter();
-            for (unsigned q = 0; q < quadrant && !walk.done(); ++q) {
-                walk.skip();
+            if (beyond(below.rect)) {
+                return;
+            }
+            ++index;
+            leaves = belowLeaves;
+            midlines = belowMidlines;
+        }
+        const QuadDivided& node = layout_.divided[index];
+        if (leaves.count + midlines.count <= kScanned) {
+            offer(leaves);
+            offer(midlines);
+            return;
+        }
+        offer(lists_.midlineOf(node));
+        std::array<Quadrant, 4> quadrants = quadrantsOf(index);
+        // Nearest first, so that the best found so far passes over as many of the rest as it can.
+        for (std::size_t q = 1; q < quadrants.size(); ++q) {
+            for (std::size_t i = q; i > 0 && quadrants[i].gap < quadrants[i - 1].gap; --i) {
+                std::swap(quadrants[i], quadrants[i - 1]);
             }
         }
-        if (best_.actor == nullptr && above != nullptr) {
-            offer(lists_.leavesOf(*above));
-            offer(lists_.midlineOf(*above));
+        for (const Quadrant& quadrant : quadrants) {
+            if (quadrant.gap > best2_) {
+                return;
+            }
+            if (quadrant.leaf != nullptr) {
+                offer(lists_.of(*quadrant.leaf));
+            } else if (quadrant.divided < layout_.divided.size()) {
+                search(quadrant.divided);
+            }
         }
+    }
+
+    // A quadrant of a divided node: a leaf, or the index of a divided node; and its squared
+    // distance to the point.
+    struct Quadrant {
+        const QuadLeaf* leaf;
+        std::size_t divided;
+        double gap;
+    };
+
+    // The node's quadrants, south-west to north-east, each with its distance found from the
+    // node's own rectangle and midlines, which are its quadrants' sides.
+    std::array<Quadrant, 4> quadrantsOf(std::size_t index) const {
+        const QuadRect& r = layout_.divided[index].rect;
+        const double midX = r.midX();
+        const double midY = r.midY();
+        const double west = squared(gap(point_.x, r.minX, midX));
+        const double east = squared(gap(point_.x, midX, r.maxX));
+        const double south = squared(gap(point_.y, r.minY, midY));
+        const double north = squared(gap(point_.y, midY, r.maxY));
+        const std::array<double, 4> gaps{west + south, west + north, east + south, east + north};
+        std::array<Quadrant, 4> quadrants{};
+        Walk walk(layout_, index + 1, layout_.divided[index].firstLeaf);
+        for (std::size_t q = 0; q < quadrants.size(); ++q) {
+            quadrants[q] = {nullptr, layout_.divided.size(), gaps[q]};
+            if (walk.done()) {
+                continue;
+            }
+            if (const QuadDivided* below = walk.divided()) {
+                quadrants[q].divided = static_cast<std::size_t>(below - layout_.divided.data());
+                walk.pass(*below);
+            } else {
+                quadrants[q].leaf = &walk.leaf();
+            }
+        }
+        return quadrants;
     }
 
     bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
