@@ -111,14 +111,6 @@ public:
     }
     // Steps over the leaf, and returns it.
     const QuadLeaf& leaf() { return l_.leaves[leaf_++]; }
-    // Steps over the next node, whatever it is.
-    void skip() {
-        if (const QuadDivided* node = divided()) {
-            pass(*node);
-        } else {
-            ++leaf_;
-        }
-    }
 
 private:
     const QuadTreeLayout& l_;
