@@ -36,8 +36,8 @@ public:
     enum class Build {
         /// partitionQuadTree: each node divides its parent's actors. What the demo runs.
         partition,
-        /// QuadTreeBuilder with its layout, every node scanning the whole table: the frame as
-        /// it was before the partition, kept to time the demo against it.
+        /// QuadTreeBuilder with its layout, every node scanning the whole table as the system's
+        /// own tree does: kept to time the demo's frame against it.
         builder,
     };
 
