@@ -41,7 +41,8 @@ void pictureRects(const World& world, PictureRects& rects) {
     rects.midlines.clear();
     rects.actors.clear();
     rects.flashes.clear();
-    for (const QuadRect& node : world.dividedNodes()) {
+    for (const QuadDivided& divided : world.layout().divided) {
+        const QuadRect& node = divided.rect;
         LONG left = 0;
         LONG right = 0;
         LONG top = 0;

@@ -65,7 +65,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 } // namespace
 
-World::World(int actors) : firstId_(be_val) {
+World::World(int actors, Build build) : firstId_(be_val), build_(build) {
     if (actors < kMinActors || actors > kMaxActors) {
         throw std::invalid_argument("the number of actors must be from 1 to 1000");
     }
@@ -149,19 +149,19 @@ void World::simulate() {
 
 void World::buildTree() {
     const auto start = std::chrono::steady_clock::now();
-    const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    releaseQuadTree(tree_);
-    tree_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
-                            kWorldSquare.maxY, EntityTable, layout_);
+    if (build_ == Build::partition) {
+        partitionQuadTree(kWorldSquare, EntityTable, layout_);
+    } else {
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
+        releaseQuadTree(tree_);
+        tree_ = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
+                                kWorldSquare.maxY, EntityTable, layout_);
+    }
     buildSeconds_ = secondsSince(start);
 }
 
 void World::findNeighbours() {
     nodes_ = static_cast<int>(layout_.leaves.size() + layout_.divided.size());
-    divided_.clear();
-    for (const QuadDivided& node : layout_.divided) {
-        divided_.push_back(node.rect);
-    }
     std::size_t used = 0;
     for (const QuadLeaf& leaf : layout_.leaves) {
         if (leaf.count == 0) {

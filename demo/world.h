@@ -3,7 +3,7 @@
 // engine's public API; the frames are the same on every target (no clock, no sin or cos).
 #pragma once
 
-#include <engine/quadnode.h>
+#include <engine/quadlayout.h>
 #include <engine/quadrect.h>
 #include <engine/steering.h>
 #include <engine/vectors.h>
@@ -15,6 +15,7 @@
 
 class Actor;
 class Message;
+class QuadNode;
 
 /// The world square, from -kWorldHalf to kWorldHalf on both axes.
 constexpr double kWorldHalf = 512.0;
@@ -30,13 +31,23 @@ public:
     static constexpr int kMaxActors = 1000;
     static constexpr int kDefaultActors = 256;
 
+    /// How the world builds each frame's tree. Both find the same partition, so the same
+    /// frames; they differ only in what a build costs.
+    enum class Build {
+        /// partitionQuadTree: each node divides its parent's actors. What the demo runs.
+        partition,
+        /// QuadTreeBuilder with its layout, every node scanning the whole table as the system's
+        /// own tree does: kept to time the demo's frame against it.
+        builder,
+    };
+
     /// Creates the actors at their fixed starting places and puts them into EntityTable,
     /// attaching the table and the world's receiver to their handlers. Throws
     /// std::invalid_argument for a count outside kMinActors to kMaxActors and std::runtime_error
     /// when an identifier's slot lies past the table. Builds frame 0's tree over the starting
     /// places. The world sends the engine's trace nowhere while it works.
-    explicit World(int actors);
-    /// Releases the tree and the actors and empties their table slots.
+    explicit World(int actors, Build build = Build::partition);
+    /// Releases the builder's tree, if any, and the actors, and empties their table slots.
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
@@ -46,10 +57,10 @@ public:
     /// Starts the next frame: moves every actor by one step of its wander steering, wrapping
     /// at the square's sides.
     void simulate();
-    /// Releases the last frame's tree and builds this frame's over the world square.
+    /// Builds this frame's tree over the world square, into the layout; the builder releases
+    /// the last frame's tree first.
     void buildTree();
-    /// Takes every actor's leaf (none for one on a midline) and the divided nodes from what the
-    /// build read out.
+    /// Takes every actor's leaf (none for one on a midline) from the layout.
     void findNeighbours();
     /// Each actor sharing its leaf sends 'p' to the next actor of that leaf; every actor is
     /// updated once; each actor that receives a message starts to flash.
@@ -65,10 +76,10 @@ public:
     /// The frame in which the actor last received a message; -1 if never.
     int lastReception(std::size_t index) const { return walkers_[index].lastReception; }
 
-    /// This frame's tree.
-    const QuadNode* tree() const { return tree_; }
-    /// The rectangles of this frame's divided nodes, parents before their children.
-    const std::vector<QuadRect>& dividedNodes() const { return divided_; }
+    /// This frame's tree as its build laid it out: the leaves, the divided nodes (parents
+    /// before their children) and the actors, with the positions the build read. Its node
+    /// pointers are null but with Build::builder, where they hold until the next build.
+    const QuadTreeLayout& layout() const { return layout_; }
     /// The actors of every leaf holding any, by index in table order; leaves in the order of
     /// their first actor.
     const std::vector<std::vector<std::size_t>>& leaves() const { return leaves_; }
@@ -98,9 +109,10 @@ private:
     std::vector<Walker> walkers_;
     /// Identifiers are drawn in order, so the world's actors hold firstId_ onwards.
     std::uint32_t firstId_ = 0;
+    Build build_;
+    /// The builder's tree of this frame; null with Build::partition.
     QuadNode* tree_ = nullptr;
     QuadTreeLayout layout_;
-    std::vector<QuadRect> divided_;
     std::vector<std::vector<std::size_t>> leaves_;
     std::uint64_t delivered_ = 0;
     int nodes_ = 0;

@@ -1,5 +1,5 @@
 // The demo's picture, drawn into the stand-in: every frame pixel by pixel against its world and
-// tree. The demo_readme_picture test checks frame 100 against docs/demo.png.
+// the builder's tree over it. The demo_readme_picture test checks frame 100 against docs/demo.png.
 #include <demo/picture.h>
 
 #include <engine/rendershell.h>
@@ -43,9 +43,9 @@ protected:
 };
 
 // What the frame must show, at the pixels of columnOf and rowOf (which docs/demo.png pins):
-// blue; both midlines of every divided node of the world's tree, white, across the node
-// and at least a pixel long; each actor's 3 x 3 square yellow, and red over everything for an
-// actor that flashes.
+// blue; both midlines of every divided node of the tree QuadTreeBuilder builds over the world's
+// actors, white, across the node and at least a pixel long; each actor's 3 x 3 square yellow,
+// and red over everything for an actor that flashes.
 std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>& lastHeard) {
     std::vector<D3DCOLOR> pixels(kPictureSize * kPictureSize, kBackgroundColour);
     const auto fill = [&pixels](LONG left, LONG top, LONG right, LONG bottom, D3DCOLOR colour) {
@@ -55,7 +55,8 @@ std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>
             }
         }
     };
-    forEachNode(world.tree(), kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
+    const BuilderTree builder;
+    forEachNode(builder.root, kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
         if (node.children.size() == 4) {
             const LONG left = columnOf(r.minX);
             const LONG top = rowOf(r.maxY);

@@ -1,19 +1,24 @@
-// Shared by the tests of the demo's world and picture: a fresh process's globals, the tree's
-// nodes with the rectangles the builder gave them, and the receptions the messaging rule gives.
+// Shared by the tests of the demo's world and picture: a fresh process's globals, the tree that
+// QuadTreeBuilder builds over the world's actors with the rectangles it gave its nodes, and the
+// receptions the messaging rule gives.
 #pragma once
 
 #include <demo/world.h>
 
 #include <engine/actor.h>
+#include <engine/quadlayout.h>
 #include <engine/quadnode.h>
 #include <engine/quadrect.h>
 #include <engine/steering.h>
+#include <engine/trace.h>
 
 #include "capture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 /// Every world starts from the globals of a fresh process, as the demo does.
@@ -25,6 +30,63 @@ protected:
     }
     void TearDown() override { resetEngineGlobals(); }
 };
+
+/// What the system's own builder makes of the table as it stands: the tree a world's frame must
+/// show, whichever way the world built it.
+class BuilderTree {
+public:
+    BuilderTree() {
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
+        root = QuadTreeBuilder(kWorldSquare.minX, kWorldSquare.maxX, kWorldSquare.minY,
+                               kWorldSquare.maxY, EntityTable, layout);
+    }
+    ~BuilderTree() { releaseQuadTree(root); }
+    BuilderTree(const BuilderTree&) = delete;
+    BuilderTree& operator=(const BuilderTree&) = delete;
+
+    QuadNode* root = nullptr;
+    QuadTreeLayout layout;
+};
+
+/// The first difference between a world's layout and the builder's, node pointers aside; ""
+/// when they agree. The demo's actors stand at finite places, so == compares them exactly.
+inline std::string differenceFrom(const QuadTreeLayout& world, const QuadTreeLayout& builder) {
+    const auto sameRect = [](const QuadRect& a, const QuadRect& b) {
+        return a.minX == b.minX && a.maxX == b.maxX && a.minY == b.minY && a.maxY == b.maxY;
+    };
+    const auto samePlaces = [](const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](Vec2 p, Vec2 q) { return p.x == q.x && p.y == q.y; });
+    };
+    const auto sameLeaf = [&](const QuadLeaf& a, const QuadLeaf& b) {
+        return sameRect(a.rect, b.rect) && a.depth == b.depth && a.first == b.first &&
+               a.count == b.count;
+    };
+    const auto sameDivided = [&](const QuadDivided& a, const QuadDivided& b) {
+        return sameRect(a.rect, b.rect) && a.depth == b.depth && a.firstLeaf == b.firstLeaf &&
+               a.leafCount == b.leafCount && a.first == b.first && a.count == b.count;
+    };
+    if (!std::equal(world.leaves.begin(), world.leaves.end(), builder.leaves.begin(),
+                    builder.leaves.end(), sameLeaf)) {
+        return "leaves";
+    }
+    if (!std::equal(world.divided.begin(), world.divided.end(), builder.divided.begin(),
+                    builder.divided.end(), sameDivided)) {
+        return "divided nodes";
+    }
+    if (world.entities != builder.entities || !samePlaces(world.positions, builder.positions)) {
+        return "leaf actors";
+    }
+    if (world.midline != builder.midline ||
+        !samePlaces(world.midlinePositions, builder.midlinePositions)) {
+        return "midline actors";
+    }
+    if (world.outside != builder.outside ||
+        !samePlaces(world.outsidePositions, builder.outsidePositions)) {
+        return "outside actors";
+    }
+    return "";
+}
 
 /// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
 /// children south-west, north-west, south-east, north-east.
