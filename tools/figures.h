@@ -16,7 +16,7 @@ constexpr char kFigureMark[] =
     "Drawn by tools/figures from a run of the engine; change the tool, not this file.";
 
 /// The five-entity tree as a map and as a node graph, then a bigger tree, each built as a run's
-/// first build.
+/// first build; then a game's partition with a rectangle and a circle queried over it.
 std::vector<Figure> treeFigures();
 /// The wander circle and the targets of successive wander calls from the start of a run.
 Figure wanderFigure();

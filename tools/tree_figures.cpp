@@ -1,18 +1,22 @@
 // The quad-tree pictures: trees built by QuadTreeBuilder over actors in the entity table,
-// walked and drawn as they are.
+// walked and drawn as they are, and a game's partition with the actors its queries find.
 #include "figures.h"
 #include "svg.h"
 
 #include <engine/actor.h>
 #include <engine/baseentity.h>
 #include <engine/cell2d.h>
+#include <engine/quadlayout.h>
 #include <engine/quadnode.h>
+#include <engine/quadquery.h>
 #include <engine/quadtreecheck.h>
 #include <engine/trace.h>
 
 #include <demo/world.h>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -449,6 +453,138 @@ std::string crowdMap(const BuiltTree& tree) {
     return svg.finish();
 }
 
+/// Eighteen entities: two quadrants divided, one on the root's midline, one on a midline of
+/// the south-west quadrant, one on the world's west border; the manual's query example uses the
+/// same places, rectangle and circle.
+const std::vector<Point> kQueried = {
+    {-300, -300}, {-250, -350}, {-350, -200}, {-200, -300}, {-400, -420}, {-256, -100},
+    {100, 100},   {200, 300},   {300, 200},   {0, 250},     {-512, 300},  {150, -200},
+    {-150, 200},  {400, -400},  {250, 250},   {350, 400},   {-400, 100},  {-300, 350}};
+constexpr QuadRect kQueryRect{-260, 150, -200, 250};
+constexpr Point kQueryCentre{-400, 250};
+constexpr double kQueryDistance = 150;
+
+/// Which query found an entity, if any.
+enum class Found { none, inRect, within };
+
+/// A game's partition of the table and the two visits over it, as a game runs them. Entities
+/// are numbered in the order they were made, from 0: the identifiers the manual's example, a
+/// program of its own, gives them.
+class QueriedTree {
+public:
+    explicit QueriedTree(const PlacedActors& placed)
+        : firstId_(placed.actors().front()->getID()), found_(placed.actors().size(), Found::none) {
+        partitionQuadTree(kWorldSquare, EntityTable, layout_);
+        inRect_ =
+            visitInRect(layout_, kQueryRect, [this](Actor* actor) { mark(*actor, Found::inRect); });
+        within_ = visitWithin(layout_, Vec2(kQueryCentre.x, kQueryCentre.y), kQueryDistance,
+                              [this](Actor* actor) { mark(*actor, Found::within); });
+    }
+
+    const QuadTreeLayout& layout() const { return layout_; }
+    std::size_t inRect() const { return inRect_; }
+    std::size_t within() const { return within_; }
+    std::size_t number(const Actor& actor) const { return actor.getID() - firstId_; }
+    Found of(const Actor& actor) const { return found_.at(number(actor)); }
+
+private:
+    void mark(const Actor& actor, Found how) { found_.at(number(actor)) = how; }
+
+    std::uint32_t firstId_;
+    std::vector<Found> found_; ///< By number.
+    QuadTreeLayout layout_;
+    std::size_t inRect_ = 0;
+    std::size_t within_ = 0;
+};
+
+/// Leaves grey or white by whether they hold entities, then each divided node's midlines.
+void drawLayout(Svg& svg, const MapView& map, const QuadTreeLayout& layout) {
+    for (const QuadLeaf& leaf : layout.leaves) {
+        svg.rect(map.topLeft(leaf.rect), map.width(leaf.rect), map.height(leaf.rect),
+                 leaf.count > 0 ? "box" : "empty");
+    }
+    for (auto node = layout.divided.rbegin(); node != layout.divided.rend(); ++node) {
+        const QuadRect& r = node->rect;
+        svg.line(map.at(r.midX(), r.maxY), map.at(r.midX(), r.minY), depthStyle(node->depth));
+        svg.line(map.at(r.minX, r.midY()), map.at(r.maxX, r.midY()), depthStyle(node->depth));
+    }
+    svg.rect(map.topLeft(kWorldSquare), map.size, map.size, "frame");
+}
+
+const char* foundStyle(Found how) {
+    switch (how) {
+    case Found::inRect:
+        return "final";
+    case Found::within:
+        return "target";
+    case Found::none:
+        break;
+    }
+    return "entity";
+}
+
+/// Every entity as a dot coloured by the query that found it, labelled with its identifier.
+void queriedEntities(Svg& svg, const MapView& map, const PlacedActors& placed,
+                     const QueriedTree& tree) {
+    for (const auto& actor : placed.actors()) {
+        const Vec2 p = actor->getPosition2D();
+        const Point at = map.at(p.x, p.y);
+        const Found how = tree.of(*actor);
+        if (how != Found::none) {
+            svg.circle(at, 8, "ring");
+        }
+        svg.circle(at, 4, foundStyle(how));
+        svg.text({at.x + 9, at.y + 4}, std::to_string(tree.number(*actor)), "bold halo");
+    }
+}
+
+std::string numberList(const std::vector<Actor*>& actors, const QueriedTree& tree) {
+    std::string numbers;
+    for (const Actor* actor : actors) {
+        numbers += (numbers.empty() ? "" : ", ") + std::to_string(tree.number(*actor));
+    }
+    return numbers;
+}
+
+void queryKey(Svg& svg, double top, const QueriedTree& tree) {
+    svg.rect({10, top - 9}, 14, 12, "red");
+    svg.text({29, top + 1},
+             "visitInRect [" + svgNumber(kQueryRect.minX) + ", " + svgNumber(kQueryRect.maxX) +
+                 "] x [" + svgNumber(kQueryRect.minY) + ", " + svgNumber(kQueryRect.maxY) +
+                 "]: " + std::to_string(tree.inRect()) + " found, red",
+             "small");
+    svg.circle({17, top + 15}, 6, "circle");
+    svg.text({29, top + 19},
+             "visitWithin (" + svgNumber(kQueryCentre.x) + ", " + svgNumber(kQueryCentre.y) +
+                 "), " + svgNumber(kQueryDistance) + ": " + std::to_string(tree.within()) +
+                 " found, blue",
+             "small");
+    svg.text({10, top + 42},
+             "On a midline, in no leaf: " + numberList(tree.layout().midline, tree) +
+                 ". On the border, in no node: " + numberList(tree.layout().outside, tree) + ".",
+             "");
+    svg.text({10, top + 60}, "Both are in the layout, and a query finds them as it finds the rest;",
+             "");
+    svg.text({10, top + 78}, "an actor on the rectangle's side or the circle counts as inside.",
+             "");
+}
+
+std::string queryMap(const PlacedActors& placed) {
+    const QueriedTree tree(placed);
+    Svg svg(520, 600, "A rectangle and a circle over a game's tree", kFigureMark);
+    svg.text({10, 22},
+             std::to_string(kQueried.size()) + " entities, partitionQuadTree over -512..512",
+             "title");
+    const MapView map{50, 40, 420};
+    drawLayout(svg, map, tree.layout());
+    svg.rect(map.topLeft(kQueryRect), map.width(kQueryRect), map.height(kQueryRect), "red");
+    svg.circle(map.at(kQueryCentre.x, kQueryCentre.y),
+               map.size * kQueryDistance / (kWorldSquare.maxX - kWorldSquare.minX), "circle");
+    queriedEntities(svg, map, placed, tree);
+    queryKey(svg, map.top + map.size + 22, tree);
+    return svg.finish();
+}
+
 } // namespace
 
 std::vector<Figure> treeFigures() {
@@ -465,6 +601,10 @@ std::vector<Figure> treeFigures() {
         const PlacedActors placed(kCrowd);
         const BuiltTree tree;
         figures.push_back({"quadtree-cells.svg", crowdMap(tree)});
+    }
+    {
+        const PlacedActors placed(kQueried);
+        figures.push_back({"quadtree-query.svg", queryMap(placed)});
     }
     return figures;
 }
