@@ -4,10 +4,12 @@
 # asks for no password); and the web stage's npm packages.
 
 # What every check but the Windows and web stages needs (used by the scripts that source this
-# file).
+# file); Boost's headers and nanoflann are the peers that check-bench builds the world's
+# benchmark against, never a dependency of the library.
 # shellcheck disable=SC2034
 check_packages=(cmake make g++ clang libclang-rt-14-dev clang-tidy clang-format cppcheck valgrind
-    libgtest-dev libbenchmark-dev doxygen libpng-dev pkgconf python3 linkchecker)
+    libgtest-dev libbenchmark-dev libboost-dev libnanoflann-dev doxygen libpng-dev pkgconf python3
+    linkchecker)
 # What the Windows stage needs, for 32-bit and 64-bit Windows; these are installed with their
 # recommended packages.
 windows_packages=(g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
