@@ -34,8 +34,9 @@ struct QuadNearest {
 
 /// Hands the visitor every entity of the layout whose position lies inside the rectangle,
 /// borders included (minX <= x <= maxX and minY <= y <= maxY), and returns how many it handed.
-/// Stops early where the visitor returns false. The order is the layout's own, outside entities
-/// last; an entity with a NaN coordinate is never found. Allocates nothing.
+/// Stops early where the visitor returns false. The order is fixed by the layout, the same on
+/// every target, and otherwise not promised; outside entities come last. An entity with a NaN
+/// coordinate is never found. Allocates nothing.
 std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, QuadVisitor visitor);
 
 /// Hands the visitor every entity within the distance of the centre, the circle included
