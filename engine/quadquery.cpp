@@ -79,6 +79,41 @@ private:
     std::size_t midline_;
 };
 
+// A node of the layout: leaves[index] or divided[index].
+struct NodeRef {
+    bool leaf = true;
+    std::size_t index = 0;
+};
+
+// The quadrants of a divided node, south-west to north-east. In the layout's order a node's
+// first quadrant follows it: the next divided node when that one's first leaf is the next leaf,
+// the next leaf otherwise. A subtree of n leaves holds n / 3 divided nodes, its root included.
+std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
+    std::array<NodeRef, 4> quadrants{};
+    std::size_t nextDivided = divided + 1;
+    std::size_t nextLeaf = layout.divided[divided].firstLeaf;
+    for (NodeRef& quadrant : quadrants) {
+        if (nextDivided < layout.divided.size() &&
+            layout.divided[nextDivided].firstLeaf == nextLeaf) {
+            quadrant = {false, nextDivided};
+            const std::size_t leaves = layout.divided[nextDivided].leafCount;
+            nextLeaf += leaves;
+            nextDivided += leaves / 3;
+        } else {
+            quadrant = {true, nextLeaf};
+            ++nextLeaf;
+        }
+    }
+    return quadrants;
+}
+
+const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
+    if (node.leaf) {
+        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
+    }
+    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
+}
+
 // A subtree holding this many entities or fewer is read as one list: testing them all costs
 // less than deciding, node by node, which of them to test.
 constexpr std::size_t kScanned = 16;
@@ -90,10 +125,6 @@ constexpr std::size_t kScanned = 16;
 class Walk {
 public:
     explicit Walk(const QuadTreeLayout& l) : l_(l) {}
-    // From the node that divided[divided] is or that leaves[leaf] is, whichever comes first.
-    Walk(const QuadTreeLayout& l, std::size_t divided, std::size_t leaf)
-        : l_(l), divided_(divided), leaf_(leaf) {}
-
     bool done() const { return leaf_ >= l_.leaves.size(); }
     // The next node where it is a divided node, null where it is a leaf.
     const QuadDivided* divided() const {
@@ -249,21 +280,21 @@ bool firstInTies(const Actor& a, const Actor& b) {
     return std::less<const Actor*>()(&a, &b);
 }
 
-// Depth first from the root, at each divided node the quadrants in order of their distance to
-// the point, passing over any farther than the nearest entity found so far; a subtree of few
-// entities is read as one list.
+// Depth first, the nearer quadrants first, skipping a node that lies farther than the best
+// entity found so far.
 class NearestSearch {
 public:
     NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
-        : layout_(layout), lists_(layout), point_(point), leaveOut_(leaveOut) {}
+        : layout_(layout), point_(point), leaveOut_(leaveOut) {}
 
     QuadNearest run() {
-        if (!layout_.divided.empty()) {
-            search(0);
-        } else if (!layout_.leaves.empty()) {
-            offer(lists_.of(layout_.leaves[0]));
+        if (layout_.divided.empty()) {
+            leaf(0);
+        } else {
+            divided(0);
         }
-        offer(lists_.outside());
+        list(layout_.outside.data(), layout_.outsidePositions.data(),
+             held(0, layout_.outside.size(), layout_.outsidePositions.size()));
         if (best_.actor != nullptr) {
             best_.distance = std::sqrt(best2_);
         }
@@ -271,93 +302,58 @@ public:
     }
 
 private:
-    void search(std::size_t index) {
-        Run leaves = lists_.leavesOf(layout_.divided[index]);
-        Run midlines = lists_.midlinesBelow(layout_.divided[index]);
-        // Where every entity of the node lies below the divided node that follows it, a chain
-        // that clustered entities often make, the search steps straight down to it.
-        while (leaves.count + midlines.count > kScanned && index + 1 < layout_.divided.size()) {
-            const QuadDivided& below = layout_.divided[index + 1];
-            const Run belowLeaves = lists_.leavesOf(below);
-            const Run belowMidlines = lists_.midlinesBelow(below);
-            if (belowLeaves.count != leaves.count || belowMidlines.count != midlines.count ||
-                layout_.divided[index].count != 0) {
-                break;
-            }
-            if (beyond(below.rect)) {
-                return;
-            }
-            ++index;
-            leaves = belowLeaves;
-            midlines = belowMidlines;
-        }
-        const QuadDivided& node = layout_.divided[index];
-        if (leaves.count + midlines.count <= kScanned) {
-            offer(leaves);
-            offer(midlines);
+    bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
+
+    void leaf(std::size_t index) {
+        if (index >= layout_.leaves.size()) {
             return;
         }
-        offer(lists_.midlineOf(node));
-        std::array<Quadrant, 4> quadrants = quadrantsOf(index);
-        // Nearest first, so that the best found so far passes over as many of the rest as it can.
-        for (std::size_t q = 1; q < quadrants.size(); ++q) {
-            for (std::size_t i = q; i > 0 && quadrants[i].gap < quadrants[i - 1].gap; --i) {
+        const QuadLeaf& l = layout_.leaves[index];
+        if (l.count == 0 || beyond(l.rect)) {
+            return;
+        }
+        const std::size_t entities = held(0, layout_.entities.size(), layout_.positions.size());
+        list(layout_.entities.data() + l.first, layout_.positions.data() + l.first,
+             held(l.first, l.count, entities));
+    }
+
+    void divided(std::size_t index) {
+        const QuadDivided& d = layout_.divided[index];
+        if (beyond(d.rect)) {
+            return;
+        }
+        const std::size_t midline =
+            held(0, layout_.midline.size(), layout_.midlinePositions.size());
+        list(layout_.midline.data() + d.first, layout_.midlinePositions.data() + d.first,
+             held(d.first, d.count, midline));
+        std::array<NodeRef, 4> quadrants = quadrantsOf(layout_, index);
+        std::array<double, 4> gaps{};
+        for (std::size_t q = 0; q < 4; ++q) {
+            const QuadRect* r = rectOf(layout_, quadrants[q]);
+            gaps[q] = r == nullptr ? 0.0 : distance2(*r, point_);
+        }
+        // Nearest first, so the best found so far skips as many of the others as it can.
+        for (std::size_t q = 1; q < 4; ++q) {
+            for (std::size_t i = q; i > 0 && gaps[i] < gaps[i - 1]; --i) {
+                std::swap(gaps[i], gaps[i - 1]);
                 std::swap(quadrants[i], quadrants[i - 1]);
             }
         }
-        for (const Quadrant& quadrant : quadrants) {
-            if (quadrant.gap > best2_) {
+        for (std::size_t q = 0; q < 4; ++q) {
+            if (gaps[q] > best2_) {
                 return;
             }
-            if (quadrant.leaf != nullptr) {
-                offer(lists_.of(*quadrant.leaf));
-            } else if (quadrant.divided < layout_.divided.size()) {
-                search(quadrant.divided);
-            }
-        }
-    }
-
-    // A quadrant of a divided node: a leaf, or the index of a divided node; and its squared
-    // distance to the point.
-    struct Quadrant {
-        const QuadLeaf* leaf;
-        std::size_t divided;
-        double gap;
-    };
-
-    // The node's quadrants, south-west to north-east, each with its distance found from the
-    // node's own rectangle and midlines, which are its quadrants' sides.
-    std::array<Quadrant, 4> quadrantsOf(std::size_t index) const {
-        const QuadRect& r = layout_.divided[index].rect;
-        const double midX = r.midX();
-        const double midY = r.midY();
-        const double west = squared(gap(point_.x, r.minX, midX));
-        const double east = squared(gap(point_.x, midX, r.maxX));
-        const double south = squared(gap(point_.y, r.minY, midY));
-        const double north = squared(gap(point_.y, midY, r.maxY));
-        const std::array<double, 4> gaps{west + south, west + north, east + south, east + north};
-        std::array<Quadrant, 4> quadrants{};
-        Walk walk(layout_, index + 1, layout_.divided[index].firstLeaf);
-        for (std::size_t q = 0; q < quadrants.size(); ++q) {
-            quadrants[q] = {nullptr, layout_.divided.size(), gaps[q]};
-            if (walk.done()) {
-                continue;
-            }
-            if (const QuadDivided* below = walk.divided()) {
-                quadrants[q].divided = static_cast<std::size_t>(below - layout_.divided.data());
-                walk.pass(*below);
+            if (quadrants[q].leaf) {
+                leaf(quadrants[q].index);
             } else {
-                quadrants[q].leaf = &walk.leaf();
+                divided(quadrants[q].index);
             }
         }
-        return quadrants;
     }
 
-    bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
-
-    void offer(const Run& run) {
-        for (std::size_t i = 0; i < run.count; ++i) {
-            offer(run.actors[i], run.positions[i]);
+    void list(Actor* const* actors, const Vec2* positions, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            offer(actors[i], positions[i]);
         }
     }
 
@@ -376,7 +372,6 @@ private:
     }
 
     const QuadTreeLayout& layout_;
-    Lists lists_;
     Vec2 point_;
     const Actor* leaveOut_;
     QuadNearest best_;

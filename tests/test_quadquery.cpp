@@ -91,6 +91,24 @@ TEST_F(QuadQueryTest, BordersAndMidlinesAreFoundAndTiesGoToTheSmallestIdentifier
     EXPECT_NE(findNearest(layout, {0, 0}, first).actor, first);
 }
 
+TEST_F(QuadQueryTest, TwoStacksOfOneSizeAtTheDepthBoundAreToldApart) {
+    // Each stack divides down to the bound, and the last divided node above the first is
+    // followed in the layout by the top of the second, which holds as many entities.
+    TestTable table(Kind::uniform, 0, 13);
+    for (int i = 0; i < 17; ++i) {
+        table.place({0.1, 0.1});
+        table.place({300.1, 300.1});
+    }
+    QuadTreeLayout layout;
+    partitionQuadTree(kTestWorld, table.slots, layout);
+    for (const Vec2 p : {Vec2{0.1, 0.1}, Vec2{0, 0}, Vec2{300, 300.2}}) {
+        EXPECT_EQ(findNearest(layout, p).actor, scanNearest(table.slots, p, nullptr));
+        EXPECT_EQ(queryWithin(layout, p, 1), scanWithin(table.slots, p, 1));
+        EXPECT_EQ(queryInRect(layout, {p.x - 1, p.x + 1, p.y - 1, p.y + 1}),
+                  scanInRect(table.slots, {p.x - 1, p.x + 1, p.y - 1, p.y + 1}));
+    }
+}
+
 TEST_F(QuadQueryTest, NaNFindsNothingAndAVisitorStopsTheQuery) {
     TestTable table(Kind::nan, 400, 11);
     QuadTreeLayout layout;
