@@ -107,6 +107,19 @@ TEST_F(QuadLayoutTest, TheDepthBoundAndMidlinesSplitAsTheBuilderDoes) {
     EXPECT_EQ(layout.divided.front().leafCount, layout.leaves.size());
 }
 
+TEST_F(QuadLayoutTest, AGroupWhoseBoxTouchesAMidlineIsDividedThere) {
+    // All six in the root's north-east quadrant, whose north-south midline is 256: the box of
+    // the six reaches it, so they are not all west of it.
+    TestTable table(Kind::uniform, 0, 17);
+    for (const double x : {100.0, 150.0, 180.0, 200.0, 220.0, 256.0}) {
+        table.place({x, 100});
+    }
+    QuadTreeLayout layout;
+    partitionQuadTree(kTestWorld, table.slots, layout);
+    EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
+    EXPECT_EQ(layout.midline.size(), 1U);
+}
+
 TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStorage) {
     TestTable table(Kind::clusters, 1000, 3);
     QuadTreeLayout layout;
