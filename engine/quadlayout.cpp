@@ -116,22 +116,15 @@ public:
     }
 
 private:
-    // The box of a run of entities, for a chain of nodes whose entities all go one way.
-    struct Bounds {
-        double minX;
-        double maxX;
-        double minY;
-        double maxY;
-    };
-
     static bool divides(const QuadRect& r, int depth, std::size_t count) {
         return count >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && r.halvable();
     }
 
-    // A node's entities go to its quadrants. bounds, where known, is their box: when it lies
+    // A node's entities go to its quadrants. bounds, where known, is their box (the rectangle
+    // that just holds them, borders included): when it lies
     // strictly inside one quadrant they all go there, and no pass over them is needed.
     void divide(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
-                const Bounds* bounds) {
+                const QuadRect* bounds) {
         if (!divides(r, depth, count)) {
             leaf(r, depth, from, count);
             return;
@@ -158,7 +151,7 @@ private:
     }
 
     // The quadrant whose inside holds the box, or kOnMidline where it meets a midline.
-    static unsigned char quadrantHolding(const Bounds& b, double midX, double midY) {
+    static unsigned char quadrantHolding(const QuadRect& b, double midX, double midY) {
         const bool west = b.maxX < midX;
         const bool east = b.minX > midX;
         const bool south = b.maxY < midY;
@@ -170,8 +163,8 @@ private:
                                           static_cast<unsigned>(north));
     }
 
-    static Bounds boundsOf(const Placed* from, std::size_t count) {
-        Bounds b{from[0].position.x, from[0].position.x, from[0].position.y, from[0].position.y};
+    static QuadRect boundsOf(const Placed* from, std::size_t count) {
+        QuadRect b{from[0].position.x, from[0].position.x, from[0].position.y, from[0].position.y};
         for (std::size_t i = 1; i < count; ++i) {
             const Vec2 p = from[i].position;
             b.minX = p.x < b.minX ? p.x : b.minX;
@@ -205,7 +198,7 @@ private:
 
     // All of a node's entities in its one occupied quadrant: the others are empty leaves.
     void descend(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
-                 const Bounds& bounds, unsigned char occupied) {
+                 const QuadRect& bounds, unsigned char occupied) {
         const std::size_t index = open(r, depth, 0);
         const std::array<QuadRect, 4> quadrants = r.quadrants();
         for (unsigned char q = 0; q < quadrants.size(); ++q) {
