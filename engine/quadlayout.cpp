@@ -121,8 +121,8 @@ private:
     }
 
     // A node's entities go to its quadrants. bounds, where known, is their box (the rectangle
-    // that just holds them, borders included): when it lies
-    // strictly inside one quadrant they all go there, and no pass over them is needed.
+    // that just holds them, borders included): when it lies strictly inside one quadrant they
+    // all go there, and no pass over them is needed.
     void divide(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
                 const QuadRect* bounds) {
         if (!divides(r, depth, count)) {
