@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory>
 
 MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
     initialize(1);
@@ -61,20 +62,26 @@ void MHandler::process() {
     if (queued() <= 0) {
         return;
     }
-    // The head leaves the queue before it is handled: a receiver that sends or updates from
-    // inside its call then finds the queue as it stands, and never this message again.
+    // Released however the handling ends, a hook's exception included.
+    const std::unique_ptr<Message> head(takeHead());
+    if (head == nullptr) {
+        return;
+    }
+    if (head->getReceiver() == holder) {
+        drop(*head, DropReason::toHolder);
+        return;
+    }
+    deliver(head.get());
+}
+
+// The head leaves the queue before it is handled: a receiver that sends or updates from inside
+// its call then finds the queue as it stands, and never this message again.
+Message* MHandler::takeHead() {
     Message* const head = queue[0];
     std::copy(queue + 1, queue + kCapacity, queue);
     queue[kCapacity - 1] = nullptr;
     count = queued() - 1;
-    if (head != nullptr) {
-        if (head->getReceiver() == holder) {
-            drop(*head, DropReason::toHolder);
-        } else {
-            deliver(head);
-        }
-    }
-    delete head;
+    return head;
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): delivery may reach this very handler.

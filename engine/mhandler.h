@@ -18,7 +18,9 @@ enum class DropReason {
 
 /// What a game hears of its messages. Either function may be null; each is called with
 /// `context` as given. Called from inside update(), they may send and update any actor: the
-/// message has left its queue first, so nothing is delivered or released twice.
+/// message has left its queue first, so nothing is delivered or released twice. Either may
+/// throw: the exception leaves update(), the message it was handed is released and every
+/// queue stays as it stood.
 struct MessageHooks {
     /// Passed to both functions unchanged.
     void* context = nullptr;
@@ -69,7 +71,7 @@ public:
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
-    /// holder and delivered otherwise, and is then released.
+    /// holder and delivered otherwise, and is then released, also when a hook throws.
     void process();
     /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
     /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.
@@ -84,6 +86,8 @@ private:
     void initialize(std::uint32_t holder);
     /// The number of queue slots that hold messages, whatever a caller wrote into count.
     std::int32_t queued() const;
+    /// Takes the head out of a queue that is not empty and closes the queue up behind it.
+    Message* takeHead();
     /// Tells hooks.dropped, if set.
     void drop(const Message& message, DropReason reason) const;
 };

@@ -282,6 +282,50 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
     EXPECT_EQ(liveBlocks, before) << "each message released once, none kept";
 }
 
+namespace {
+
+// What a game's hook throws, here for every message whose content is 't'.
+struct HookThrew {};
+
+MessageHooks throwingOnT() {
+    MessageHooks hooks;
+    hooks.received = [](void*, const Message& message) {
+        if (message.content == 't') {
+            throw HookThrew{};
+        }
+    };
+    hooks.dropped = [](void*, const Message& message, DropReason) {
+        if (message.content == 't') {
+            throw HookThrew{};
+        }
+    };
+    return hooks;
+}
+
+} // namespace
+
+TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndTheQueueWhole) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    receiver->handler.hooks = throwingOnT();
+    handler->hooks = throwingOnT();
+    const std::size_t before = liveBlocks;
+    // Received, dropped as to the holder, dropped for an empty slot: each hook throws.
+    for (const std::uint32_t to : {0u, 1u, 5u}) {
+        ASSERT_TRUE(handler->send(to, 't', 0));
+    }
+    ASSERT_TRUE(handler->send(0, 'k', 0));
+    Message* const kept = handler->queue[3];
+    for (std::int32_t thrown = 1; thrown <= 3; ++thrown) {
+        EXPECT_THROW(handler->process(), HookThrew);
+        EXPECT_EQ(handler->count, 4 - thrown);
+        EXPECT_EQ(liveBlocks, before + 4 - static_cast<std::size_t>(thrown));
+    }
+    EXPECT_EQ(handler->queue[0], kept);
+    handler->process();
+    EXPECT_EQ(liveBlocks, before);
+    EXPECT_EQ(handler->count, 0);
+}
+
 using MHandlerDeathTest = ChildProcessTest;
 
 TEST_F(MHandlerDeathTest, HolderZeroFailsTheAssertion) {
