@@ -11,6 +11,24 @@
 #include <cassert>
 #include <memory>
 
+namespace {
+
+// Handlings under way, one inside another's hook. One count for the process, not one a thread:
+// the engine runs on one thread at a time, like the trace's route, and a plain global costs
+// nothing on any target.
+int nesting = 0;
+
+// One more handling under way for its own life, however that ends.
+class Nesting {
+public:
+    Nesting() noexcept { ++nesting; }
+    ~Nesting() { --nesting; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+};
+
+} // namespace
+
 MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
     initialize(1);
     traceConstruction(this);
@@ -59,7 +77,9 @@ bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t i
 }
 
 void MHandler::process() {
-    if (queued() <= 0) {
+    // Past the bound the head stays queued, so that hooks that answer from inside for ever
+    // cannot run the stack out.
+    if (queued() <= 0 || nesting >= kMaxNesting) {
         return;
     }
     // Released however the handling ends, a hook's exception included.
@@ -67,6 +87,7 @@ void MHandler::process() {
     if (head == nullptr) {
         return;
     }
+    const Nesting level;
     if (head->getReceiver() == holder) {
         drop(*head, DropReason::toHolder);
         return;

@@ -18,9 +18,10 @@ enum class DropReason {
 
 /// What a game hears of its messages. Either function may be null; each is called with
 /// `context` as given. Called from inside update(), they may send and update any actor: the
-/// message has left its queue first, so nothing is delivered or released twice. Either may
-/// throw: the exception leaves update(), the message it was handed is released and every
-/// queue stays as it stood.
+/// message has left its queue first, so nothing is delivered or released twice, and past
+/// MHandler::kMaxNesting handlings one inside another an update leaves its head queued for a
+/// later one. Either may throw: the exception leaves update(), the message it was handed is
+/// released and every queue stays as it stood.
 struct MessageHooks {
     /// Passed to both functions unchanged.
     void* context = nullptr;
@@ -39,6 +40,9 @@ class MHandler {
 public:
     /// Messages the queue can hold; send refuses the next one.
     static constexpr std::int32_t kCapacity = 64;
+    /// Handlings that may run one inside another, through hooks that update from inside; a
+    /// process() inside that many leaves its head queued.
+    static constexpr int kMaxNesting = 16;
 
     /// Slot 0 is the oldest message; slots 0 to count - 1 hold the queue, the others are null.
     Message* queue[kCapacity];
@@ -71,7 +75,8 @@ public:
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
-    /// holder and delivered otherwise, and is then released, also when a hook throws.
+    /// holder and delivered otherwise, and is then released, also when a hook throws. Inside
+    /// kMaxNesting handlings already under way it does nothing, and the head waits.
     void process();
     /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
     /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.

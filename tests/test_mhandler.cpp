@@ -5,9 +5,11 @@
 
 #include "capture.h"
 #include "deathtest.h"
+#include "smallstack.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -309,21 +311,96 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
     receiver->handler.hooks = throwingOnT();
     handler->hooks = throwingOnT();
     const std::size_t before = liveBlocks;
-    // Received, dropped as to the holder, dropped for an empty slot: each hook throws.
-    for (const std::uint32_t to : {0u, 1u, 5u}) {
-        ASSERT_TRUE(handler->send(to, 't', 0));
+    // Received, dropped as to the holder, dropped for an empty slot: each hook throws, more
+    // times than handlings may nest, so that a handling a throw left counted would show.
+    for (int round = 0; round <= MHandler::kMaxNesting / 3; ++round) {
+        for (const std::uint32_t to : {0u, 1u, 5u}) {
+            ASSERT_TRUE(handler->send(to, 't', 0));
+            ASSERT_TRUE(handler->send(0, 'k', 0));
+            Message* const waiting = handler->queue[1];
+            EXPECT_THROW(handler->process(), HookThrew);
+            EXPECT_EQ(handler->count, 1);
+            EXPECT_EQ(handler->queue[0], waiting);
+            EXPECT_EQ(liveBlocks, before + 1);
+            handler->process();
+            EXPECT_EQ(liveBlocks, before) << "'k' delivered and released";
+        }
     }
-    ASSERT_TRUE(handler->send(0, 'k', 0));
-    Message* const kept = handler->queue[3];
-    for (std::int32_t thrown = 1; thrown <= 3; ++thrown) {
-        EXPECT_THROW(handler->process(), HookThrew);
-        EXPECT_EQ(handler->count, 4 - thrown);
-        EXPECT_EQ(liveBlocks, before + 4 - static_cast<std::size_t>(thrown));
+}
+
+namespace {
+
+// Two actors that answer every message at once, for ever: each reception sends an answer to
+// the other and updates the answering actor from inside the hook.
+struct Rally {
+    std::vector<std::uint32_t> heard; // the identifiers received, in order
+    std::uint32_t sent = 0;
+    int depth = 0;
+    int deepest = 0;
+};
+
+void answerAtOnce(void* context, const Message& message) {
+    auto& rally = *static_cast<Rally*>(context);
+    rally.heard.push_back(message.id);
+    Actor& self = *EntityTable[message.getReceiver() + 1];
+    if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
+        ++rally.sent;
     }
-    EXPECT_EQ(handler->queue[0], kept);
-    handler->process();
-    EXPECT_EQ(liveBlocks, before);
-    EXPECT_EQ(handler->count, 0);
+    rally.deepest = std::max(rally.deepest, ++rally.depth);
+    self.update();
+    --rally.depth;
+}
+
+// Updates whichever of the two holds the message left waiting, `rounds` times.
+void playRally(Actor& first, Actor& second, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        (first.handler.count > 0 ? first : second).update();
+    }
+}
+
+struct RallyOnAThread {
+    Actor* first;
+    Actor* second;
+};
+
+} // namespace
+
+TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLoseNothing) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    Rally rally;
+    for (Actor* actor : {receiver.get(), above.get()}) {
+        actor->handler.hooks = {&rally, &answerAtOnce, nullptr};
+        actor->handler.setEntityTable(EntityTable);
+    }
+    constexpr int kRounds = 40;
+    ASSERT_TRUE(receiver->sendMessage(2, 'r', 0));
+    rally.sent = 1;
+    playRally(*receiver, *above, kRounds);
+    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting)
+        << "each update from outside goes as deep as the bound";
+    EXPECT_EQ(receiver->handler.count + above->handler.count, 1) << "the one answer waiting";
+    EXPECT_EQ(rally.sent, rally.heard.size() + 1);
+    std::vector<std::uint32_t> ids = rally.heard;
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "none heard twice";
+
+#if !defined(__EMSCRIPTEN__)
+    // A worker's small stack holds the deepest rally; the stack of a level is in the manual.
+    rally = Rally{};
+    RallyOnAThread onThread{receiver.get(), above.get()};
+    ASSERT_TRUE(onSmallStack(
+        64 * 1024,
+        [](void* job) {
+            auto& j = *static_cast<RallyOnAThread*>(job);
+            playRally(*j.first, *j.second, kRounds);
+        },
+        &onThread));
+    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting);
+#endif
+    receiver->handler.hooks = {};
+    above->handler.hooks = {};
 }
 
 using MHandlerDeathTest = ChildProcessTest;
