@@ -42,6 +42,9 @@ MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityT
 
 // Every slot, not only those below count: a count a caller wrote must not hide a message.
 MHandler::~MHandler() {
+    if (hooks.dropsAtDestruction) {
+        tellDestruction();
+    }
     for (Message* message : queue) {
         delete message;
     }
@@ -141,6 +144,23 @@ void MHandler::receive(Message* message) { // NOLINT(readability-make-member-fun
         .print();
     if (hooks.received != nullptr) {
         hooks.received(hooks.context, *message);
+    }
+}
+
+// Each message leaves the queue before it is told, as in process(), so that a hook that sends or
+// updates finds the queue as it stands. No more are told than were queued: a hook that sends to
+// this handler cannot keep its destruction going, and what it queued is released untold.
+void MHandler::tellDestruction() noexcept {
+    for (std::int32_t left = queued(); left > 0 && queued() > 0; --left) {
+        const std::unique_ptr<Message> head(takeHead());
+        if (head == nullptr) {
+            continue;
+        }
+        try {
+            drop(*head, DropReason::handlerDestroyed);
+        } catch (...) {
+            // Nothing may leave a destructor; the messages after this one are still told.
+        }
     }
 }
 

@@ -14,6 +14,9 @@ enum class DropReason {
     noTable,   ///< no entity table attached to the sending handler
     pastTable, ///< the receiver's slot, identifier + 1, lies past the table's 1024
     emptySlot, ///< nothing stands in the receiver's slot
+    /// still queued when the sending handler was destroyed; told only where the hooks ask for
+    /// it (MessageHooks::dropsAtDestruction)
+    handlerDestroyed,
 };
 
 /// What a game hears of its messages. Either function may be null; each is called with
@@ -30,6 +33,11 @@ struct MessageHooks {
     void (*received)(void* context, const Message& message) = nullptr;
     /// On the sending handler, when a message leaves its queue undelivered.
     void (*dropped)(void* context, const Message& message, DropReason reason) = nullptr;
+    /// Also tells `dropped` of each message still queued when the handler is destroyed, with
+    /// DropReason::handlerDestroyed. Off unless set, so that a game written for the first four
+    /// reasons never meets a fifth. An exception from `dropped` there is swallowed, as none may
+    /// leave a destructor, and the messages after it are still told.
+    bool dropsAtDestruction = false;
 };
 
 /// The message handler an entity holds: it queues the messages its entity sends, with the
@@ -61,7 +69,8 @@ public:
     MHandler();
     /// Prints the construction trace before and after taking the holder.
     explicit MHandler(std::uint32_t holder);
-    /// Releases every message its slots hold.
+    /// Tells hooks.dropped of each queued message where hooks.dropsAtDestruction asks for it,
+    /// then releases every message its slots hold.
     virtual ~MHandler();
 
     /// Not copyable: a copy would share the queued messages and release them twice.
@@ -93,6 +102,8 @@ private:
     std::int32_t queued() const;
     /// Takes the head out of a queue that is not empty and closes the queue up behind it.
     Message* takeHead();
+    /// Tells hooks.dropped of each message queued now, as the handler is destroyed.
+    void tellDestruction() noexcept;
     /// Tells hooks.dropped, if set.
     void drop(const Message& message, DropReason reason) const;
 };

@@ -403,6 +403,56 @@ TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLose
     above->handler.hooks = {};
 }
 
+namespace {
+
+// What the drop report of a handler being destroyed hears, and what it does each time.
+struct Farewells {
+    enum class Then { Returns, Throws, SendsAgain };
+    Then then = Then::Returns;
+    MHandler* dying = nullptr;
+    std::string contents;
+    int otherReasons = 0;
+};
+
+void hearFarewell(void* context, const Message& message, DropReason reason) {
+    auto& heard = *static_cast<Farewells*>(context);
+    heard.contents += static_cast<char>(message.content);
+    heard.otherReasons += reason == DropReason::handlerDestroyed ? 0 : 1;
+    if (heard.then == Farewells::Then::Throws) {
+        throw HookThrew{};
+    }
+    if (heard.then == Farewells::Then::SendsAgain) {
+        heard.dying->send(5, 'z', 0);
+    }
+}
+
+} // namespace
+
+TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndReleasesThemAll) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    const std::size_t before = liveBlocks;
+    using Then = Farewells::Then;
+    for (const bool asked : {false, true}) {
+        for (const Then then : {Then::Returns, Then::Throws, Then::SendsAgain}) {
+            Farewells heard;
+            heard.then = then;
+            auto dying = std::make_unique<MHandler>();
+            heard.dying = dying.get();
+            dying->hooks.context = &heard;
+            dying->hooks.dropped = &hearFarewell;
+            dying->hooks.dropsAtDestruction = asked;
+            for (const char content : {'a', 'b', 'c'}) {
+                ASSERT_TRUE(dying->send(5, static_cast<std::uint8_t>(content), 0));
+            }
+            dying.reset();
+            EXPECT_EQ(heard.contents, asked ? "abc" : "")
+                << "a game that did not ask hears nothing new; a throw stops no farewell";
+            EXPECT_EQ(heard.otherReasons, 0);
+            EXPECT_EQ(liveBlocks, before);
+        }
+    }
+}
+
 using MHandlerDeathTest = ChildProcessTest;
 
 TEST_F(MHandlerDeathTest, HolderZeroFailsTheAssertion) {
