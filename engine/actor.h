@@ -51,6 +51,11 @@ public:
     bool sendMessage(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
         return handler.send(receiver, content, ival);
     }
+    /// As sendMessage, with the real payload `dval` as well, which the receiver reads in dval.
+    bool sendMessageWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
+                             double dval) {
+        return handler.sendWithReal(receiver, content, ival, dval);
+    }
     /// Where delivery hands this actor a message: passes it to the handler, which prints the
     /// reception trace. The caller keeps the message.
     void receiveMessage(Message* message) { handler.receive(message); }

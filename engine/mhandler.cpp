@@ -65,6 +65,11 @@ void MHandler::setEntityTable(Actor** table) {
 }
 
 bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
+    return sendWithReal(receiver, content, ival, 0.0);
+}
+
+bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
+                            double dval) {
     if (count < 0) {
         count = 0;
     }
@@ -72,6 +77,7 @@ bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t i
         return false;
     }
     auto* message = new Message(holder, receiver, content, ival);
+    message->dval = dval;
     // The slot is empty unless a caller lowered count; the message it still holds would be lost.
     delete queue[count];
     queue[count] = message;

@@ -83,6 +83,9 @@ public:
     /// Queues a message from the holder to the receiver. On a full queue it creates nothing,
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
+    /// As send, with the real payload `dval` as well. The message is built as send builds it and
+    /// draws its identifier from the same counter, so no two messages sent either way share one.
+    bool sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival, double dval);
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
     /// holder and delivered otherwise, and is then released, also when a hook throws. Inside
     /// kMaxNesting handlings already under way it does nothing, and the head waits.

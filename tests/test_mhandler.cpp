@@ -284,6 +284,39 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
     EXPECT_EQ(liveBlocks, before) << "each message released once, none kept";
 }
 
+TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCounter) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    Heard atReceiver;
+    Heard atAbove;
+    receiver->handler.hooks = hooksFor(atReceiver);
+    above->handler.hooks = hooksFor(atAbove);
+    receiver->handler.setEntityTable(EntityTable);
+    ASSERT_TRUE(handler->send(0, 'i', 1));
+    ASSERT_TRUE(handler->sendWithReal(0, 'r', -4, 0.25));
+    ASSERT_TRUE(receiver->sendMessageWithReal(2, 'a', 7, -1e300));
+    ASSERT_TRUE(handler->send(0, 'j', 2));
+    const std::uint32_t first = handler->queue[0]->getID();
+    handler->process();
+    handler->process();
+    handler->process();
+    receiver->update();
+    ASSERT_EQ(atReceiver.received.size(), 3u);
+    ASSERT_EQ(atAbove.received.size(), 1u);
+    const auto fields = [](const Message& m) { return std::make_tuple(m.id, m.ival, m.dval); };
+    EXPECT_EQ(fields(atReceiver.received[0]), std::make_tuple(first, 1, 0.0));
+    EXPECT_EQ(fields(atReceiver.received[1]), std::make_tuple(first + 1, -4, 0.25));
+    EXPECT_EQ(fields(atAbove.received[0]), std::make_tuple(first + 2, 7, -1e300));
+    EXPECT_EQ(fields(atReceiver.received[2]), std::make_tuple(first + 3, 2, 0.0));
+
+    for (std::int32_t queued = 0; queued < MHandler::kCapacity; ++queued) {
+        ASSERT_TRUE(handler->send(5, 'f', 0));
+    }
+    EXPECT_FALSE(handler->sendWithReal(5, 'f', 0, 1.0)) << "a full queue refuses it too";
+    EXPECT_EQ(handler->count, MHandler::kCapacity);
+    receiver->handler.hooks = {};
+    above->handler.hooks = {};
+}
+
 namespace {
 
 // What a game's hook throws, here for every message whose content is 't'.
