@@ -63,6 +63,9 @@ void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
 /// Room for "0x" and the hex digits of the widest pointer.
 constexpr std::size_t kAddressSize = 2 + 2 * sizeof(std::uintptr_t);
 
+/// The scope of a route begun last among those still alive.
+ScopedTraceRoute* latestScope = nullptr;
+
 } // namespace
 
 std::ostream* TraceText::routed_ = &std::cout;
@@ -80,6 +83,29 @@ TraceRoute setTraceRoute(TraceRoute route) noexcept {
     const TraceRoute previous = traceRoute();
     TraceText::routed_ = route.stream();
     return previous;
+}
+
+ScopedTraceRoute::ScopedTraceRoute(TraceRoute route) noexcept
+    : previous_(setTraceRoute(route)), earlier_(latestScope) {
+    if (earlier_ != nullptr) {
+        earlier_->later_ = this;
+    }
+    latestScope = this;
+}
+
+// A scope that ends before a later one leaves that one's route in force; the later one will put
+// back what this one replaced, never this one's stream.
+ScopedTraceRoute::~ScopedTraceRoute() {
+    if (later_ == nullptr) {
+        setTraceRoute(previous_);
+        latestScope = earlier_;
+    } else {
+        later_->previous_ = previous_;
+        later_->earlier_ = earlier_;
+    }
+    if (earlier_ != nullptr) {
+        earlier_->later_ = later_;
+    }
 }
 
 // The trace takes its own copy of the text, as its callers expect.

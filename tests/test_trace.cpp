@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <iomanip>
 #include <ios>
@@ -62,6 +65,45 @@ TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutB
     EXPECT_EQ(second.stream(), &given);
     EXPECT_EQ(given.str(), "\nDEBUG::given\nDEBUG::given again");
     EXPECT_EQ(console.take(), "\nDEBUG::standard output");
+}
+
+// Scopes held by objects of lifetimes of their own, a level and a menu, end in any order; the
+// streams end with them, so a trace written to one would be a write into freed memory.
+TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTheOneBefore) {
+    const KeptRoute kept;
+    std::ostringstream before;
+    setTraceRoute(TraceRoute::to(before));
+    constexpr std::size_t kScopes = 3;
+    std::array<std::size_t, kScopes> order{0, 1, 2};
+    do {
+        std::array<std::unique_ptr<std::ostringstream>, kScopes> streams;
+        std::array<std::unique_ptr<ScopedTraceRoute>, kScopes> scopes;
+        for (std::size_t i = 0; i < kScopes; ++i) {
+            streams[i] = std::make_unique<std::ostringstream>();
+            scopes[i] = std::make_unique<ScopedTraceRoute>(TraceRoute::to(*streams[i]));
+        }
+        for (const std::size_t ended : order) {
+            scopes[ended].reset();
+            streams[ended].reset();
+            std::ostream* latest = &before;
+            for (std::size_t i = 0; i < kScopes; ++i) {
+                latest = scopes[i] != nullptr ? streams[i].get() : latest;
+            }
+            ASSERT_EQ(traceRoute().stream(), latest)
+                << "ending " << order[0] << order[1] << order[2] << " at " << ended;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+
+    // Nested, with a route set by hand inside: each scope puts back what it replaced.
+    std::ostringstream outer;
+    std::ostringstream byHand;
+    {
+        const ScopedTraceRoute outerScope(TraceRoute::to(outer));
+        setTraceRoute(TraceRoute::to(byHand));
+        { const ScopedTraceRoute inner(TraceRoute::nowhere()); }
+        EXPECT_EQ(traceRoute().stream(), &byHand);
+    }
+    EXPECT_EQ(traceRoute().stream(), &before);
 }
 
 namespace {
