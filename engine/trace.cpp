@@ -1,6 +1,6 @@
 // Console trace on the route's stream, standard output unless a game chose another; nothing here
-// flushes. The text is written unformatted, so the stream's own number formatting (flags,
-// locale) never runs.
+// flushes but what the stream asks for (a tied stream, unitbuf). The text is written
+// unformatted, so the stream's own number formatting (flags, locale) never runs.
 #include "trace.h"
 
 #include <charconv>
@@ -18,43 +18,59 @@ void restoreExceptions(std::ostream& out, std::ios::iostate mask) {
     }
 }
 
-// Records the failure in the stream's state without throwing, whatever the stream's mask: the
+// Records a failure in the stream's state without throwing, whatever the stream's mask: the
 // engine may be half-way through its own work, such as a tree build, and is never unwound.
-void markBad(std::ostream& out) {
+void markState(std::ostream& out, std::ios::iostate bits) {
     const std::ios::iostate mask = out.exceptions();
     out.exceptions(std::ios::goodbit);
-    out.setstate(std::ios::badbit);
+    out.setstate(bits);
     restoreExceptions(out, mask);
 }
 
-// The stream's own write, which flushes a tied stream first and a unit-buffered one after, with
-// the stream's mask set aside so that neither the write nor those flushes throw.
-void writeGuarded(std::ostream& out, const char* bytes, std::streamsize count) {
-    const std::ios::iostate mask = out.exceptions();
-    out.exceptions(std::ios::goodbit);
+// The buffer's sync(), as the stream's flush calls it; a failure or a throw is recorded as badbit.
+void syncBuffer(std::ostream& out) {
+    bool synced = false;
     try {
-        out.write(bytes, count);
+        synced = out.rdbuf()->pubsync() != -1;
     } catch (...) {
-        out.setstate(std::ios::badbit);
+        synced = false;
     }
-    restoreExceptions(out, mask);
+    if (!synced) {
+        markState(out, std::ios::badbit);
+    }
 }
 
-// A good stream that is neither tied nor unit-buffered takes the bytes straight into its buffer,
-// as its own write would but without that write's guard (BENCHMARKS.md); any other goes
-// through write.
-void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
+// The bytes straight into the stream's buffer, as the stream's own write puts them; a short
+// write or a throw is recorded as badbit.
+void putBytes(std::ostream& out, const char* bytes, std::size_t size) {
     const auto count = static_cast<std::streamsize>(size);
-    if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {
-        try {
-            if (out.rdbuf()->sputn(bytes, count) != count) {
-                markBad(out);
-            }
-        } catch (...) {
-            markBad(out);
+    bool whole = false;
+    try {
+        whole = out.rdbuf()->sputn(bytes, count) == count;
+    } catch (...) {
+        whole = false;
+    }
+    if (!whole) {
+        markState(out, std::ios::badbit);
+    }
+}
+
+// What the stream's own write does, without its guard object (BENCHMARKS.md): the guard flushes
+// a tied stream as it begins and a unit-buffered one as it ends, in its destructor, where a
+// buffer's sync() that throws would end the process. Here each flush calls sync() itself.
+void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
+    std::ostream* const tie = out.tie();
+    if (tie != nullptr && out.good() && tie->good()) {
+        syncBuffer(*tie);
+    }
+    if (out.good()) {
+        putBytes(out, bytes, size);
+        if ((out.flags() & std::ios::unitbuf) != 0 && out.good()) {
+            syncBuffer(out);
         }
-    } else {
-        writeGuarded(out, bytes, count);
+    } else if (out.bad()) {
+        // As the stream's guard marks a bad stream that is written to.
+        markState(out, std::ios::failbit);
     }
     // Formatted output would have used up a width the caller set; so does the trace.
     out.width(0);
