@@ -59,6 +59,10 @@ void putBytes(std::ostream& out, const char* bytes, std::size_t size) {
 // a tied stream as it begins and a unit-buffered one as it ends, in its destructor, where a
 // buffer's sync() that throws would end the process. Here each flush calls sync() itself.
 void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
+    // The standard streams are built by the first std::ios_base::Init made. A game's file that
+    // includes no stream header makes none, and an actor it makes at namespace scope may trace
+    // before any file that does has made its own.
+    static const std::ios_base::Init streams;
     std::ostream* const tie = out.tie();
     if (tie != nullptr && out.good() && tie->good()) {
         syncBuffer(*tie);
