@@ -40,7 +40,8 @@ MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityT
     traceConstruction(this);
 }
 
-// Every slot, not only those below count: a count a caller wrote must not hide a message.
+// Releases every slot's message, not only those below count: a count a caller wrote must not
+// hide a message.
 MHandler::~MHandler() {
     if (hooks.dropsAtDestruction) {
         tellDestruction();
@@ -65,24 +66,36 @@ void MHandler::setEntityTable(Actor** table) {
 }
 
 bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
-    return sendWithReal(receiver, content, ival, 0.0);
+    if (!hasRoom()) {
+        return false;
+    }
+    append(new Message(holder, receiver, content, ival));
+    return true;
 }
 
 bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
                             double dval) {
-    if (count < 0) {
-        count = 0;
-    }
-    if (count >= kCapacity) {
+    if (!hasRoom()) {
         return false;
     }
     auto* message = new Message(holder, receiver, content, ival);
     message->dval = dval;
+    append(message);
+    return true;
+}
+
+bool MHandler::hasRoom() {
+    if (count < 0) {
+        count = 0;
+    }
+    return count < kCapacity;
+}
+
+void MHandler::append(Message* message) {
     // The slot is empty unless a caller lowered count; the message it still holds would be lost.
     delete queue[count];
     queue[count] = message;
     ++count;
-    return true;
 }
 
 void MHandler::process() {
