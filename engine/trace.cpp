@@ -55,29 +55,46 @@ void putBytes(std::ostream& out, const char* bytes, std::size_t size) {
     }
 }
 
-// What the stream's own write does, without its guard object (BENCHMARKS.md): the guard flushes
-// a tied stream as it begins and a unit-buffered one as it ends, in its destructor, where a
-// buffer's sync() that throws would end the process. Here each flush calls sync() itself.
-void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
-    // The standard streams are built by the first std::ios_base::Init made. A game's file that
-    // includes no stream header makes none, and an actor it makes at namespace scope may trace
-    // before any file that does has made its own.
-    static const std::ios_base::Init streams;
+// What the stream's own write does around the bytes, without its guard object: the guard
+// flushes a tied stream as it begins and a unit-buffered one as it ends, in its destructor,
+// where a buffer's sync() that throws would end the process. Here each flush calls sync() itself.
+void writeAsTheStreamWould(std::ostream& out, const char* bytes, std::size_t size) {
     std::ostream* const tie = out.tie();
     if (tie != nullptr && out.good() && tie->good()) {
         syncBuffer(*tie);
     }
-    if (out.good()) {
-        putBytes(out, bytes, size);
-        if ((out.flags() & std::ios::unitbuf) != 0 && out.good()) {
-            syncBuffer(out);
-        }
-    } else if (out.bad()) {
+    if (!out.good()) {
         // As the stream's guard marks a bad stream that is written to.
-        markState(out, std::ios::failbit);
+        if (out.bad()) {
+            markState(out, std::ios::failbit);
+        }
+        return;
+    }
+    putBytes(out, bytes, size);
+    if ((out.flags() & std::ios::unitbuf) != 0 && out.good()) {
+        syncBuffer(out);
+    }
+}
+
+// A good stream that is neither tied nor unit-buffered, as a game's and standard output are,
+// takes the bytes with nothing around them (BENCHMARKS.md).
+void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
+    if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {
+        putBytes(out, bytes, size);
+    } else {
+        writeAsTheStreamWould(out, bytes, size);
     }
     // Formatted output would have used up a width the caller set; so does the trace.
     out.width(0);
+}
+
+// The standard streams are built by the first std::ios_base::Init made. A game's file that
+// includes no stream header makes none, and an actor it makes at namespace scope may trace
+// before any file that does has made its own. Every piece of the engine's trace comes from
+// DebugPrint or after a construction trace (there is no handler or node without one), and
+// both call this first.
+void makeStandardStreams() {
+    static const std::ios_base::Init streams;
 }
 
 /// Room for "0x" and the hex digits of the widest pointer.
@@ -131,10 +148,12 @@ ScopedTraceRoute::~ScopedTraceRoute() {
 // The trace takes its own copy of the text, as its callers expect.
 // cppcheck-suppress passedByValue
 void DebugPrint(std::string text) { // NOLINT(performance-unnecessary-value-param)
+    makeStandardStreams();
     TraceText().text("\nDEBUG::").text(text).print();
 }
 
 void traceConstruction(const void* object) {
+    makeStandardStreams();
     TraceText().text("\n").address(object).print();
 }
 
