@@ -35,7 +35,8 @@ public:
     /// ("\nBullshit: " and the reason) and construction still completes.
     explicit Actor(std::string cName);
     /// Empties its EntityTable slot where that slot still points at it, so that a message to a
-    /// destroyed actor is dropped; releases the messages still queued; prints nothing.
+    /// destroyed actor is dropped; its handler then tells (where its hooks ask) and releases the
+    /// messages still queued; prints nothing.
     ~Actor() override;
 
     /// Places the actor; the quad tree reads x and y at its next build.
