@@ -94,6 +94,8 @@ void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
 // DebugPrint or after a construction trace (there is no handler or node without one), and
 // both call this first.
 void makeStandardStreams() {
+    // Made for what its constructor does.
+    // cppcheck-suppress unusedVariable
     static const std::ios_base::Init streams;
 }
 
