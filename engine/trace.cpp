@@ -76,8 +76,8 @@ void writeAsTheStreamWould(std::ostream& out, const char* bytes, std::size_t siz
     }
 }
 
-// A good stream that is neither tied nor unit-buffered, as a game's and standard output are,
-// takes the bytes with nothing around them (BENCHMARKS.md).
+// A good stream that is neither tied nor unit-buffered, as standard output is, takes the bytes
+// with nothing around them (BENCHMARKS.md).
 void writeOut(std::ostream& out, const char* bytes, std::size_t size) {
     if (out.good() && out.tie() == nullptr && (out.flags() & std::ios::unitbuf) == 0) {
         putBytes(out, bytes, size);
