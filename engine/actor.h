@@ -35,7 +35,8 @@ public:
     /// ("\nBullshit: " and the reason) and construction still completes.
     explicit Actor(std::string cName);
     /// Empties its EntityTable slot where that slot still points at it, so that a message to a
-    /// destroyed actor is dropped; releases the messages still queued; prints nothing.
+    /// destroyed actor is dropped; its handler then tells (where its hooks ask) and releases the
+    /// messages still queued; prints nothing.
     ~Actor() override;
 
     /// Places the actor; the quad tree reads x and y at its next build.
@@ -50,6 +51,11 @@ public:
     /// Queues a message from this actor's handler; false when its queue is full.
     bool sendMessage(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
         return handler.send(receiver, content, ival);
+    }
+    /// As sendMessage, with the real payload `dval` as well, which the receiver reads in dval.
+    bool sendMessageWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
+                             double dval) {
+        return handler.sendWithReal(receiver, content, ival, dval);
     }
     /// Where delivery hands this actor a message: passes it to the handler, which prints the
     /// reception trace. The caller keeps the message.

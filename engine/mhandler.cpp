@@ -9,6 +9,25 @@
 
 #include <algorithm>
 #include <cassert>
+#include <memory>
+
+namespace {
+
+// Handlings under way, one inside another's hook. One count for the process, not one a thread:
+// the engine runs on one thread at a time, like the trace's route, and a plain global costs
+// nothing on any target.
+int nesting = 0;
+
+// One more handling under way for its own life, however that ends.
+class Nesting {
+public:
+    Nesting() noexcept { ++nesting; }
+    ~Nesting() { --nesting; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+};
+
+} // namespace
 
 MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
     initialize(1);
@@ -21,8 +40,12 @@ MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityT
     traceConstruction(this);
 }
 
-// Every slot, not only those below count: a count a caller wrote must not hide a message.
+// Releases every slot's message, not only those below count: a count a caller wrote must not
+// hide a message.
 MHandler::~MHandler() {
+    if (hooks.dropsAtDestruction) {
+        tellDestruction();
+    }
     for (Message* message : queue) {
         delete message;
     }
@@ -43,38 +66,65 @@ void MHandler::setEntityTable(Actor** table) {
 }
 
 bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
-    if (count < 0) {
-        count = 0;
+    if (!hasRoom()) {
+        return false;
     }
-    if (count >= kCapacity) {
+    append(new Message(holder, receiver, content, ival));
+    return true;
+}
+
+bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
+                            double dval) {
+    if (!hasRoom()) {
         return false;
     }
     auto* message = new Message(holder, receiver, content, ival);
+    message->dval = dval;
+    append(message);
+    return true;
+}
+
+bool MHandler::hasRoom() {
+    if (count < 0) {
+        count = 0;
+    }
+    return count < kCapacity;
+}
+
+void MHandler::append(Message* message) {
     // The slot is empty unless a caller lowered count; the message it still holds would be lost.
     delete queue[count];
     queue[count] = message;
     ++count;
-    return true;
 }
 
 void MHandler::process() {
-    if (queued() <= 0) {
+    // Past the bound the head stays queued, so that hooks that answer from inside for ever
+    // cannot run the stack out.
+    if (queued() <= 0 || nesting >= kMaxNesting) {
         return;
     }
-    // The head leaves the queue before it is handled: a receiver that sends or updates from
-    // inside its call then finds the queue as it stands, and never this message again.
+    // Released however the handling ends, a hook's exception included.
+    const std::unique_ptr<Message> head(takeHead());
+    if (head == nullptr) {
+        return;
+    }
+    const Nesting level;
+    if (head->getReceiver() == holder) {
+        drop(*head, DropReason::toHolder);
+        return;
+    }
+    deliver(head.get());
+}
+
+// The head leaves the queue before it is handled: a receiver that sends or updates from inside
+// its call then finds the queue as it stands, and never this message again.
+Message* MHandler::takeHead() {
     Message* const head = queue[0];
     std::copy(queue + 1, queue + kCapacity, queue);
     queue[kCapacity - 1] = nullptr;
     count = queued() - 1;
-    if (head != nullptr) {
-        if (head->getReceiver() == holder) {
-            drop(*head, DropReason::toHolder);
-        } else {
-            deliver(head);
-        }
-    }
-    delete head;
+    return head;
 }
 
 // NOLINTNEXTLINE(readability-make-member-function-const): delivery may reach this very handler.
@@ -113,6 +163,23 @@ void MHandler::receive(Message* message) { // NOLINT(readability-make-member-fun
         .print();
     if (hooks.received != nullptr) {
         hooks.received(hooks.context, *message);
+    }
+}
+
+// Each message leaves the queue before it is told, as in process(), so that a hook that sends or
+// updates finds the queue as it stands. No more are told than were queued: a hook that sends to
+// this handler cannot keep its destruction going, and what it queued is released untold.
+void MHandler::tellDestruction() noexcept {
+    for (std::int32_t left = queued(); left > 0 && queued() > 0; --left) {
+        const std::unique_ptr<Message> head(takeHead());
+        if (head == nullptr) {
+            continue;
+        }
+        try {
+            drop(*head, DropReason::handlerDestroyed);
+        } catch (...) {
+            // Nothing may leave a destructor; the messages after this one are still told.
+        }
     }
 }
 

@@ -14,11 +14,17 @@ enum class DropReason {
     noTable,   ///< no entity table attached to the sending handler
     pastTable, ///< the receiver's slot, identifier + 1, lies past the table's 1024
     emptySlot, ///< nothing stands in the receiver's slot
+    /// still queued when the sending handler was destroyed; told only where the hooks ask for
+    /// it (MessageHooks::dropsAtDestruction)
+    handlerDestroyed,
 };
 
 /// What a game hears of its messages. Either function may be null; each is called with
 /// `context` as given. Called from inside update(), they may send and update any actor: the
-/// message has left its queue first, so nothing is delivered or released twice.
+/// message has left its queue first, so nothing is delivered or released twice, and past
+/// MHandler::kMaxNesting handlings one inside another an update leaves its head queued for a
+/// later one. Either may throw: the exception leaves update(), the message it was handed is
+/// released and every queue stays as it stood.
 struct MessageHooks {
     /// Passed to both functions unchanged.
     void* context = nullptr;
@@ -27,6 +33,11 @@ struct MessageHooks {
     void (*received)(void* context, const Message& message) = nullptr;
     /// On the sending handler, when a message leaves its queue undelivered.
     void (*dropped)(void* context, const Message& message, DropReason reason) = nullptr;
+    /// Also tells `dropped` of each message still queued when the handler is destroyed, with
+    /// DropReason::handlerDestroyed. Off unless set, so that a game written for the first four
+    /// reasons never meets a fifth. An exception from `dropped` there is swallowed, as none may
+    /// leave a destructor, and the messages after it are still told.
+    bool dropsAtDestruction = false;
 };
 
 /// The message handler an entity holds: it queues the messages its entity sends, with the
@@ -37,6 +48,9 @@ class MHandler {
 public:
     /// Messages the queue can hold; send refuses the next one.
     static constexpr std::int32_t kCapacity = 64;
+    /// Handlings that may run one inside another, through hooks that update from inside; a
+    /// process() inside that many leaves its head queued.
+    static constexpr int kMaxNesting = 16;
 
     /// Slot 0 is the oldest message; slots 0 to count - 1 hold the queue, the others are null.
     Message* queue[kCapacity];
@@ -55,7 +69,8 @@ public:
     MHandler();
     /// Prints the construction trace before and after taking the holder.
     explicit MHandler(std::uint32_t holder);
-    /// Releases every message its slots hold.
+    /// Tells hooks.dropped of each queued message where hooks.dropsAtDestruction asks for it,
+    /// then releases every message its slots hold.
     virtual ~MHandler();
 
     /// Not copyable: a copy would share the queued messages and release them twice.
@@ -68,8 +83,12 @@ public:
     /// Queues a message from the holder to the receiver. On a full queue it creates nothing,
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
+    /// As send, with the real payload `dval` as well. The message is built as send builds it and
+    /// draws its identifier from the same counter, so no two messages sent either way share one.
+    bool sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival, double dval);
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
-    /// holder and delivered otherwise, and is then released.
+    /// holder and delivered otherwise, and is then released, also when a hook throws. Inside
+    /// kMaxNesting handlings already under way it does nothing, and the head waits.
     void process();
     /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
     /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.
@@ -84,6 +103,14 @@ private:
     void initialize(std::uint32_t holder);
     /// The number of queue slots that hold messages, whatever a caller wrote into count.
     std::int32_t queued() const;
+    /// Whether the queue takes one more message; a negative count is taken as 0 from here on.
+    bool hasRoom();
+    /// Puts the message at the tail of a queue that has room for it.
+    void append(Message* message);
+    /// Takes the head out of a queue that is not empty and closes the queue up behind it.
+    Message* takeHead();
+    /// Tells hooks.dropped of each message queued now, as the handler is destroyed.
+    void tellDestruction() noexcept;
     /// Tells hooks.dropped, if set.
     void drop(const Message& message, DropReason reason) const;
 };

@@ -39,18 +39,25 @@ TraceRoute traceRoute() noexcept;
 TraceRoute setTraceRoute(TraceRoute route) noexcept;
 
 /// Puts a route in force for the life of the object, and the route it replaced back after.
+/// Scopes may end in any order: one that ends while a later one lives leaves the route alone and
+/// hands the route it replaced to the scope begun after it, so that no route outlives its scope
+/// and, once every scope has ended, the route is the one in force before the first began.
+/// Single-threaded, as the route is.
 class ScopedTraceRoute {
 public:
     /// Puts the route in force.
-    explicit ScopedTraceRoute(TraceRoute route) noexcept : previous_(setTraceRoute(route)) {}
-    /// Puts back the route it replaced.
-    ~ScopedTraceRoute() { setTraceRoute(previous_); }
+    explicit ScopedTraceRoute(TraceRoute route) noexcept;
+    /// Puts back the route it replaced if it is the latest scope still alive.
+    ~ScopedTraceRoute();
     /// Not copyable: a copy would put the old route back twice.
     ScopedTraceRoute(const ScopedTraceRoute&) = delete;
     ScopedTraceRoute& operator=(const ScopedTraceRoute&) = delete;
 
 private:
     TraceRoute previous_;
+    /// The scopes alive that began just before and just after this one.
+    ScopedTraceRoute* earlier_;
+    ScopedTraceRoute* later_ = nullptr;
 };
 
 /// Prints "\nDEBUG::" followed by the text, and nothing after it.

@@ -5,9 +5,11 @@
 
 #include "capture.h"
 #include "deathtest.h"
+#include "smallstack.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -280,6 +282,208 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
         above->handler.hooks = {};
     }
     EXPECT_EQ(liveBlocks, before) << "each message released once, none kept";
+}
+
+TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCounter) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    Heard atReceiver;
+    Heard atAbove;
+    receiver->handler.hooks = hooksFor(atReceiver);
+    above->handler.hooks = hooksFor(atAbove);
+    receiver->handler.setEntityTable(EntityTable);
+    ASSERT_TRUE(handler->send(0, 'i', 1));
+    ASSERT_TRUE(handler->sendWithReal(0, 'r', -4, 0.25));
+    ASSERT_TRUE(receiver->sendMessageWithReal(2, 'a', 7, -1e300));
+    ASSERT_TRUE(handler->send(0, 'j', 2));
+    const std::uint32_t first = handler->queue[0]->getID();
+    handler->process();
+    handler->process();
+    handler->process();
+    receiver->update();
+    ASSERT_EQ(atReceiver.received.size(), 3u);
+    ASSERT_EQ(atAbove.received.size(), 1u);
+    const auto fields = [](const Message& m) { return std::make_tuple(m.id, m.ival, m.dval); };
+    EXPECT_EQ(fields(atReceiver.received[0]), std::make_tuple(first, 1, 0.0));
+    EXPECT_EQ(fields(atReceiver.received[1]), std::make_tuple(first + 1, -4, 0.25));
+    EXPECT_EQ(fields(atAbove.received[0]), std::make_tuple(first + 2, 7, -1e300));
+    EXPECT_EQ(fields(atReceiver.received[2]), std::make_tuple(first + 3, 2, 0.0));
+
+    for (std::int32_t queued = 0; queued < MHandler::kCapacity; ++queued) {
+        ASSERT_TRUE(handler->send(5, 'f', 0));
+    }
+    EXPECT_FALSE(handler->sendWithReal(5, 'f', 0, 1.0)) << "a full queue refuses it too";
+    EXPECT_EQ(handler->count, MHandler::kCapacity);
+    receiver->handler.hooks = {};
+    above->handler.hooks = {};
+}
+
+namespace {
+
+// What a game's hook throws, here for every message whose content is 't'.
+struct HookThrew {};
+
+MessageHooks throwingOnT() {
+    MessageHooks hooks;
+    hooks.received = [](void*, const Message& message) {
+        if (message.content == 't') {
+            throw HookThrew{};
+        }
+    };
+    hooks.dropped = [](void*, const Message& message, DropReason) {
+        if (message.content == 't') {
+            throw HookThrew{};
+        }
+    };
+    return hooks;
+}
+
+} // namespace
+
+TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndTheQueueWhole) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    receiver->handler.hooks = throwingOnT();
+    handler->hooks = throwingOnT();
+    const std::size_t before = liveBlocks;
+    // Received, dropped as to the holder, dropped for an empty slot: each hook throws, more
+    // times than handlings may nest, so that a handling a throw left counted would show.
+    for (int round = 0; round <= MHandler::kMaxNesting / 3; ++round) {
+        for (const std::uint32_t to : {0u, 1u, 5u}) {
+            ASSERT_TRUE(handler->send(to, 't', 0));
+            ASSERT_TRUE(handler->send(0, 'k', 0));
+            Message* const waiting = handler->queue[1];
+            EXPECT_THROW(handler->process(), HookThrew);
+            EXPECT_EQ(handler->count, 1);
+            EXPECT_EQ(handler->queue[0], waiting);
+            EXPECT_EQ(liveBlocks, before + 1);
+            handler->process();
+            EXPECT_EQ(liveBlocks, before) << "'k' delivered and released";
+        }
+    }
+}
+
+namespace {
+
+// Two actors that answer every message at once, for ever: each reception sends an answer to
+// the other and updates the answering actor from inside the hook.
+struct Rally {
+    std::vector<std::uint32_t> heard; // the identifiers received, in order
+    std::uint32_t sent = 0;
+    int depth = 0;
+    int deepest = 0;
+};
+
+void answerAtOnce(void* context, const Message& message) {
+    auto& rally = *static_cast<Rally*>(context);
+    rally.heard.push_back(message.id);
+    Actor& self = *EntityTable[message.getReceiver() + 1];
+    if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
+        ++rally.sent;
+    }
+    rally.deepest = std::max(rally.deepest, ++rally.depth);
+    self.update();
+    --rally.depth;
+}
+
+// Updates whichever of the two holds the message left waiting, `rounds` times.
+void playRally(Actor& first, Actor& second, int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+        (first.handler.count > 0 ? first : second).update();
+    }
+}
+
+struct RallyOnAThread {
+    Actor* first;
+    Actor* second;
+};
+
+} // namespace
+
+TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLoseNothing) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    Rally rally;
+    for (Actor* actor : {receiver.get(), above.get()}) {
+        actor->handler.hooks = {&rally, &answerAtOnce, nullptr};
+        actor->handler.setEntityTable(EntityTable);
+    }
+    constexpr int kRounds = 40;
+    ASSERT_TRUE(receiver->sendMessage(2, 'r', 0));
+    rally.sent = 1;
+    playRally(*receiver, *above, kRounds);
+    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting)
+        << "each update from outside goes as deep as the bound";
+    EXPECT_EQ(receiver->handler.count + above->handler.count, 1) << "the one answer waiting";
+    EXPECT_EQ(rally.sent, rally.heard.size() + 1);
+    std::vector<std::uint32_t> ids = rally.heard;
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "none heard twice";
+
+#if !defined(__EMSCRIPTEN__)
+    // A worker's small stack holds the deepest rally; the stack of a level is in the manual.
+    rally = Rally{};
+    RallyOnAThread onThread{receiver.get(), above.get()};
+    ASSERT_TRUE(onSmallStack(
+        64 * 1024,
+        [](void* job) {
+            auto& j = *static_cast<RallyOnAThread*>(job);
+            playRally(*j.first, *j.second, kRounds);
+        },
+        &onThread));
+    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting);
+#endif
+    receiver->handler.hooks = {};
+    above->handler.hooks = {};
+}
+
+namespace {
+
+// What the drop report of a handler being destroyed hears, and what it does each time.
+struct Farewells {
+    enum class Then { Returns, Throws, SendsAgain };
+    Then then = Then::Returns;
+    MHandler* dying = nullptr;
+    std::string contents;
+    int otherReasons = 0;
+};
+
+void hearFarewell(void* context, const Message& message, DropReason reason) {
+    auto& heard = *static_cast<Farewells*>(context);
+    heard.contents += static_cast<char>(message.content);
+    heard.otherReasons += reason == DropReason::handlerDestroyed ? 0 : 1;
+    if (heard.then == Farewells::Then::Throws) {
+        throw HookThrew{};
+    }
+    if (heard.then == Farewells::Then::SendsAgain) {
+        heard.dying->send(5, 'z', 0);
+    }
+}
+
+} // namespace
+
+TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndReleasesThemAll) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    const std::size_t before = liveBlocks;
+    using Then = Farewells::Then;
+    for (const bool asked : {false, true}) {
+        for (const Then then : {Then::Returns, Then::Throws, Then::SendsAgain}) {
+            Farewells heard;
+            heard.then = then;
+            auto dying = std::make_unique<MHandler>();
+            heard.dying = dying.get();
+            dying->hooks.context = &heard;
+            dying->hooks.dropped = &hearFarewell;
+            dying->hooks.dropsAtDestruction = asked;
+            for (const char content : {'a', 'b', 'c'}) {
+                ASSERT_TRUE(dying->send(5, static_cast<std::uint8_t>(content), 0));
+            }
+            dying.reset();
+            EXPECT_EQ(heard.contents, asked ? "abc" : "")
+                << "a game that did not ask hears nothing new; a throw stops no farewell";
+            EXPECT_EQ(heard.otherReasons, 0);
+            EXPECT_EQ(liveBlocks, before);
+        }
+    }
 }
 
 using MHandlerDeathTest = ChildProcessTest;

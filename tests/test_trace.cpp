@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <iomanip>
 #include <ios>
@@ -62,6 +65,45 @@ TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutB
     EXPECT_EQ(second.stream(), &given);
     EXPECT_EQ(given.str(), "\nDEBUG::given\nDEBUG::given again");
     EXPECT_EQ(console.take(), "\nDEBUG::standard output");
+}
+
+// Scopes held by objects of lifetimes of their own, a level and a menu, end in any order; the
+// streams end with them, so a trace written to one would be a write into freed memory.
+TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTheOneBefore) {
+    const KeptRoute kept;
+    std::ostringstream before;
+    setTraceRoute(TraceRoute::to(before));
+    constexpr std::size_t kScopes = 3;
+    std::array<std::size_t, kScopes> order{0, 1, 2};
+    do {
+        std::array<std::unique_ptr<std::ostringstream>, kScopes> streams;
+        std::array<std::unique_ptr<ScopedTraceRoute>, kScopes> scopes;
+        for (std::size_t i = 0; i < kScopes; ++i) {
+            streams[i] = std::make_unique<std::ostringstream>();
+            scopes[i] = std::make_unique<ScopedTraceRoute>(TraceRoute::to(*streams[i]));
+        }
+        for (const std::size_t ended : order) {
+            scopes[ended].reset();
+            streams[ended].reset();
+            std::ostream* latest = &before;
+            for (std::size_t i = 0; i < kScopes; ++i) {
+                latest = scopes[i] != nullptr ? streams[i].get() : latest;
+            }
+            ASSERT_EQ(traceRoute().stream(), latest)
+                << "ending " << order[0] << order[1] << order[2] << " at " << ended;
+        }
+    } while (std::next_permutation(order.begin(), order.end()));
+
+    // Nested, with a route set by hand inside: each scope puts back what it replaced.
+    std::ostringstream outer;
+    std::ostringstream byHand;
+    {
+        const ScopedTraceRoute outerScope(TraceRoute::to(outer));
+        setTraceRoute(TraceRoute::to(byHand));
+        { const ScopedTraceRoute inner(TraceRoute::nowhere()); }
+        EXPECT_EQ(traceRoute().stream(), &byHand);
+    }
+    EXPECT_EQ(traceRoute().stream(), &before);
 }
 
 namespace {
@@ -166,10 +208,10 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
 namespace {
 
 // A stream buffer that logs each write (the bytes it took) and each flush; after the writes it
-// takes whole, it can take one byte less than offered, or throw.
+// takes whole, it can take one byte less than offered, or throw; or it can throw from each flush.
 class Recorder : public std::streambuf {
 public:
-    enum class Takes { All, OneLess, Throws };
+    enum class Takes { All, OneLess, Throws, SyncThrows };
     Recorder(Takes takes, std::string& log, std::string name, int wholeWrites = 0)
         : takes_(takes), log_(log), name_(std::move(name)), wholeWrites_(wholeWrites) {}
 
@@ -185,6 +227,9 @@ protected:
         return taken;
     }
     int sync() override {
+        if (takes_ == Takes::SyncThrows) {
+            throw std::runtime_error("cannot flush");
+        }
         log_ += name_ + "flush ";
         return 0;
     }
@@ -232,6 +277,7 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
         bool tied, unitBuffered, failedBefore;
         std::string log;
         std::ios::iostate after;
+        Takes tieTakes = Takes::All; // a tie of its own is unit-buffered
     } cases[] = {
         {"plain", Takes::All, false, false, false, "[\nDEBUG::x]", std::ios::goodbit},
         {"tied", Takes::All, true, false, false, "tie-flush [\nDEBUG::x]", std::ios::goodbit},
@@ -241,6 +287,10 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
         {"throwing", Takes::Throws, false, false, false, "", std::ios::badbit},
         {"tied and throwing", Takes::Throws, true, false, false, "tie-flush ", std::ios::badbit},
         {"already failed", Takes::All, false, false, true, "", std::ios::failbit},
+        {"unit-buffered, its flush throwing", Takes::SyncThrows, false, true, false, "[\nDEBUG::x]",
+         std::ios::badbit},
+        {"tied to a stream whose flush throws", Takes::All, true, false, false, "[\nDEBUG::x]",
+         std::ios::goodbit, Takes::SyncThrows},
     };
     const KeptRoute kept;
     std::ostream given(nullptr);
@@ -250,8 +300,9 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
             for (const auto& c : cases) {
                 std::string log;
                 Recorder target(c.takes, log, "");
-                Recorder tie(Takes::All, log, "tie-");
+                Recorder tie(c.tieTakes, log, "tie-");
                 std::ostream tieStream(&tie);
+                tieStream.setf(c.tieTakes != Takes::All ? std::ios::unitbuf : std::ios::fmtflags{});
                 std::ios::iostate after = std::ios::goodbit;
                 std::ios::iostate maskAfter = std::ios::goodbit;
                 onRouteOf(*out, target, [&] {
@@ -273,7 +324,8 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
 
 // A stream that asks to throw on failure and then fails must not unwind a tree build half-way,
 // which would leak the nodes built so far (the sanitizer and valgrind checks watch for it): the
-// stream takes the root's trace and fails from the first child's on.
+// stream takes the root's trace and fails from the first child's on, or, unit-buffered, fails
+// each flush by a throw, which the stream's own write would meet in a destructor.
 TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
     const KeptRoute kept;
     resetEngineGlobals();
@@ -286,12 +338,15 @@ TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
     }
     std::ostream given(nullptr);
     for (std::ostream* out : {&std::cout, &given}) {
-        for (const Recorder::Takes takes : {Recorder::Takes::OneLess, Recorder::Takes::Throws}) {
+        for (const Recorder::Takes takes :
+             {Recorder::Takes::OneLess, Recorder::Takes::Throws, Recorder::Takes::SyncThrows}) {
             std::string log;
             Recorder target(takes, log, "", 1);
             QuadNode* root = nullptr;
             std::ios::iostate after = std::ios::goodbit;
             onRouteOf(*out, target, [&] {
+                out->setf(takes == Recorder::Takes::SyncThrows ? std::ios::unitbuf
+                                                               : std::ios::fmtflags{});
                 armExceptions(*out, kEveryBit);
                 EXPECT_NO_THROW(root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable));
                 after = out->rdstate();
