@@ -6,6 +6,7 @@
 
 #include "capture.h"
 #include "layoutscan.h"
+#include "smallstack.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,30 @@ TEST_F(QuadLayoutTest, AGroupWhoseBoxTouchesAMidlineIsDividedThere) {
     EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
     EXPECT_EQ(layout.midline.size(), 1U);
 }
+
+#if !defined(__EMSCRIPTEN__)
+TEST_F(QuadLayoutTest, APartitionAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
+    TestTable table(Kind::stacked, 1000, 19);
+    QuadTreeLayout layout;
+    struct Job {
+        TestTable* table;
+        QuadTreeLayout* layout;
+    } job{&table, &layout};
+    ASSERT_TRUE(onSmallStack(
+        64 * 1024,
+        [](void* j) {
+            const Job& run = *static_cast<Job*>(j);
+            partitionQuadTree(kTestWorld, run.table->slots, *run.layout);
+        },
+        &job));
+    int deepest = 0;
+    for (const QuadDivided& node : layout.divided) {
+        deepest = std::max(deepest, node.depth);
+    }
+    EXPECT_EQ(deepest, kQuadTreeMaxDepth - 1);
+    EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
+}
+#endif
 
 TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStorage) {
     TestTable table(Kind::clusters, 1000, 3);

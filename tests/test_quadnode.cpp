@@ -4,6 +4,7 @@
 
 #include "digest.h"
 #include "quadtree.h"
+#include "smallstack.h"
 
 #include <algorithm>
 #include <array>
@@ -13,12 +14,6 @@
 #include <string>
 #include <tuple>
 #include <vector>
-
-#if defined(_WIN32)
-#include <windows.h>
-#elif !defined(__EMSCRIPTEN__)
-#include <pthread.h>
-#endif
 
 namespace {
 
@@ -150,45 +145,9 @@ namespace {
 
 constexpr std::size_t kSmallStack = 64 * 1024;
 
-struct DeepBuild {
-    QuadNode* root = nullptr;
-};
-
-void buildAtTheDepthBound(DeepBuild& build) {
-    build.root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
+void buildAtTheDepthBound(void* root) {
+    *static_cast<QuadNode**>(root) = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
 }
-
-#if defined(_WIN32)
-DWORD WINAPI deepBuildThread(void* build) {
-    buildAtTheDepthBound(*static_cast<DeepBuild*>(build));
-    return 0;
-}
-
-// A job's thread with a small stack, as game engines run their workers.
-void onASmallStack(DeepBuild& build) {
-    HANDLE thread = CreateThread(nullptr, kSmallStack, deepBuildThread, &build,
-                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    ASSERT_NE(thread, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-}
-#else
-void* deepBuildThread(void* build) {
-    buildAtTheDepthBound(*static_cast<DeepBuild*>(build));
-    return nullptr;
-}
-
-// A job's thread with a small stack, as game engines run their workers.
-void onASmallStack(DeepBuild& build) {
-    pthread_attr_t attributes;
-    ASSERT_EQ(pthread_attr_init(&attributes), 0);
-    ASSERT_EQ(pthread_attr_setstacksize(&attributes, kSmallStack), 0);
-    pthread_t thread;
-    ASSERT_EQ(pthread_create(&thread, &attributes, deepBuildThread, &build), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
-}
-#endif
 
 } // namespace
 
@@ -199,9 +158,7 @@ TEST_F(QuadTreeTest, ABuildAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
         place(slot, 0.1, 0.1);
     }
     TraceCapture quiet;
-    DeepBuild build;
-    onASmallStack(build);
-    root = build.root;
+    ASSERT_TRUE(onSmallStack(kSmallStack, buildAtTheDepthBound, &root));
     const QuadTreeCheck check = checkQuadTree(root, -512, 512, -512, 512, EntityTable);
     EXPECT_EQ(check.problem, "");
     EXPECT_EQ(check.depth, kQuadTreeMaxDepth);
