@@ -33,6 +33,9 @@ using Placed = QuadTreeLayout::Placed;
 // adds them (south-west 0, north-west 1, south-east 2, north-east 3), or 4 on a midline. Strictly
 // inside the node and off both midlines is strictly inside one quadrant, as the builder tests.
 constexpr unsigned char kOnMidline = 4;
+// A count for each bucket: the four quadrants and the midlines.
+constexpr std::size_t kBucketCount = std::size_t{kOnMidline} + 1;
+using PerBucket = std::array<std::size_t, kBucketCount>;
 
 // The sides of the midlines an entity lies on, one bit each: 1 west, 2 south, 4 east, 8 north.
 // Neither side of a midline is on it.
@@ -138,7 +141,7 @@ private:
                 return;
             }
         }
-        const std::array<std::size_t, kOnMidline + 1> sizes = sort(from, count, midX, midY);
+        const PerBucket sizes = sort(from, count, midX, midY);
         for (unsigned char q = 0; q < kOnMidline; ++q) {
             if (sizes[q] == count) {
                 // Clustered entities often stay together for many levels: their box, found
@@ -178,10 +181,9 @@ private:
     // Finds each entity's bucket, kept for the scatter, and the buckets' sizes. The sizes are
     // summed as fields of 12 bits in one word (a node holds at most 1024 entities): no count
     // waits on the one before it through memory.
-    std::array<std::size_t, kOnMidline + 1> sort(const Placed* from, std::size_t count, double midX,
-                                                 double midY) {
+    PerBucket sort(const Placed* from, std::size_t count, double midX, double midY) {
         constexpr unsigned kField = 12;
-        constexpr std::array<std::uint64_t, kOnMidline + 1> kOne{
+        constexpr std::array<std::uint64_t, kBucketCount> kOne{
             1, 1ULL << kField, 1ULL << (2 * kField), 1ULL << (3 * kField), 1ULL << (4 * kField)};
         std::uint64_t sums = 0;
         for (std::size_t i = 0; i < count; ++i) {
@@ -189,7 +191,7 @@ private:
             buckets_[i] = b;
             sums += kOne[b];
         }
-        std::array<std::size_t, kOnMidline + 1> sizes{};
+        PerBucket sizes{};
         for (std::size_t b = 0; b < sizes.size(); ++b) {
             sizes[b] = static_cast<std::size_t>(sums >> (kField * b)) & ((1U << kField) - 1);
         }
@@ -201,7 +203,7 @@ private:
                  const QuadRect& bounds, unsigned char occupied) {
         const std::size_t index = open(r, depth, 0);
         const std::array<QuadRect, 4> quadrants = r.quadrants();
-        for (unsigned char q = 0; q < quadrants.size(); ++q) {
+        for (std::size_t q = 0; q < quadrants.size(); ++q) {
             if (q == occupied) {
                 divide(quadrants[q], depth + 1, from, to, count, &bounds);
             } else {
@@ -213,12 +215,12 @@ private:
 
     // A stable scatter into the quadrants and the midlines: each keeps its parent's cell order.
     void scatter(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
-                 const std::array<std::size_t, kOnMidline + 1>& sizes) {
-        std::array<std::size_t, kOnMidline + 1> starts{};
+                 const PerBucket& sizes) {
+        PerBucket starts{};
         for (std::size_t b = 1; b < starts.size(); ++b) {
             starts[b] = starts[b - 1] + sizes[b - 1];
         }
-        std::array<std::size_t, kOnMidline + 1> next = starts;
+        PerBucket next = starts;
         for (std::size_t i = 0; i < count; ++i) {
             to[next[buckets_[i]]++] = from[i];
         }

@@ -59,7 +59,7 @@ public:
     // The midline entities of the node and of every divided node below it, which stand
     // together in the layout: those nodes follow it.
     Run midlinesBelow(const QuadDivided& node) const {
-        const std::size_t index = static_cast<std::size_t>(&node - l_.divided.data());
+        const auto index = static_cast<std::size_t>(&node - l_.divided.data());
         const std::size_t below = held(index, node.leafCount / 3, l_.divided.size());
         if (below == 0) {
             return {nullptr, nullptr, 0};
@@ -210,7 +210,7 @@ struct DiscRegion {
 // and a leaf it covers is handed whole, since its entities lie strictly inside it.
 template <class Region> class RegionVisit {
 public:
-    RegionVisit(const QuadTreeLayout& layout, Region region, QuadVisitor visitor)
+    RegionVisit(const QuadTreeLayout& layout, const Region& region, QuadVisitor visitor)
         : layout_(layout), lists_(layout), region_(region), visitor_(visitor) {}
 
     std::size_t run() {
@@ -277,7 +277,7 @@ bool firstInTies(const Actor& a, const Actor& b) {
     if (a.getID() != b.getID()) {
         return a.getID() < b.getID();
     }
-    return std::less<const Actor*>()(&a, &b);
+    return std::less<>()(&a, &b);
 }
 
 // Depth first, the nearer quadrants first, skipping a node that lies farther than the best

@@ -118,7 +118,7 @@ inline std::vector<Actor*> scanWithin(Actor* const* table, Vec2 c, double d) {
 }
 
 inline bool firstInTies(const Actor* a, const Actor* b) {
-    return a->getID() < b->getID() || (a->getID() == b->getID() && std::less<const Actor*>()(a, b));
+    return a->getID() < b->getID() || (a->getID() == b->getID() && std::less<>()(a, b));
 }
 
 /// The actor of the table nearest to p but leaveOut: among the nearest, the smallest identifier,
