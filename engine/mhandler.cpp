@@ -66,36 +66,26 @@ void MHandler::setEntityTable(Actor** table) {
 }
 
 bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival) {
-    if (!hasRoom()) {
-        return false;
-    }
-    append(new Message(holder, receiver, content, ival));
-    return true;
+    return sendWithReal(receiver, content, ival, 0.0);
 }
 
+// The value-taking constructor leaves dval at 0.0, so send, which passes 0.0, builds its message
+// as that constructor alone would.
 bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
                             double dval) {
-    if (!hasRoom()) {
+    if (count < 0) {
+        count = 0;
+    }
+    if (count >= kCapacity) {
         return false;
     }
     auto* message = new Message(holder, receiver, content, ival);
     message->dval = dval;
-    append(message);
-    return true;
-}
-
-bool MHandler::hasRoom() {
-    if (count < 0) {
-        count = 0;
-    }
-    return count < kCapacity;
-}
-
-void MHandler::append(Message* message) {
     // The slot is empty unless a caller lowered count; the message it still holds would be lost.
     delete queue[count];
     queue[count] = message;
     ++count;
+    return true;
 }
 
 void MHandler::process() {

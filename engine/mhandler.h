@@ -103,10 +103,6 @@ private:
     void initialize(std::uint32_t holder);
     /// The number of queue slots that hold messages, whatever a caller wrote into count.
     std::int32_t queued() const;
-    /// Whether the queue takes one more message; a negative count is taken as 0 from here on.
-    bool hasRoom();
-    /// Puts the message at the tail of a queue that has room for it.
-    void append(Message* message);
     /// Takes the head out of a queue that is not empty and closes the queue up behind it.
     Message* takeHead();
     /// Tells hooks.dropped of each message queued now, as the handler is destroyed.

@@ -82,10 +82,6 @@ unsigned char bucketOf(const Vec2& p, double midX, double midY) {
 }
 #endif
 
-bool strictlyInside(const QuadRect& r, Vec2 p) {
-    return r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY;
-}
-
 class Partition {
 public:
     explicit Partition(QuadTreeLayout& layout) : layout_(layout) {}
@@ -107,7 +103,7 @@ public:
             const Placed placed{actor, actor->getPosition2D()};
             inside[in] = placed;
             apart[out] = placed;
-            const bool isInside = strictlyInside(world, placed.position);
+            const bool isInside = world.surrounds(placed.position.x, placed.position.y);
             in += static_cast<std::size_t>(isInside);
             out += static_cast<std::size_t>(!isInside);
         }

@@ -122,7 +122,7 @@ void readOutside(QuadTreeLayout& layout, const QuadRect& r, Actor* const* table)
             continue;
         }
         const Vec2 p = actor->getPosition2D();
-        if (!(r.minX < p.x && p.x < r.maxX && r.minY < p.y && p.y < r.maxY)) {
+        if (!r.surrounds(p.x, p.y)) {
             layout.outside.push_back(table[slot - 1]);
             layout.outsidePositions.push_back(p);
         }

@@ -79,41 +79,6 @@ private:
     std::size_t midline_;
 };
 
-// A node of the layout: leaves[index] or divided[index].
-struct NodeRef {
-    bool leaf = true;
-    std::size_t index = 0;
-};
-
-// The quadrants of a divided node, south-west to north-east. In the layout's order a node's
-// first quadrant follows it: the next divided node when that one's first leaf is the next leaf,
-// the next leaf otherwise. A subtree of n leaves holds n / 3 divided nodes, its root included.
-std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
-    std::array<NodeRef, 4> quadrants{};
-    std::size_t nextDivided = divided + 1;
-    std::size_t nextLeaf = layout.divided[divided].firstLeaf;
-    for (NodeRef& quadrant : quadrants) {
-        if (nextDivided < layout.divided.size() &&
-            layout.divided[nextDivided].firstLeaf == nextLeaf) {
-            quadrant = {false, nextDivided};
-            const std::size_t leaves = layout.divided[nextDivided].leafCount;
-            nextLeaf += leaves;
-            nextDivided += leaves / 3;
-        } else {
-            quadrant = {true, nextLeaf};
-            ++nextLeaf;
-        }
-    }
-    return quadrants;
-}
-
-const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
-    if (node.leaf) {
-        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
-    }
-    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
-}
-
 // A subtree holding this many entities or fewer is read as one list: testing them all costs
 // less than deciding, node by node, which of them to test.
 constexpr std::size_t kScanned = 16;
@@ -125,6 +90,9 @@ constexpr std::size_t kScanned = 16;
 class Walk {
 public:
     explicit Walk(const QuadTreeLayout& l) : l_(l) {}
+    // From the node that divided[divided] or leaves[leaf] is, whichever comes first.
+    Walk(const QuadTreeLayout& l, std::size_t divided, std::size_t leaf)
+        : l_(l), divided_(divided), leaf_(leaf) {}
     bool done() const { return leaf_ >= l_.leaves.size(); }
     // The next node where it is a divided node, null where it is a leaf.
     const QuadDivided* divided() const {
@@ -133,6 +101,8 @@ public:
         }
         return nullptr;
     }
+    // The index in divided of the next divided node.
+    std::size_t nextDivided() const { return divided_; }
     // Steps into the divided node, to its first quadrant.
     void enter() { ++divided_; }
     // Steps over the divided node and everything below it.
@@ -141,13 +111,43 @@ public:
         divided_ += node.leafCount / 3 > 0 ? node.leafCount / 3 : 1;
     }
     // Steps over the leaf, and returns it.
-    const QuadLeaf& leaf() { return l_.leaves[leaf_++]; }
+    const QuadLeaf& leaf() { return l_.leaves[stepOverLeaf()]; }
+    // Steps over the leaf, and returns its index, which lies past the leaves where none is left.
+    std::size_t stepOverLeaf() { return leaf_++; }
 
 private:
     const QuadTreeLayout& l_;
     std::size_t divided_ = 0;
     std::size_t leaf_ = 0;
 };
+
+// A node of the layout: leaves[index] or divided[index].
+struct NodeRef {
+    bool leaf = true;
+    std::size_t index = 0;
+};
+
+// The quadrants of a divided node, south-west to north-east: the nodes that follow it.
+std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
+    std::array<NodeRef, 4> quadrants{};
+    Walk walk(layout, divided + 1, layout.divided[divided].firstLeaf);
+    for (NodeRef& quadrant : quadrants) {
+        if (const QuadDivided* below = walk.divided()) {
+            quadrant = {false, walk.nextDivided()};
+            walk.pass(*below);
+        } else {
+            quadrant = {true, walk.stepOverLeaf()};
+        }
+    }
+    return quadrants;
+}
+
+const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
+    if (node.leaf) {
+        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
+    }
+    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
+}
 
 bool isNaN(Vec2 p) {
     return std::isnan(p.x) || std::isnan(p.y);
@@ -285,7 +285,7 @@ bool firstInTies(const Actor& a, const Actor& b) {
 class NearestSearch {
 public:
     NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
-        : layout_(layout), point_(point), leaveOut_(leaveOut) {}
+        : layout_(layout), lists_(layout), point_(point), leaveOut_(leaveOut) {}
 
     QuadNearest run() {
         if (layout_.divided.empty()) {
@@ -293,8 +293,7 @@ public:
         } else {
             divided(0);
         }
-        list(layout_.outside.data(), layout_.outsidePositions.data(),
-             held(0, layout_.outside.size(), layout_.outsidePositions.size()));
+        offer(lists_.outside());
         if (best_.actor != nullptr) {
             best_.distance = std::sqrt(best2_);
         }
@@ -312,9 +311,7 @@ private:
         if (l.count == 0 || beyond(l.rect)) {
             return;
         }
-        const std::size_t entities = held(0, layout_.entities.size(), layout_.positions.size());
-        list(layout_.entities.data() + l.first, layout_.positions.data() + l.first,
-             held(l.first, l.count, entities));
+        offer(lists_.of(l));
     }
 
     void divided(std::size_t index) {
@@ -322,10 +319,7 @@ private:
         if (beyond(d.rect)) {
             return;
         }
-        const std::size_t midline =
-            held(0, layout_.midline.size(), layout_.midlinePositions.size());
-        list(layout_.midline.data() + d.first, layout_.midlinePositions.data() + d.first,
-             held(d.first, d.count, midline));
+        offer(lists_.midlineOf(d));
         std::array<NodeRef, 4> quadrants = quadrantsOf(layout_, index);
         std::array<double, 4> gaps{};
         for (std::size_t q = 0; q < 4; ++q) {
@@ -351,9 +345,9 @@ private:
         }
     }
 
-    void list(Actor* const* actors, const Vec2* positions, std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            offer(actors[i], positions[i]);
+    void offer(const Run& run) {
+        for (std::size_t i = 0; i < run.count; ++i) {
+            offer(run.actors[i], run.positions[i]);
         }
     }
 
@@ -372,6 +366,7 @@ private:
     }
 
     const QuadTreeLayout& layout_;
+    Lists lists_;
     Vec2 point_;
     const Actor* leaveOut_;
     QuadNearest best_;

@@ -20,6 +20,10 @@ struct QuadRect {
     /// The quadrants in the order the builder adds them as children: south-west, north-west,
     /// south-east, north-east.
     std::array<QuadRect, 4> quadrants() const;
+    /// Whether the point (x, y) lies strictly inside: not on a border, no coordinate NaN.
+    bool surrounds(double x, double y) const {
+        return minX < x && x < maxX && minY < y && y < maxY;
+    }
     /// Whether both midlines lie strictly inside: false where an infinite or NaN bound puts one
     /// at infinity or NaN, and for a rectangle too thin to halve.
     bool halvable() const;

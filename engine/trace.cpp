@@ -27,32 +27,29 @@ void markState(std::ostream& out, std::ios::iostate bits) {
     restoreExceptions(out, mask);
 }
 
-// The buffer's sync(), as the stream's flush calls it; a failure or a throw is recorded as badbit.
-void syncBuffer(std::ostream& out) {
-    bool synced = false;
+// Runs one call of the stream's buffer, which tells whether it succeeded; a failure or a throw
+// is recorded as badbit.
+template <class Call> void recordFailure(std::ostream& out, Call call) {
+    bool succeeded = false;
     try {
-        synced = out.rdbuf()->pubsync() != -1;
+        succeeded = call();
     } catch (...) {
-        synced = false;
+        succeeded = false;
     }
-    if (!synced) {
+    if (!succeeded) {
         markState(out, std::ios::badbit);
     }
 }
 
-// The bytes straight into the stream's buffer, as the stream's own write puts them; a short
-// write or a throw is recorded as badbit.
+// The buffer's sync(), as the stream's flush calls it.
+void syncBuffer(std::ostream& out) {
+    recordFailure(out, [&out] { return out.rdbuf()->pubsync() != -1; });
+}
+
+// The bytes straight into the stream's buffer, as the stream's own write puts them.
 void putBytes(std::ostream& out, const char* bytes, std::size_t size) {
     const auto count = static_cast<std::streamsize>(size);
-    bool whole = false;
-    try {
-        whole = out.rdbuf()->sputn(bytes, count) == count;
-    } catch (...) {
-        whole = false;
-    }
-    if (!whole) {
-        markState(out, std::ios::badbit);
-    }
+    recordFailure(out, [&] { return out.rdbuf()->sputn(bytes, count) == count; });
 }
 
 // What the stream's own write does around the bytes, without its guard object: the guard
