@@ -3,6 +3,7 @@
 #include <engine/actor.h>
 #include <engine/message.h>
 
+#include "blocks.h"
 #include "capture.h"
 #include "deathtest.h"
 #include "smallstack.h"
@@ -12,40 +13,13 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <memory>
-#include <new>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
-
-// Blocks of the free store in use, so that a test sees every message released exactly once.
-namespace {
-std::size_t liveBlocks = 0;
-} // namespace
-
-void* operator new(std::size_t size) {
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    ++liveBlocks;
-    return block;
-}
-
-void operator delete(void* block) noexcept {
-    if (block != nullptr) {
-        --liveBlocks;
-        std::free(block);
-    }
-}
-
-void operator delete(void* block, std::size_t /*size*/) noexcept {
-    operator delete(block);
-}
 
 namespace {
 
@@ -149,7 +123,7 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
 }
 
 TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
-    const std::size_t before = liveBlocks; // the handler's own block among them
+    const long before = blocksInUse(); // the handler's own block among them
     for (std::int32_t i = 0; i < 10; ++i) {
         ASSERT_TRUE(handler->send(5, 'p', i));
     }
@@ -160,9 +134,9 @@ TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
     ASSERT_TRUE(handler->send(5, 'r', 0));
     handler->count = 2;
     handler->process();
-    EXPECT_EQ(liveBlocks, before + 9);
+    EXPECT_EQ(blocksInUse(), before + 9);
     handler.reset();
-    EXPECT_EQ(liveBlocks, before - 1);
+    EXPECT_EQ(blocksInUse(), before - 1);
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
@@ -249,7 +223,7 @@ TEST_F(MHandlerTest, AReceiverHearsEachDeliveryAfterItsTraceAndTheSenderEachDrop
 }
 
 TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnce) {
-    const std::size_t before = liveBlocks;
+    const long before = blocksInUse();
     {
         Heard atReceiver;
         Heard atAbove;
@@ -281,7 +255,7 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
         receiver->handler.hooks = {};
         above->handler.hooks = {};
     }
-    EXPECT_EQ(liveBlocks, before) << "each message released once, none kept";
+    EXPECT_EQ(blocksInUse(), before) << "each message released once, none kept";
 }
 
 TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCounter) {
@@ -343,7 +317,7 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
     receiver->handler.hooks = throwingOnT();
     handler->hooks = throwingOnT();
-    const std::size_t before = liveBlocks;
+    const long before = blocksInUse();
     // Received, dropped as to the holder, dropped for an empty slot: each hook throws, more
     // times than handlings may nest, so that a handling a throw left counted would show.
     for (int round = 0; round <= MHandler::kMaxNesting / 3; ++round) {
@@ -354,9 +328,9 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
             EXPECT_THROW(handler->process(), HookThrew);
             EXPECT_EQ(handler->count, 1);
             EXPECT_EQ(handler->queue[0], waiting);
-            EXPECT_EQ(liveBlocks, before + 1);
+            EXPECT_EQ(blocksInUse(), before + 1);
             handler->process();
-            EXPECT_EQ(liveBlocks, before) << "'k' delivered and released";
+            EXPECT_EQ(blocksInUse(), before) << "'k' delivered and released";
         }
     }
 }
@@ -463,7 +437,7 @@ void hearFarewell(void* context, const Message& message, DropReason reason) {
 
 TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndReleasesThemAll) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    const std::size_t before = liveBlocks;
+    const long before = blocksInUse();
     using Then = Farewells::Then;
     for (const bool asked : {false, true}) {
         for (const Then then : {Then::Returns, Then::Throws, Then::SendsAgain}) {
@@ -481,7 +455,7 @@ TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndRel
             EXPECT_EQ(heard.contents, asked ? "abc" : "")
                 << "a game that did not ask hears nothing new; a throw stops no farewell";
             EXPECT_EQ(heard.otherReasons, 0);
-            EXPECT_EQ(liveBlocks, before);
+            EXPECT_EQ(blocksInUse(), before);
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <engine/quadnode.h>
 #include <engine/trace.h>
 
+#include "blocks.h"
 #include "capture.h"
 #include "layoutscan.h"
 #include "smallstack.h"
@@ -14,35 +15,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string>
 #include <vector>
-
-namespace {
-
-std::size_t g_allocations = 0;
-
-} // namespace
-
-// Counts the suite's blocks, so that a test can see a build allocate nothing.
-void* operator new(std::size_t size) {
-    ++g_allocations;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) {
-        return block;
-    }
-    throw std::bad_alloc();
-}
-
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
 
 namespace {
 
@@ -155,9 +131,9 @@ TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStor
         EXPECT_EQ(trace.text(), "");
     }
     EXPECT_EQ(cellSlotCounter, 2);
-    const std::size_t before = g_allocations;
+    const long before = blocksTaken();
     partitionQuadTree(kTestWorld, table.slots, layout);
-    EXPECT_EQ(g_allocations, before) << "a second build into the same layout allocates nothing";
+    EXPECT_EQ(blocksTaken(), before) << "a second build into the same layout allocates nothing";
     partitionQuadTree(kTestWorld, nullptr, layout);
     EXPECT_EQ(layout.leaves.size(), 1U) << "a null table is empty";
     EXPECT_TRUE(layout.entities.empty() && layout.outside.empty() && layout.divided.empty());

@@ -1,0 +1,10 @@
+// The free store counted, for the suites that check that each block they take is given back
+// once, or that a piece of work takes none. A suite links blocks.cpp, whose operator new and
+// delete replace the program's own; valgrind replaces only the C library's allocator, which
+// they call.
+#pragma once
+
+/// Blocks handed out and not yet given back.
+long blocksInUse();
+/// Blocks handed out since the program began.
+long blocksTaken();
