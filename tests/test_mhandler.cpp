@@ -167,6 +167,7 @@ struct Heard {
     std::vector<std::pair<std::uint32_t, DropReason>> dropped;
     const TraceCapture* capture = nullptr;
     std::function<void(const Message&)> react;
+    std::function<void(const Message&, DropReason)> reactToDrop;
 };
 
 MessageHooks hooksFor(Heard& heard) {
@@ -181,7 +182,11 @@ MessageHooks hooksFor(Heard& heard) {
         }
     };
     hooks.dropped = [](void* context, const Message& message, DropReason reason) {
-        static_cast<Heard*>(context)->dropped.emplace_back(message.getReceiver(), reason);
+        auto& h = *static_cast<Heard*>(context);
+        h.dropped.emplace_back(message.getReceiver(), reason);
+        if (h.reactToDrop) {
+            h.reactToDrop(message, reason);
+        }
     };
     return hooks;
 }
@@ -293,30 +298,28 @@ TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCo
 
 namespace {
 
-// What a game's hook throws, here for every message whose content is 't'.
+// What a game's hook throws.
 struct HookThrew {};
-
-MessageHooks throwingOnT() {
-    MessageHooks hooks;
-    hooks.received = [](void*, const Message& message) {
-        if (message.content == 't') {
-            throw HookThrew{};
-        }
-    };
-    hooks.dropped = [](void*, const Message& message, DropReason) {
-        if (message.content == 't') {
-            throw HookThrew{};
-        }
-    };
-    return hooks;
-}
 
 } // namespace
 
 TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndTheQueueWhole) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    receiver->handler.hooks = throwingOnT();
-    handler->hooks = throwingOnT();
+    Heard throwing; // on every message whose content is 't'
+    throwing.react = [](const Message& message) {
+        if (message.content == 't') {
+            throw HookThrew{};
+        }
+    };
+    throwing.reactToDrop = [&throwing](const Message& message, DropReason) {
+        throwing.react(message);
+    };
+    receiver->handler.hooks = hooksFor(throwing);
+    handler->hooks = hooksFor(throwing);
+    // What the hooks note takes no block while blocks are counted.
+    throwing.received.reserve(64);
+    throwing.traceBefore.reserve(64);
+    throwing.dropped.reserve(64);
     const long before = blocksInUse();
     // Received, dropped as to the holder, dropped for an empty slot: each hook throws, more
     // times than handlings may nest, so that a handling a throw left counted would show.
@@ -333,129 +336,92 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
             EXPECT_EQ(blocksInUse(), before) << "'k' delivered and released";
         }
     }
+    receiver->handler.hooks = {};
 }
-
-namespace {
-
-// Two actors that answer every message at once, for ever: each reception sends an answer to
-// the other and updates the answering actor from inside the hook.
-struct Rally {
-    std::vector<std::uint32_t> heard; // the identifiers received, in order
-    std::uint32_t sent = 0;
-    int depth = 0;
-    int deepest = 0;
-};
-
-void answerAtOnce(void* context, const Message& message) {
-    auto& rally = *static_cast<Rally*>(context);
-    rally.heard.push_back(message.id);
-    Actor& self = *EntityTable[message.getReceiver() + 1];
-    if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
-        ++rally.sent;
-    }
-    rally.deepest = std::max(rally.deepest, ++rally.depth);
-    self.update();
-    --rally.depth;
-}
-
-// Updates whichever of the two holds the message left waiting, `rounds` times.
-void playRally(Actor& first, Actor& second, int rounds) {
-    for (int round = 0; round < rounds; ++round) {
-        (first.handler.count > 0 ? first : second).update();
-    }
-}
-
-struct RallyOnAThread {
-    Actor* first;
-    Actor* second;
-};
-
-} // namespace
 
 TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLoseNothing) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    Rally rally;
+    // Each reception sends an answer to the other actor and updates from inside the hook.
+    Heard rally;
+    std::size_t sent = 1;
+    int depth = 0;
+    int deepest = 0;
+    rally.react = [&](const Message& message) {
+        Actor& self = *EntityTable[message.getReceiver() + 1];
+        sent += self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0) ? 1 : 0;
+        deepest = std::max(deepest, ++depth);
+        self.update();
+        --depth;
+    };
     for (Actor* actor : {receiver.get(), above.get()}) {
-        actor->handler.hooks = {&rally, &answerAtOnce, nullptr};
+        actor->handler.hooks = hooksFor(rally);
         actor->handler.setEntityTable(EntityTable);
     }
-    constexpr int kRounds = 40;
+    constexpr std::size_t kRounds = 40;
+    // Each round updates whichever of the two holds the answer left waiting.
+    const auto play = [this] {
+        for (std::size_t round = 0; round < kRounds; ++round) {
+            (receiver->handler.count > 0 ? receiver : above)->update();
+        }
+    };
     ASSERT_TRUE(receiver->sendMessage(2, 'r', 0));
-    rally.sent = 1;
-    playRally(*receiver, *above, kRounds);
-    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
-    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting)
+    play();
+    EXPECT_EQ(deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.received.size(), kRounds * MHandler::kMaxNesting)
         << "each update from outside goes as deep as the bound";
     EXPECT_EQ(receiver->handler.count + above->handler.count, 1) << "the one answer waiting";
-    EXPECT_EQ(rally.sent, rally.heard.size() + 1);
-    std::vector<std::uint32_t> ids = rally.heard;
+    EXPECT_EQ(sent, rally.received.size() + 1);
+    std::vector<std::uint32_t> ids;
+    for (const Message& message : rally.received) {
+        ids.push_back(message.id);
+    }
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "none heard twice";
 
 #if !defined(__EMSCRIPTEN__)
     // A worker's small stack holds the deepest rally; the stack of a level is in the manual.
-    rally = Rally{};
-    RallyOnAThread onThread{receiver.get(), above.get()};
-    ASSERT_TRUE(onSmallStack(
-        64 * 1024,
-        [](void* job) {
-            auto& j = *static_cast<RallyOnAThread*>(job);
-            playRally(*j.first, *j.second, kRounds);
-        },
-        &onThread));
-    EXPECT_EQ(rally.deepest, MHandler::kMaxNesting);
-    EXPECT_EQ(rally.heard.size(), std::size_t{kRounds} * MHandler::kMaxNesting);
+    rally.received.clear();
+    deepest = 0;
+    ASSERT_TRUE(onSmallStack(64 * 1024, play));
+    EXPECT_EQ(deepest, MHandler::kMaxNesting);
+    EXPECT_EQ(rally.received.size(), kRounds * MHandler::kMaxNesting);
 #endif
     receiver->handler.hooks = {};
     above->handler.hooks = {};
 }
 
-namespace {
-
-// What the drop report of a handler being destroyed hears, and what it does each time.
-struct Farewells {
-    enum class Then { Returns, Throws, SendsAgain };
-    Then then = Then::Returns;
-    MHandler* dying = nullptr;
-    std::string contents;
-    int otherReasons = 0;
-};
-
-void hearFarewell(void* context, const Message& message, DropReason reason) {
-    auto& heard = *static_cast<Farewells*>(context);
-    heard.contents += static_cast<char>(message.content);
-    heard.otherReasons += reason == DropReason::handlerDestroyed ? 0 : 1;
-    if (heard.then == Farewells::Then::Throws) {
-        throw HookThrew{};
-    }
-    if (heard.then == Farewells::Then::SendsAgain) {
-        heard.dying->send(5, 'z', 0);
-    }
-}
-
-} // namespace
-
 TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndReleasesThemAll) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    const long before = blocksInUse();
-    using Then = Farewells::Then;
+    enum class Then { returns, throws, sendsAgain };
     for (const bool asked : {false, true}) {
-        for (const Then then : {Then::Returns, Then::Throws, Then::SendsAgain}) {
-            Farewells heard;
-            heard.then = then;
+        for (const Then then : {Then::returns, Then::throws, Then::sendsAgain}) {
             auto dying = std::make_unique<MHandler>();
-            heard.dying = dying.get();
-            dying->hooks.context = &heard;
-            dying->hooks.dropped = &hearFarewell;
+            MHandler* const handlerDying = dying.get();
+            Heard farewells;
+            farewells.reactToDrop = [then, handlerDying](const Message&, DropReason) {
+                if (then == Then::throws) {
+                    throw HookThrew{};
+                }
+                if (then == Then::sendsAgain) {
+                    handlerDying->send(9, 'z', 0);
+                }
+            };
+            dying->hooks = hooksFor(farewells);
             dying->hooks.dropsAtDestruction = asked;
-            for (const char content : {'a', 'b', 'c'}) {
-                ASSERT_TRUE(dying->send(5, static_cast<std::uint8_t>(content), 0));
+            for (const std::uint32_t to : {5u, 6u, 7u}) {
+                ASSERT_TRUE(dying->send(to, 'f', 0));
             }
+            farewells.dropped.reserve(8); // what the hook notes takes no block while counted
+            const long held = blocksInUse();
             dying.reset();
-            EXPECT_EQ(heard.contents, asked ? "abc" : "")
+            EXPECT_EQ(blocksInUse(), held - 4)
+                << "the handler and its three messages released, and any sent as it ended";
+            const std::vector<std::pair<std::uint32_t, DropReason>> told{
+                {5, DropReason::handlerDestroyed},
+                {6, DropReason::handlerDestroyed},
+                {7, DropReason::handlerDestroyed}};
+            EXPECT_EQ(farewells.dropped, asked ? told : decltype(told){})
                 << "a game that did not ask hears nothing new; a throw stops no farewell";
-            EXPECT_EQ(heard.otherReasons, 0);
-            EXPECT_EQ(blocksInUse(), before);
         }
     }
 }

@@ -34,11 +34,7 @@ QuadTreeLayout builderLayout(const QuadRect& r, Actor** table) {
     return layout;
 }
 
-class QuadLayoutTest : public ::testing::Test {
-protected:
-    void SetUp() override { resetEngineGlobals(); }
-    void TearDown() override { resetEngineGlobals(); }
-};
+using QuadLayoutTest = TableTest;
 
 } // namespace
 
@@ -84,39 +80,17 @@ TEST_F(QuadLayoutTest, TheDepthBoundAndMidlinesSplitAsTheBuilderDoes) {
     EXPECT_EQ(layout.divided.front().leafCount, layout.leaves.size());
 }
 
-TEST_F(QuadLayoutTest, AGroupWhoseBoxTouchesAMidlineIsDividedThere) {
-    // All six in the root's north-east quadrant, whose north-south midline is 256: the box of
-    // the six reaches it, so they are not all west of it.
-    TestTable table(Kind::uniform, 0, 17);
-    for (const double x : {100.0, 150.0, 180.0, 200.0, 220.0, 256.0}) {
-        table.place({x, 100});
-    }
-    QuadTreeLayout layout;
-    partitionQuadTree(kTestWorld, table.slots, layout);
-    EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
-    EXPECT_EQ(layout.midline.size(), 1U);
-}
-
 #if !defined(__EMSCRIPTEN__)
 TEST_F(QuadLayoutTest, APartitionAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
     TestTable table(Kind::stacked, 1000, 19);
     QuadTreeLayout layout;
-    struct Job {
-        TestTable* table;
-        QuadTreeLayout* layout;
-    } job{&table, &layout};
-    ASSERT_TRUE(onSmallStack(
-        64 * 1024,
-        [](void* j) {
-            const Job& run = *static_cast<Job*>(j);
-            partitionQuadTree(kTestWorld, run.table->slots, *run.layout);
-        },
-        &job));
-    int deepest = 0;
-    for (const QuadDivided& node : layout.divided) {
-        deepest = std::max(deepest, node.depth);
-    }
-    EXPECT_EQ(deepest, kQuadTreeMaxDepth - 1);
+    ASSERT_TRUE(
+        onSmallStack(64 * 1024, [&] { partitionQuadTree(kTestWorld, table.slots, layout); }));
+    EXPECT_EQ(std::max_element(
+                  layout.divided.begin(), layout.divided.end(),
+                  [](const QuadDivided& a, const QuadDivided& b) { return a.depth < b.depth; })
+                  ->depth,
+              kQuadTreeMaxDepth - 1);
     EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "");
 }
 #endif

@@ -3,6 +3,7 @@
 #include <engine/cell2d.h>
 
 #include "digest.h"
+#include "layoutscan.h"
 #include "quadtree.h"
 #include "smallstack.h"
 
@@ -141,16 +142,6 @@ TEST_F(QuadTreeTest, FiniteBoundsTooFarApartToSubtractAreStillHalved) {
 }
 
 #if !defined(__EMSCRIPTEN__)
-namespace {
-
-constexpr std::size_t kSmallStack = 64 * 1024;
-
-void buildAtTheDepthBound(void* root) {
-    *static_cast<QuadNode**>(root) = QuadTreeBuilder(-512, 512, -512, 512, EntityTable);
-}
-
-} // namespace
-
 TEST_F(QuadTreeTest, ABuildAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
     // 0.1 is no sum of powers of two: no midline ever lands on it, so eight actors there
     // divide down to the depth bound.
@@ -158,7 +149,8 @@ TEST_F(QuadTreeTest, ABuildAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
         place(slot, 0.1, 0.1);
     }
     TraceCapture quiet;
-    ASSERT_TRUE(onSmallStack(kSmallStack, buildAtTheDepthBound, &root));
+    ASSERT_TRUE(onSmallStack(
+        64 * 1024, [this] { root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable); }));
     const QuadTreeCheck check = checkQuadTree(root, -512, 512, -512, 512, EntityTable);
     EXPECT_EQ(check.problem, "");
     EXPECT_EQ(check.depth, kQuadTreeMaxDepth);
@@ -249,68 +241,44 @@ TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTrees) {
 
 namespace {
 
-// The layout read against the tree itself, walked in creation order with the test's own
-// halving, and against a scan of the table for each leaf.
-void expectLayoutOfTree(const QuadTreeLayout& layout, const QuadNode* root, QuadRect rootRect) {
-    struct Visit {
-        const QuadNode* node;
-        QuadRect rect;
-        int depth;
-    };
-    std::vector<Visit> pending{{root, rootRect, 0}};
-    std::size_t leaf = 0;
-    std::size_t divided = 0;
-    std::size_t entities = 0;
-    while (!pending.empty()) {
-        const Visit v = pending.back();
-        pending.pop_back();
-        const QuadRect& r = v.rect;
-        if (!v.node->children.empty()) {
-            ASSERT_LT(divided, layout.divided.size());
-            const QuadDivided& d = layout.divided[divided++];
-            EXPECT_EQ(std::make_tuple(d.node, d.depth, d.rect.minX, d.rect.maxX, d.rect.minY,
-                                      d.rect.maxY),
-                      std::make_tuple(v.node, v.depth, r.minX, r.maxX, r.minY, r.maxY));
-            const double x = r.minX + (r.maxX - r.minX) / 2;
-            const double y = r.minY + (r.maxY - r.minY) / 2;
-            const QuadRect quadrants[] = {{r.minX, x, r.minY, y},
-                                          {r.minX, x, y, r.maxY},
-                                          {x, r.maxX, r.minY, y},
-                                          {x, r.maxX, y, r.maxY}};
-            for (std::size_t i = 4; i-- > 0;) {
-                pending.push_back({v.node->children[i], quadrants[i], v.depth + 1});
-            }
-            continue;
-        }
-        ASSERT_LT(leaf, layout.leaves.size());
-        const QuadLeaf& l = layout.leaves[leaf++];
-        EXPECT_EQ(std::make_tuple(l.node, l.depth, l.rect.minX, l.rect.maxX, l.rect.minY,
-                                  l.rect.maxY, l.first),
-                  std::make_tuple(v.node, v.depth, r.minX, r.maxX, r.minY, r.maxY, entities));
-        std::vector<Actor*> inside;
-        for (std::size_t slot = kEntityTableSize; slot-- > 0;) {
-            const Actor* a = EntityTable[slot];
-            if (a != nullptr && r.minX < a->position.x && a->position.x < r.maxX &&
-                r.minY < a->position.y && a->position.y < r.maxY) {
-                inside.push_back(EntityTable[slot]);
-            }
-        }
-        ASSERT_EQ(l.count, inside.size());
-        EXPECT_TRUE(std::equal(inside.begin(), inside.end(),
-                               layout.entities.begin() + static_cast<long>(l.first)));
-        for (const Cell2d* cell :
-             {v.node->swCell, v.node->nwCell, v.node->seCell, v.node->neCell}) {
-            if (cell != nullptr) {
-                ASSERT_EQ(static_cast<std::size_t>(cell->count), l.count);
-                EXPECT_TRUE(
-                    std::equal(cell->entities, cell->entities + cell->count, inside.begin()));
-            }
-        }
-        entities += l.count;
+// The tree's nodes in creation order, which is the layout's, divided nodes and leaves apart.
+void collectNodes(const QuadNode* node, std::vector<const QuadNode*>& divided,
+                  std::vector<const QuadNode*>& leaves) {
+    (node->children.empty() ? leaves : divided).push_back(node);
+    for (const QuadNode* child : node->children) {
+        collectNodes(child, divided, leaves);
     }
-    EXPECT_EQ(leaf, layout.leaves.size());
-    EXPECT_EQ(divided, layout.divided.size());
-    EXPECT_EQ(entities, layout.entities.size());
+}
+
+// The layout read against the tree: the same nodes, each leaf's cell holding the leaf's
+// rectangle and entities; and against the game's partition, which the partition's tests hold
+// to the system's rule and to a scan of the table.
+void expectLayoutOfTree(const QuadTreeLayout& layout, const QuadNode* root) {
+    std::vector<const QuadNode*> divided;
+    std::vector<const QuadNode*> leaves;
+    collectNodes(root, divided, leaves);
+    ASSERT_EQ(divided.size(), layout.divided.size());
+    ASSERT_EQ(leaves.size(), layout.leaves.size());
+    for (std::size_t i = 0; i < divided.size(); ++i) {
+        EXPECT_EQ(layout.divided[i].node, divided[i]);
+    }
+    for (std::size_t i = 0; i < leaves.size(); ++i) {
+        const QuadLeaf& l = layout.leaves[i];
+        EXPECT_EQ(l.node, leaves[i]);
+        for (const Cell2d* cell :
+             {l.node->swCell, l.node->nwCell, l.node->seCell, l.node->neCell}) {
+            if (cell != nullptr) {
+                EXPECT_EQ(std::make_tuple(cell->minX, cell->maxX, cell->minY, cell->maxY),
+                          std::make_tuple(l.rect.minX, l.rect.maxX, l.rect.minY, l.rect.maxY));
+                ASSERT_EQ(static_cast<std::size_t>(cell->count), l.count);
+                EXPECT_TRUE(std::equal(cell->entities, cell->entities + cell->count,
+                                       layout.entities.begin() + static_cast<long>(l.first)));
+            }
+        }
+    }
+    QuadTreeLayout partition;
+    partitionQuadTree({-512, 512, -512, 512}, EntityTable, partition);
+    EXPECT_EQ(layoutscan::differenceBetween(layout, partition), "");
 }
 
 } // namespace
@@ -334,7 +302,7 @@ TEST_F(QuadTreeTest, ABuildReadsOutEveryLeafAndDividedNodeWithTheSameTrace) {
         releaseQuadTree(root);
         root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable, layout);
         EXPECT_EQ(capture.text(), buildTrace(root));
-        expectLayoutOfTree(layout, root, {-512, 512, -512, 512});
+        expectLayoutOfTree(layout, root);
     }
     EXPECT_EQ(layout.leaves.size(), 3 * layout.divided.size() + 1);
     EXPECT_EQ(

@@ -3,6 +3,7 @@
 // frames on every target.
 #include "demoworld.h"
 #include "digest.h"
+#include "layoutscan.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +84,8 @@ TEST_F(WorldTest, EitherBuildMakesTheBuildersTreeAndLeavesAndTheRecordedFrameHun
                 delivered += std::count(lastHeard.begin(), lastHeard.end(), frame);
             }
             const BuilderTree builder;
-            ASSERT_EQ(differenceFrom(world.layout(), builder.layout), "") << name << " " << frame;
+            ASSERT_EQ(layoutscan::differenceBetween(world.layout(), builder.layout), "")
+                << name << " " << frame;
             std::set<Leaf> found;
             for (const auto& leaf : world.leaves()) {
                 EXPECT_TRUE(std::is_sorted(leaf.begin(), leaf.end()));

@@ -48,46 +48,6 @@ public:
     QuadTreeLayout layout;
 };
 
-/// The first difference between a world's layout and the builder's, node pointers aside; ""
-/// when they agree. The demo's actors stand at finite places, so == compares them exactly.
-inline std::string differenceFrom(const QuadTreeLayout& world, const QuadTreeLayout& builder) {
-    const auto sameRect = [](const QuadRect& a, const QuadRect& b) {
-        return a.minX == b.minX && a.maxX == b.maxX && a.minY == b.minY && a.maxY == b.maxY;
-    };
-    const auto samePlaces = [](const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                          [](Vec2 p, Vec2 q) { return p.x == q.x && p.y == q.y; });
-    };
-    const auto sameLeaf = [&](const QuadLeaf& a, const QuadLeaf& b) {
-        return sameRect(a.rect, b.rect) && a.depth == b.depth && a.first == b.first &&
-               a.count == b.count;
-    };
-    const auto sameDivided = [&](const QuadDivided& a, const QuadDivided& b) {
-        return sameRect(a.rect, b.rect) && a.depth == b.depth && a.firstLeaf == b.firstLeaf &&
-               a.leafCount == b.leafCount && a.first == b.first && a.count == b.count;
-    };
-    if (!std::equal(world.leaves.begin(), world.leaves.end(), builder.leaves.begin(),
-                    builder.leaves.end(), sameLeaf)) {
-        return "leaves";
-    }
-    if (!std::equal(world.divided.begin(), world.divided.end(), builder.divided.begin(),
-                    builder.divided.end(), sameDivided)) {
-        return "divided nodes";
-    }
-    if (world.entities != builder.entities || !samePlaces(world.positions, builder.positions)) {
-        return "leaf actors";
-    }
-    if (world.midline != builder.midline ||
-        !samePlaces(world.midlinePositions, builder.midlinePositions)) {
-        return "midline actors";
-    }
-    if (world.outside != builder.outside ||
-        !samePlaces(world.outsidePositions, builder.outsidePositions)) {
-        return "outside actors";
-    }
-    return "";
-}
-
 /// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
 /// children south-west, north-west, south-east, north-east.
 template <typename Visit>

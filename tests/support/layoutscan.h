@@ -1,5 +1,5 @@
 // What a built layout must agree with: another layout, field by field, and a scan of every slot
-// of its table for each query. Shared by the partition and query tests and the fuzzer.
+// of its table for each query. Shared by the partition, query and world tests and the fuzzer.
 #pragma once
 
 #include <engine/actor.h>
@@ -10,134 +10,113 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
+#include <cstdint>
 #include <cstring>
-#include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace layoutscan {
 
+// Bit for bit, so that NaN equals NaN and -0 differs from 0.
 inline bool same(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
-
+inline bool same(const Actor* a, const Actor* b) {
+    return a == b;
+}
+inline bool same(Vec2 a, Vec2 b) {
+    return same(a.x, b.x) && same(a.y, b.y);
+}
 inline bool same(const QuadRect& a, const QuadRect& b) {
     return same(a.minX, b.minX) && same(a.maxX, b.maxX) && same(a.minY, b.minY) &&
            same(a.maxY, b.maxY);
 }
-
-inline bool same(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
+// The node pointers aside, which only the builder fills.
+inline bool same(const QuadLeaf& a, const QuadLeaf& b) {
+    return same(a.rect, b.rect) && a.depth == b.depth && a.first == b.first && a.count == b.count;
+}
+inline bool same(const QuadDivided& a, const QuadDivided& b) {
+    return same(a.rect, b.rect) && a.depth == b.depth && a.firstLeaf == b.firstLeaf &&
+           a.leafCount == b.leafCount && a.first == b.first && a.count == b.count;
+}
+template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](Vec2 p, Vec2 q) { return same(p.x, q.x) && same(p.y, q.y); });
+                      [](const T& p, const T& q) { return same(p, q); });
 }
 
-/// The first difference between two layouts, the node pointers aside; empty when they agree.
+/// The first list in which two layouts differ, the node pointers aside; empty when they agree.
 inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayout& b) {
-    if (a.leaves.size() != b.leaves.size()) {
-        return "leaf count";
-    }
-    for (std::size_t i = 0; i < a.leaves.size(); ++i) {
-        const QuadLeaf& p = a.leaves[i];
-        const QuadLeaf& q = b.leaves[i];
-        if (!same(p.rect, q.rect) || p.depth != q.depth || p.first != q.first ||
-            p.count != q.count) {
-            return "leaf " + std::to_string(i);
+    const std::pair<const char*, bool> lists[] = {
+        {"leaves", same(a.leaves, b.leaves)},
+        {"divided nodes", same(a.divided, b.divided)},
+        {"leaf entities", same(a.entities, b.entities) && same(a.positions, b.positions)},
+        {"midline entities",
+         same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
+        {"outside entities",
+         same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
+    };
+    for (const auto& [name, equal] : lists) {
+        if (!equal) {
+            return name;
         }
-    }
-    if (a.divided.size() != b.divided.size()) {
-        return "divided count";
-    }
-    for (std::size_t i = 0; i < a.divided.size(); ++i) {
-        const QuadDivided& p = a.divided[i];
-        const QuadDivided& q = b.divided[i];
-        if (!same(p.rect, q.rect) || p.depth != q.depth || p.firstLeaf != q.firstLeaf ||
-            p.leafCount != q.leafCount || p.first != q.first || p.count != q.count) {
-            return "divided " + std::to_string(i);
-        }
-    }
-    if (a.entities != b.entities || !same(a.positions, b.positions)) {
-        return "leaf entities";
-    }
-    if (a.midline != b.midline || !same(a.midlinePositions, b.midlinePositions)) {
-        return "midline entities";
-    }
-    if (a.outside != b.outside || !same(a.outsidePositions, b.outsidePositions)) {
-        return "outside entities";
     }
     return "";
 }
 
-/// Whether every actor of the table is in the layout once: in a leaf, on a midline or outside.
-inline bool holdsEveryActorOnce(const QuadTreeLayout& layout, Actor* const* table) {
-    std::vector<Actor*> inTable;
+inline std::vector<Actor*> sorted(std::vector<Actor*> actors) {
+    std::sort(actors.begin(), actors.end());
+    return actors;
+}
+
+/// The table's actors whose position holds(p), sorted by address; a null table has none.
+template <class Holds> std::vector<Actor*> scan(Actor* const* table, Holds holds) {
+    std::vector<Actor*> found;
     for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        if (table[slot] != nullptr) {
-            inTable.push_back(table[slot]);
+        if (table[slot] != nullptr && holds(table[slot]->getPosition2D())) {
+            found.push_back(table[slot]);
         }
     }
+    return sorted(found);
+}
+
+/// Whether every actor of the table is in the layout once: in a leaf, on a midline or outside.
+inline bool holdsEveryActorOnce(const QuadTreeLayout& layout, Actor* const* table) {
     std::vector<Actor*> inLayout = layout.entities;
     inLayout.insert(inLayout.end(), layout.midline.begin(), layout.midline.end());
     inLayout.insert(inLayout.end(), layout.outside.begin(), layout.outside.end());
-    std::sort(inTable.begin(), inTable.end());
-    std::sort(inLayout.begin(), inLayout.end());
-    return inLayout == inTable;
+    return sorted(inLayout) == scan(table, [](Vec2) { return true; });
 }
 
 inline double distance2(Vec2 a, Vec2 b) {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
 }
 
-/// Every actor of the table inside the rectangle, borders included, sorted by address.
+/// Every actor of the table inside the rectangle, borders included.
 inline std::vector<Actor*> scanInRect(Actor* const* table, const QuadRect& r) {
-    std::vector<Actor*> found;
-    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        if (table[slot] == nullptr) {
-            continue;
-        }
-        const Vec2 p = table[slot]->getPosition2D();
-        if (r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY) {
-            found.push_back(table[slot]);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
+    return scan(table, [&r](Vec2 p) {
+        return r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY;
+    });
 }
 
-/// Every actor of the table within the distance of c, the circle included, sorted by address.
+/// Every actor of the table within the distance of c, the circle included.
 inline std::vector<Actor*> scanWithin(Actor* const* table, Vec2 c, double d) {
-    std::vector<Actor*> found;
-    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        if (table[slot] != nullptr && d >= 0 &&
-            distance2(table[slot]->getPosition2D(), c) <= d * d) {
-            found.push_back(table[slot]);
-        }
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-inline bool firstInTies(const Actor* a, const Actor* b) {
-    return a->getID() < b->getID() || (a->getID() == b->getID() && std::less<>()(a, b));
+    return scan(table, [&](Vec2 p) { return d >= 0 && distance2(p, c) <= d * d; });
 }
 
 /// The actor of the table nearest to p but leaveOut: among the nearest, the smallest identifier,
 /// then the lowest address.
 inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
+    const auto key = [p](const Actor* a) {
+        return std::make_tuple(distance2(a->getPosition2D(), p), a->getID(),
+                               reinterpret_cast<std::uintptr_t>(a));
+    };
+    const auto notNaN = [p](Vec2 at) { return !std::isnan(distance2(at, p)); };
     Actor* best = nullptr;
-    double best2 = 0;
-    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        Actor* a = table[slot];
-        if (a == nullptr || a == leaveOut) {
-            continue;
-        }
-        const double d2 = distance2(a->getPosition2D(), p);
-        if (std::isnan(d2)) {
-            continue;
-        }
-        if (best == nullptr || d2 < best2 || (d2 == best2 && firstInTies(a, best))) {
+    for (Actor* a : scan(table, notNaN)) {
+        if (a != leaveOut && (best == nullptr || key(a) < key(best))) {
             best = a;
-            best2 = d2;
         }
     }
     return best;
@@ -146,17 +125,15 @@ inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
 /// What visitInRect hands its visitor, sorted by address.
 inline std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadRect& r) {
     std::vector<Actor*> found;
-    visitInRect(layout, r, [&](Actor* a) { found.push_back(a); });
-    std::sort(found.begin(), found.end());
-    return found;
+    visitInRect(layout, r, [&found](Actor* a) { found.push_back(a); });
+    return sorted(found);
 }
 
 /// What visitWithin hands its visitor, sorted by address.
 inline std::vector<Actor*> queryWithin(const QuadTreeLayout& layout, Vec2 c, double d) {
     std::vector<Actor*> found;
-    visitWithin(layout, c, d, [&](Actor* a) { found.push_back(a); });
-    std::sort(found.begin(), found.end());
-    return found;
+    visitWithin(layout, c, d, [&found](Actor* a) { found.push_back(a); });
+    return sorted(found);
 }
 
 } // namespace layoutscan

@@ -5,6 +5,7 @@
 #if !defined(__EMSCRIPTEN__)
 
 #include <cstddef>
+#include <functional>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -14,38 +15,29 @@
 
 namespace smallstack {
 
-struct Job {
-    void (*work)(void*);
-    void* argument;
-};
-
 #if defined(_WIN32)
-inline DWORD WINAPI run(void* job) {
-    static_cast<Job*>(job)->work(static_cast<Job*>(job)->argument);
-    return 0;
-}
+inline DWORD WINAPI run(void* work) {
 #else
-inline void* run(void* job) {
-    static_cast<Job*>(job)->work(static_cast<Job*>(job)->argument);
-    return nullptr;
-}
+inline void* run(void* work) {
 #endif
+    (*static_cast<const std::function<void()>*>(work))();
+    return {};
+}
 
 } // namespace smallstack
 
-/// Runs work(argument) to its end on a new thread whose stack holds `bytes`; false where no such
-/// thread could be made.
-inline bool onSmallStack(std::size_t bytes, void (*work)(void*), void* argument) {
-    smallstack::Job job{work, argument};
+/// Runs work to its end on a new thread whose stack holds `bytes`; false where no such thread
+/// could be made.
+inline bool onSmallStack(std::size_t bytes, const std::function<void()>& work) {
+    void* const job = const_cast<std::function<void()>*>(&work);
 #if defined(_WIN32)
-    HANDLE thread = CreateThread(nullptr, bytes, smallstack::run, &job,
+    HANDLE thread = CreateThread(nullptr, bytes, smallstack::run, job,
                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) {
         return false;
     }
     WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    return true;
+    return CloseHandle(thread) != 0;
 #else
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) {
@@ -53,12 +45,9 @@ inline bool onSmallStack(std::size_t bytes, void (*work)(void*), void* argument)
     }
     pthread_t thread;
     const bool made = pthread_attr_setstacksize(&attributes, bytes) == 0 &&
-                      pthread_create(&thread, &attributes, smallstack::run, &job) == 0;
+                      pthread_create(&thread, &attributes, smallstack::run, job) == 0;
     pthread_attr_destroy(&attributes);
-    if (made) {
-        pthread_join(thread, nullptr);
-    }
-    return made;
+    return made && pthread_join(thread, nullptr) == 0;
 #endif
 }
 

@@ -1,6 +1,6 @@
 // Tables of actors for the partition and query tests: spread evenly, in clusters, stacked at
-// one point, on midlines and borders, at NaN and infinity. Each is in a table of its own, not
-// the global one, with holes between the slots it fills.
+// one point or two, grouped in one quadrant, on midlines and borders, at NaN and infinity. Each is
+// in a table of its own, not the global one, with holes between the slots it fills.
 #pragma once
 
 #include <engine/actor.h>
@@ -8,6 +8,8 @@
 #include <engine/quadrect.h>
 
 #include "capture.h"
+
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -23,10 +25,20 @@ constexpr QuadRect kTestWorld{-512, 512, -512, 512};
 
 class TestTable {
 public:
-    enum class Kind { uniform, clusters, stacked, midlines, borders, nan, infinite };
-    static constexpr std::array<Kind, 7> kKinds{Kind::uniform,  Kind::clusters, Kind::stacked,
-                                                Kind::midlines, Kind::borders,  Kind::nan,
-                                                Kind::infinite};
+    enum class Kind {
+        uniform,
+        clusters,
+        stacked,
+        twoStacks,
+        grouped,
+        midlines,
+        borders,
+        nan,
+        infinite
+    };
+    static constexpr std::array<Kind, 9> kKinds{Kind::uniform,   Kind::clusters, Kind::stacked,
+                                                Kind::twoStacks, Kind::grouped,  Kind::midlines,
+                                                Kind::borders,   Kind::nan,      Kind::infinite};
 
     /// count actors (at most 1024) of the kind, drawn from the seed.
     TestTable(Kind kind, std::size_t count, unsigned seed) : random_(seed) {
@@ -64,6 +76,10 @@ public:
         }
         case Kind::stacked:
             return i % 3 == 0 ? Vec2{world(random_), world(random_)} : Vec2{0.1, 0.1};
+        case Kind::twoStacks: // two stacks of one size, each divided down to the depth bound
+            return i % 2 == 0 ? Vec2{0.1, 0.1} : Vec2{300.1, 300.1};
+        case Kind::grouped: // all in one quadrant, whose own midline their box reaches at 256
+            return {256 - 15.0 * static_cast<double>(i % 17), 100 + static_cast<double>(i % 7)};
         case Kind::midlines:
             return {64.0 * grid(random_), i % 2 == 0 ? 64.0 * grid(random_) : world(random_)};
         case Kind::borders: {
@@ -87,4 +103,11 @@ public:
 private:
     std::mt19937 random_;
     std::vector<std::unique_ptr<Actor>> actors_;
+};
+
+/// The globals of a fresh process before and after each test over tables.
+class TableTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetEngineGlobals(); }
+    void TearDown() override { resetEngineGlobals(); }
 };
