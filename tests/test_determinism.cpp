@@ -51,85 +51,70 @@ std::uint64_t hashFixedRun() {
     return digest.hash;
 }
 
-// A world of 1000 actors from the run's own arithmetic: drawn positions, quotients that round,
-// some on the midlines of the square, some stacked, some outside it.
-class FixedWorld {
-public:
-    FixedWorld() : first_(be_val) {
-        const ScopedTraceRoute quiet(TraceRoute::nowhere());
-        pi_idx = 2;
-        WanderBehaviour behaviour{2.5, 7.0 / 9.0, 1.0 / 3.0, {0.1, 0.3}};
-        for (std::size_t i = 0; i < 1000; ++i) {
-            const Vec2 step = behaviour.wander();
-            Vec2 p{TableRandom() * 512 + step.x, static_cast<double>(i % 97) / 0.37 - 131};
-            if (i % 11 == 0) {
-                p.x = 64.0 * static_cast<double>(i % 9) - 256;
-            }
-            if (i % 13 == 0) {
-                p = {1.0 / 3.0, 1.0 / 3.0};
-            }
-            if (i % 17 == 0) {
-                p.y = 512 + static_cast<double>(i % 3);
-            }
-            actors_.push_back(std::make_unique<Actor>());
-            actors_.back()->setPosition(p.x, p.y, 0);
-            table[i + 1] = actors_.back().get();
-        }
-    }
-
-    /// Identifiers counted from the world's first, whatever ran before it.
-    std::uint64_t id(const Actor* actor) const {
-        return actor == nullptr ? ~0ULL : actor->getID() - first_;
-    }
-
-    Actor* table[kEntityTableSize] = {};
-
-private:
-    std::uint32_t first_;
-    std::vector<std::unique_ptr<Actor>> actors_;
-};
-
-void addRect(Digest& digest, const QuadRect& r) {
-    for (const double value : {r.minX, r.maxX, r.minY, r.maxY}) {
-        digest.add(value);
-    }
-}
-
-void addList(Digest& digest, const FixedWorld& world, const std::vector<Actor*>& actors,
-             const std::vector<Vec2>& positions) {
-    for (std::size_t i = 0; i < actors.size(); ++i) {
-        digest.add(world.id(actors[i]));
-        digest.add(positions[i].x);
-        digest.add(positions[i].y);
-    }
-}
-
+// A world of 1000 actors from the run's own arithmetic (drawn positions, quotients that round,
+// some on the midlines of the square, some stacked, some outside it), its partition and the
+// answers of queries at every actor.
 std::uint64_t hashFixedWorld() {
-    const FixedWorld world;
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    const std::uint32_t first = be_val;
+    pi_idx = 2;
+    WanderBehaviour behaviour{2.5, 7.0 / 9.0, 1.0 / 3.0, {0.1, 0.3}};
+    std::vector<std::unique_ptr<Actor>> actors;
+    Actor* table[kEntityTableSize] = {};
+    for (std::size_t i = 0; i < 1000; ++i) {
+        const Vec2 step = behaviour.wander();
+        Vec2 p{TableRandom() * 512 + step.x, static_cast<double>(i % 97) / 0.37 - 131};
+        if (i % 11 == 0) {
+            p.x = 64.0 * static_cast<double>(i % 9) - 256;
+        }
+        if (i % 13 == 0) {
+            p = {1.0 / 3.0, 1.0 / 3.0};
+        }
+        if (i % 17 == 0) {
+            p.y = 512 + static_cast<double>(i % 3);
+        }
+        actors.push_back(std::make_unique<Actor>());
+        actors.back()->setPosition(p.x, p.y, 0);
+        table[i + 1] = actors.back().get();
+    }
     QuadTreeLayout layout;
-    partitionQuadTree({-512, 512, -512, 512}, world.table, layout);
+    partitionQuadTree({-512, 512, -512, 512}, table, layout);
+
     Digest digest;
+    // Identifiers counted from the world's first, whatever ran before it.
+    const auto addId = [&](const Actor* a) {
+        digest.add(static_cast<std::uint64_t>(a == nullptr ? ~0ULL : a->getID() - first));
+    };
+    const auto addRect = [&](const QuadRect& r, std::uint64_t count) {
+        for (const double value : {r.minX, r.maxX, r.minY, r.maxY}) {
+            digest.add(value);
+        }
+        digest.add(count);
+    };
+    const auto addList = [&](const std::vector<Actor*>& list, const std::vector<Vec2>& at) {
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            addId(list[i]);
+            digest.add(at[i].x);
+            digest.add(at[i].y);
+        }
+    };
     for (const QuadLeaf& leaf : layout.leaves) {
-        addRect(digest, leaf.rect);
-        digest.add(static_cast<std::uint64_t>(leaf.depth));
-        digest.add(static_cast<std::uint64_t>(leaf.count));
+        addRect(leaf.rect, static_cast<std::uint64_t>(leaf.depth));
+        digest.add(std::uint64_t{leaf.count});
     }
     for (const QuadDivided& node : layout.divided) {
-        addRect(digest, node.rect);
-        digest.add(static_cast<std::uint64_t>(node.count));
+        addRect(node.rect, std::uint64_t{node.count});
     }
-    addList(digest, world, layout.entities, layout.positions);
-    addList(digest, world, layout.midline, layout.midlinePositions);
-    addList(digest, world, layout.outside, layout.outsidePositions);
+    addList(layout.entities, layout.positions);
+    addList(layout.midline, layout.midlinePositions);
+    addList(layout.outside, layout.outsidePositions);
     for (const Vec2 p : layout.positions) {
         const QuadNearest near = findNearest(layout, p);
-        digest.add(world.id(near.actor));
+        addId(near.actor);
         digest.add(near.distance);
-        digest.add(static_cast<std::uint64_t>(
-            visitWithin(layout, p, 40.0 / 3.0, [&](Actor* a) { digest.add(world.id(a)); })));
+        digest.add(std::uint64_t{visitWithin(layout, p, 40.0 / 3.0, addId)});
         const QuadRect box{p.x - 20, p.x + 1.0 / 7.0, p.y - 2.5, p.y + 30};
-        digest.add(static_cast<std::uint64_t>(
-            visitInRect(layout, box, [&](Actor* a) { digest.add(world.id(a)); })));
+        digest.add(std::uint64_t{visitInRect(layout, box, addId)});
     }
     return digest.hash;
 }
