@@ -3,6 +3,8 @@
 
 #include "trace.h"
 
+#include <limits>
+
 Actor::~Actor() {
     removeFromEntityTable(*this);
 }
@@ -27,4 +29,51 @@ Actor::Actor(std::string cName) { // NOLINT(performance-unnecessary-value-param)
     } catch (const std::string& e) {
         TraceText().text("\nBullshit: ").text(e).print();
     }
+}
+
+bool Actor::endLife() {
+    // A closed handler on a living actor is a life already ending, from inside a hook.
+    if (!alive_ || handler.closed_) {
+        return false;
+    }
+    // Closed while it drains, so that a hook cannot queue a message into the life that ends.
+    handler.closed_ = true;
+    try {
+        handler.drain();
+    } catch (...) {
+        handler.closed_ = false;
+        throw;
+    }
+    if (handler.queued() > 0) {
+        // Inside the nesting bound nothing could be handled: the life goes on as it was.
+        handler.closed_ = false;
+        return false;
+    }
+    removeFromEntityTable(*this);
+    alive_ = false;
+    // Past the largest the generations begin again at 1, as 0 is no life.
+    generation_ = generation_ == std::numeric_limits<std::uint32_t>::max() ? 1 : generation_ + 1;
+    return true;
+}
+
+bool Actor::beginLife() {
+    if (alive_ || !addToEntityTable(*this)) {
+        return false;
+    }
+    alive_ = true;
+    handler.closed_ = false;
+    return true;
+}
+
+int drainEntityTable(Actor* const* table) {
+    if (table == nullptr) {
+        return 0;
+    }
+    int handled = 0;
+    for (std::size_t slot = 0; slot < kEntityTableSize; ++slot) {
+        if (table[slot] != nullptr) {
+            handled += table[slot]->drain();
+        }
+    }
+    return handled;
 }

@@ -19,6 +19,17 @@ constexpr std::size_t kEntityTableSize = 1024;
 /// n lives in slot n + 1, so the table can hold identifiers 0 to 1022.
 extern Actor* EntityTable[kEntityTableSize];
 
+/// One life of an entity: its identifier, the index, and which of the lives lived under that
+/// identifier it is, the revision. A message addressed to a life is never delivered to a later
+/// one.
+struct EntityLife {
+    /// The entity's identifier; it stands in table slot id + 1.
+    std::uint32_t id = 0;
+    /// 1 for the life an actor begins at construction, one more for each life after it; 0 is
+    /// no life at all.
+    std::uint32_t generation = 0;
+};
+
 /// Puts the actor into EntityTable slot getID() + 1. Returns false and writes nothing when
 /// that slot lies past the table, for identifier 1023 and every later one.
 [[nodiscard]] bool addToEntityTable(Actor& actor);

@@ -18,6 +18,9 @@ namespace {
 // nothing on any target.
 int nesting = 0;
 
+// Handlers alive, so that a fresh start can refuse while any message could still be handled.
+std::size_t handlersAlive = 0;
+
 // One more handling under way for its own life, however that ends.
 class Nesting {
 public:
@@ -30,11 +33,13 @@ public:
 } // namespace
 
 MHandler::MHandler() : queue{}, holder(0), count(0), entityTable(nullptr) {
+    ++handlersAlive;
     initialize(1);
     traceConstruction(this);
 }
 
 MHandler::MHandler(std::uint32_t holder) : queue{}, holder(0), count(0), entityTable(nullptr) {
+    ++handlersAlive;
     traceConstruction(this);
     initialize(holder);
     traceConstruction(this);
@@ -49,6 +54,11 @@ MHandler::~MHandler() {
     for (Message* message : queue) {
         delete message;
     }
+    --handlersAlive;
+}
+
+std::size_t MHandler::alive() noexcept {
+    return handlersAlive;
 }
 
 void MHandler::initialize(std::uint32_t holder) {
@@ -73,14 +83,37 @@ bool MHandler::send(std::uint32_t receiver, std::uint8_t content, std::int32_t i
 // as that constructor alone would.
 bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival,
                             double dval) {
+    return queueMessage(receiver, 0, content, ival, dval);
+}
+
+bool MHandler::sendToLife(EntityLife receiver, std::uint8_t content, std::int32_t ival,
+                          double dval) {
+    if (receiver.generation == 0) {
+        return false;
+    }
+    return queueMessage(receiver.id, receiver.generation, content, ival, dval);
+}
+
+void MHandler::sendAs(std::uint32_t sender) noexcept {
+    ownSender_ = sender;
+    hasOwnSender_ = true;
+}
+
+std::uint32_t MHandler::sendsAs() const noexcept {
+    return hasOwnSender_ ? ownSender_ : holder;
+}
+
+bool MHandler::queueMessage(std::uint32_t receiver, std::uint32_t receiverLife,
+                            std::uint8_t content, std::int32_t ival, double dval) {
     if (count < 0) {
         count = 0;
     }
-    if (count >= kCapacity) {
+    if (count >= kCapacity || closed_) {
         return false;
     }
-    auto* message = new Message(holder, receiver, content, ival);
+    auto* message = new Message(sendsAs(), receiver, content, ival);
     message->dval = dval;
+    message->receiverLife = receiverLife;
     // The slot is empty unless a caller lowered count; the message it still holds would be lost.
     delete queue[count];
     queue[count] = message;
@@ -89,22 +122,35 @@ bool MHandler::sendWithReal(std::uint32_t receiver, std::uint8_t content, std::i
 }
 
 void MHandler::process() {
+    handleHead();
+}
+
+int MHandler::drain() {
+    int handled = 0;
+    for (std::int32_t left = queued(); left > 0 && handleHead(); --left) {
+        ++handled;
+    }
+    return handled;
+}
+
+bool MHandler::handleHead() {
     // Past the bound the head stays queued, so that hooks that answer from inside for ever
     // cannot run the stack out.
     if (queued() <= 0 || nesting >= kMaxNesting) {
-        return;
+        return false;
     }
     // Released however the handling ends, a hook's exception included.
     const std::unique_ptr<Message> head(takeHead());
     if (head == nullptr) {
-        return;
+        return true;
     }
     const Nesting level;
-    if (head->getReceiver() == holder) {
+    if (head->getReceiver() == sendsAs()) {
         drop(*head, DropReason::toHolder);
-        return;
+        return true;
     }
     deliver(head.get());
+    return true;
 }
 
 // The head leaves the queue before it is handled: a receiver that sends or updates from inside
@@ -132,11 +178,18 @@ void MHandler::deliver(Message* message) {
         drop(*message, DropReason::pastTable);
         return;
     }
-    if (entityTable[slot] == nullptr) {
+    Actor* const receiver = entityTable[slot];
+    if (receiver == nullptr) {
         drop(*message, DropReason::emptySlot);
         return;
     }
-    entityTable[slot]->receiveMessage(message);
+    if (message->receiverLife != 0 && message->receiverLife != receiver->life().generation) {
+        if (hooks.dropsOtherLife) {
+            drop(*message, kDropOtherLife);
+        }
+        return;
+    }
+    receiver->receiveMessage(message);
 }
 
 // Not const, though it writes no member: a reception is the handler's own event, on which the

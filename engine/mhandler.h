@@ -3,6 +3,9 @@
 /// process() through the entity table to the receiving entity's handler.
 #pragma once
 
+#include "baseentity.h"
+
+#include <cstddef>
 #include <cstdint>
 
 class Actor;
@@ -18,6 +21,13 @@ enum class DropReason {
     /// it (MessageHooks::dropsAtDestruction)
     handlerDestroyed,
 };
+
+/// The reason for a message addressed to one life of its receiver (MHandler::sendToLife) when
+/// another life stands in the receiver's slot: a later one, or one that never was. Told only
+/// where the hooks ask for it (MessageHooks::dropsOtherLife). A value of DropReason beside its
+/// enumerators, not one of them, so that a game's switch over the five, written without a
+/// default, still builds without a warning.
+constexpr DropReason kDropOtherLife = static_cast<DropReason>(5);
 
 /// What a game hears of its messages. Either function may be null; each is called with
 /// `context` as given. Called from inside update(), they may send and update any actor: the
@@ -38,6 +48,10 @@ struct MessageHooks {
     /// reasons never meets a fifth. An exception from `dropped` there is swallowed, as none may
     /// leave a destructor, and the messages after it are still told.
     bool dropsAtDestruction = false;
+    /// Also tells `dropped` of each message addressed to a life that is not the one found in its
+    /// receiver's slot, with kDropOtherLife. Off unless set, for the same reason as
+    /// dropsAtDestruction; such a message is then released untold.
+    bool dropsOtherLife = false;
 };
 
 /// The message handler an entity holds: it queues the messages its entity sends, with the
@@ -73,6 +87,9 @@ public:
     /// then releases every message its slots hold.
     virtual ~MHandler();
 
+    /// Handlers alive in the process now, those inside actors included.
+    static std::size_t alive() noexcept;
+
     /// Not copyable: a copy would share the queued messages and release them twice.
     MHandler(const MHandler&) = delete;
     MHandler& operator=(const MHandler&) = delete;
@@ -86,10 +103,27 @@ public:
     /// As send, with the real payload `dval` as well. The message is built as send builds it and
     /// draws its identifier from the same counter, so no two messages sent either way share one.
     bool sendWithReal(std::uint32_t receiver, std::uint8_t content, std::int32_t ival, double dval);
+    /// As sendWithReal, addressed to one life of the receiver: delivered only while that life
+    /// stands in the receiver's slot, dropped otherwise (kDropOtherLife). Refuses a life
+    /// that never was, generation 0, as a full queue: creates nothing and returns false.
+    bool sendToLife(EntityLife receiver, std::uint8_t content, std::int32_t ival,
+                    double dval = 0.0);
+    /// Makes every message sent from now on carry `sender` in place of the holder, and drops a
+    /// message to `sender`, not to the holder, as addressed to itself (DropReason::toHolder).
+    /// Any identifier, 0 included; the holder stays as it is.
+    void sendAs(std::uint32_t sender) noexcept;
+    /// The identifier the handler's messages carry as their sender: the holder, unless sendAs
+    /// gave another.
+    std::uint32_t sendsAs() const noexcept;
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
     /// holder and delivered otherwise, and is then released, also when a hook throws. Inside
     /// kMaxNesting handlings already under way it does nothing, and the head waits.
     void process();
+    /// Handles every message queued, in order, as as many process() calls would, and returns
+    /// how many it handled: no more than were queued as it began, so that a hook that keeps
+    /// sending cannot keep it going. Inside kMaxNesting handlings it handles none, and what
+    /// waits still waits.
+    int drain();
     /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
     /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.
     void deliver(Message* message);
@@ -98,6 +132,15 @@ public:
     void receive(Message* message);
 
 private:
+    /// Ends and begins the actor's lives, during which its handler refuses to send.
+    friend class Actor;
+
+    /// Handles the head message as process() does; false when the queue is empty or the nesting
+    /// bound leaves the head waiting.
+    bool handleHead();
+    /// Builds a message from sendsAs() and queues it, unless the queue is full or closed.
+    bool queueMessage(std::uint32_t receiver, std::uint32_t receiverLife, std::uint8_t content,
+                      std::int32_t ival, double dval);
     /// Takes the holder, which must not be 0, and empties the count. Private: on a handler
     /// with queued messages, emptying the count would lose them.
     void initialize(std::uint32_t holder);
@@ -109,4 +152,10 @@ private:
     void tellDestruction() noexcept;
     /// Tells hooks.dropped, if set.
     void drop(const Message& message, DropReason reason) const;
+
+    /// The sender that sendAs set, where hasOwnSender_ says one was.
+    std::uint32_t ownSender_ = 0;
+    bool hasOwnSender_ = false;
+    /// Set between an actor's lives and while one ends: send creates nothing.
+    bool closed_ = false;
 };

@@ -132,6 +132,10 @@ ScopedTraceRoute::ScopedTraceRoute(TraceRoute route) noexcept
     latestScope = this;
 }
 
+bool ScopedTraceRoute::anyAlive() noexcept {
+    return latestScope != nullptr;
+}
+
 // A scope that ends before a later one leaves that one's route in force; the later one will put
 // back what this one replaced, never this one's stream.
 ScopedTraceRoute::~ScopedTraceRoute() {

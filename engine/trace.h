@@ -53,6 +53,9 @@ public:
     ScopedTraceRoute(const ScopedTraceRoute&) = delete;
     ScopedTraceRoute& operator=(const ScopedTraceRoute&) = delete;
 
+    /// True while any scope is alive.
+    static bool anyAlive() noexcept;
+
 private:
     TraceRoute previous_;
     /// The scopes alive that began just before and just after this one.

@@ -123,7 +123,7 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
 }
 
 TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
-    const long before = blocksInUse(); // the handler's own block among them
+    const long before = blocksHeld(); // the handler's own block among them
     for (std::int32_t i = 0; i < 10; ++i) {
         ASSERT_TRUE(handler->send(5, 'p', i));
     }
@@ -134,9 +134,9 @@ TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
     ASSERT_TRUE(handler->send(5, 'r', 0));
     handler->count = 2;
     handler->process();
-    EXPECT_EQ(blocksInUse(), before + 9);
+    EXPECT_EQ(blocksHeld(), before + 9);
     handler.reset();
-    EXPECT_EQ(blocksInUse(), before - 1);
+    EXPECT_EQ(blocksHeld(), before - 1);
 }
 
 TEST_F(MHandlerTest, UndeliverableMessagesAreDroppedSilently) {
@@ -228,7 +228,7 @@ TEST_F(MHandlerTest, AReceiverHearsEachDeliveryAfterItsTraceAndTheSenderEachDrop
 }
 
 TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnce) {
-    const long before = blocksInUse();
+    const long before = blocksHeld();
     {
         Heard atReceiver;
         Heard atAbove;
@@ -260,7 +260,7 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
         receiver->handler.hooks = {};
         above->handler.hooks = {};
     }
-    EXPECT_EQ(blocksInUse(), before) << "each message released once, none kept";
+    EXPECT_EQ(blocksHeld(), before) << "each message released once, none kept";
 }
 
 TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCounter) {
@@ -320,7 +320,7 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
     throwing.received.reserve(64);
     throwing.traceBefore.reserve(64);
     throwing.dropped.reserve(64);
-    const long before = blocksInUse();
+    const long before = blocksHeld();
     // Received, dropped as to the holder, dropped for an empty slot: each hook throws, more
     // times than handlings may nest, so that a handling a throw left counted would show.
     for (int round = 0; round <= MHandler::kMaxNesting / 3; ++round) {
@@ -331,9 +331,9 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
             EXPECT_THROW(handler->process(), HookThrew);
             EXPECT_EQ(handler->count, 1);
             EXPECT_EQ(handler->queue[0], waiting);
-            EXPECT_EQ(blocksInUse(), before + 1);
+            EXPECT_EQ(blocksHeld(), before + 1);
             handler->process();
-            EXPECT_EQ(blocksInUse(), before) << "'k' delivered and released";
+            EXPECT_EQ(blocksHeld(), before) << "'k' delivered and released";
         }
     }
     receiver->handler.hooks = {};
@@ -412,9 +412,9 @@ TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndRel
                 ASSERT_TRUE(dying->send(to, 'f', 0));
             }
             farewells.dropped.reserve(8); // what the hook notes takes no block while counted
-            const long held = blocksInUse();
+            const long held = blocksHeld();
             dying.reset();
-            EXPECT_EQ(blocksInUse(), held - 4)
+            EXPECT_EQ(blocksHeld(), held - 4)
                 << "the handler and its three messages released, and any sent as it ended";
             const std::vector<std::pair<std::uint32_t, DropReason>> told{
                 {5, DropReason::handlerDestroyed},

@@ -15,9 +15,9 @@ TEST(Scenario, EndsWithEveryBlockItAllocatedReleased) {
     // With the trace sent nowhere no stream takes part, so only the scenario's own blocks are
     // counted.
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
-    const long before = blocksInUse();
+    const long before = blocksHeld();
     EXPECT_EQ(runScenario(), 0);
-    EXPECT_EQ(blocksInUse(), before);
+    EXPECT_EQ(blocksHeld(), before);
     // Its actors took their slots with them, so nothing can reach them once destroyed.
     EXPECT_EQ(std::count(EntityTable, EntityTable + kEntityTableSize, nullptr),
               std::ptrdiff_t{kEntityTableSize});
