@@ -1,11 +1,17 @@
 #include <engine/actor.h>
 
+#include <engine/message.h>
+
 #include "capture.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
     resetEngineGlobals();
@@ -27,4 +33,235 @@ TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
     plain.setPosition(-1, 2, 7);
     EXPECT_EQ(std::make_pair(plain.getPosition2D().x, plain.getPosition2D().y),
               std::make_pair(-1.0, 2.0));
+}
+
+namespace {
+
+// What one actor's hooks heard: each reception as content and sender, each drop as content and
+// reason.
+struct Ears {
+    std::string received;
+    std::vector<std::uint32_t> senders;
+    std::vector<std::pair<char, DropReason>> dropped;
+    std::function<void(const Message&)> react;
+};
+
+MessageHooks hooksFor(Ears& ears) {
+    MessageHooks hooks;
+    hooks.context = &ears;
+    hooks.received = [](void* context, const Message& message) {
+        auto& e = *static_cast<Ears*>(context);
+        e.received += static_cast<char>(message.content);
+        e.senders.push_back(message.sender);
+        if (e.react) {
+            e.react(message);
+        }
+    };
+    hooks.dropped = [](void* context, const Message& message, DropReason reason) {
+        static_cast<Ears*>(context)->dropped.emplace_back(static_cast<char>(message.content),
+                                                          reason);
+    };
+    return hooks;
+}
+
+// A hunter (identifier 0), the spare identifier 1 and two prey (2 and 3), each in its slot with
+// the table attached and hooks that listen.
+class Lives : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetEngineGlobals();
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
+        for (int i = 0; i < 4; ++i) {
+            actors.push_back(std::make_unique<Actor>("a"));
+            Actor& actor = *actors.back();
+            ASSERT_TRUE(addToEntityTable(actor));
+            actor.handler.setEntityTable(EntityTable);
+            actor.handler.hooks = hooksFor(ears[i]);
+        }
+    }
+    void TearDown() override {
+        for (auto& actor : actors) {
+            actor->handler.hooks = {};
+        }
+        actors.clear();
+        resetEngineGlobals();
+    }
+    Actor& hunter() { return *actors[0]; }
+    Actor& spare() { return *actors[1]; }
+    Actor& prey() { return *actors[2]; }
+    Actor& other() { return *actors[3]; }
+
+    const ScopedTraceRoute quiet_{TraceRoute::nowhere()};
+    std::vector<std::unique_ptr<Actor>> actors;
+    Ears ears[4];
+};
+
+} // namespace
+
+TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStands) {
+    const EntityLife first = prey().life();
+    EXPECT_EQ(std::make_tuple(first.id, first.generation, prey().isAlive()),
+              std::make_tuple(2u, 1u, true));
+    ASSERT_TRUE(hunter().sendMessageToLife(first, 'a', 0));
+    hunter().update();
+    EXPECT_EQ(ears[2].received, "a");
+
+    ASSERT_TRUE(prey().endLife());
+    EXPECT_FALSE(prey().isAlive());
+    EXPECT_EQ(EntityTable[3], nullptr) << "out of the table between lives";
+    EXPECT_EQ(prey().life().generation, 2u);
+    ASSERT_TRUE(prey().beginLife());
+    EXPECT_EQ(EntityTable[3], &prey());
+    EXPECT_EQ(prey().getID(), 2u) << "a new life spends no identifier";
+
+    // A game that asks hears the reason; one that does not never meets it.
+    hunter().handler.hooks.dropsOtherLife = true;
+    ASSERT_TRUE(hunter().sendMessageToLife(first, 's', 0));              // the ended life
+    ASSERT_TRUE(hunter().sendMessageToLife({2, 3}, 'n', 0));             // a life not yet lived
+    ASSERT_TRUE(hunter().sendMessageToLife(prey().life(), 'l', 0, 0.5)); // the life that stands
+    ASSERT_TRUE(hunter().sendMessage(2, 'b', 0));                        // bare, as ever
+    EXPECT_FALSE(hunter().sendMessageToLife({2, 0}, 'z', 0)) << "0 is no life: refused";
+    EXPECT_EQ(hunter().handler.count, 4);
+    ASSERT_TRUE(other().sendMessageToLife(first, 'q', 0)); // its hooks did not ask
+    EXPECT_EQ(hunter().drain(), 4);
+    other().update();
+    EXPECT_EQ(ears[2].received, "alb");
+    const std::vector<std::pair<char, DropReason>> told{{'s', kDropOtherLife},
+                                                        {'n', kDropOtherLife}};
+    EXPECT_EQ(ears[0].dropped, told);
+    EXPECT_TRUE(ears[3].dropped.empty()) << "released untold where not asked";
+
+    // A life ended and its slot empty: the empty slot's reason, as for any message.
+    ASSERT_TRUE(prey().endLife());
+    ASSERT_TRUE(hunter().sendMessageToLife(prey().life(), 'e', 0));
+    hunter().update();
+    EXPECT_EQ(ears[0].dropped.back(), std::make_pair('e', DropReason::emptySlot));
+}
+
+TEST_F(Lives, AnEndingLifeDeliversWhatItQueuedAndSendsNothingUntilTheNext) {
+    for (const char c : {'x', 'y', 'z'}) {
+        ASSERT_TRUE(prey().sendMessage(0, static_cast<std::uint8_t>(c), 0));
+    }
+    // The hunter answers each from inside; the prey's end is under way, so its answer to the
+    // hunter is delivered and the prey's own further sends are refused.
+    std::vector<bool> sentWhileEnding;
+    ears[0].react = [&](const Message&) {
+        sentWhileEnding.push_back(prey().sendMessage(0, 'w', 0));
+        EXPECT_FALSE(prey().endLife()) << "already ending";
+        EXPECT_TRUE(prey().isAlive());
+    };
+    ASSERT_TRUE(prey().endLife());
+    EXPECT_EQ(ears[0].received, "xyz") << "delivered in order before the life ended";
+    EXPECT_EQ(sentWhileEnding, std::vector<bool>(3, false));
+    EXPECT_EQ(prey().handler.count, 0);
+    ears[0].react = nullptr;
+
+    EXPECT_FALSE(prey().sendMessage(0, 'd', 0)) << "between lives nothing is sent";
+    EXPECT_EQ(prey().handler.count, 0);
+    ASSERT_TRUE(prey().beginLife());
+    EXPECT_TRUE(prey().sendMessage(0, 'n', 0));
+    prey().update();
+    EXPECT_EQ(ears[0].received, "xyzn");
+}
+
+TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
+    EXPECT_FALSE(prey().beginLife()) << "alive since construction";
+    ASSERT_TRUE(prey().endLife());
+    EXPECT_FALSE(prey().endLife()) << "ended twice";
+    EXPECT_EQ(prey().life().generation, 2u);
+
+    // An identifier past the table has no slot to begin a life in.
+    be_val = 1023;
+    Actor late("late");
+    ASSERT_TRUE(late.endLife());
+    EXPECT_FALSE(late.beginLife());
+    EXPECT_FALSE(late.isAlive());
+
+    // A hook that throws from inside the end: the life goes on, the rest still queued.
+    ASSERT_TRUE(other().sendMessage(0, 't', 0));
+    ASSERT_TRUE(other().sendMessage(0, 'k', 0));
+    ears[0].react = [](const Message& message) {
+        if (message.content == 't') {
+            throw std::string("thrown");
+        }
+    };
+    EXPECT_THROW(other().endLife(), std::string);
+    EXPECT_TRUE(other().isAlive());
+    EXPECT_EQ(EntityTable[4], &other());
+    EXPECT_EQ(other().life().generation, 1u);
+    EXPECT_EQ(other().handler.count, 1);
+    EXPECT_TRUE(other().sendMessage(0, 'm', 0)) << "open again";
+    ASSERT_TRUE(other().endLife());
+    EXPECT_EQ(ears[0].received, "tkm");
+}
+
+TEST_F(Lives, EndingALifeInsideTheNestingBoundWithMailQueuedIsRefused) {
+    // The hunter and the prey answer each other from inside, one handling deeper each time; at
+    // the bound a hook tries to end the other prey, which has mail waiting that no handling
+    // could deliver there.
+    ASSERT_TRUE(other().sendMessage(0, 'o', 0));
+    int depth = 0;
+    std::vector<bool> tries;
+    const auto rally = [&](const Message& message) {
+        if (message.content != 'r') {
+            return;
+        }
+        if (++depth == MHandler::kMaxNesting) {
+            tries.push_back(other().endLife());
+            EXPECT_TRUE(other().isAlive());
+            EXPECT_EQ(other().life().generation, 1u);
+            EXPECT_EQ(other().handler.count, 1);
+            EXPECT_EQ(EntityTable[4], &other());
+        }
+        Actor& self = *EntityTable[message.getReceiver() + 1];
+        if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
+            self.update();
+        }
+        --depth;
+    };
+    ears[0].react = rally;
+    ears[2].react = rally;
+    ASSERT_TRUE(hunter().sendMessage(2, 'r', 0));
+    hunter().update();
+    EXPECT_EQ(tries, std::vector<bool>{false});
+    EXPECT_TRUE(other().sendMessage(0, 'p', 0)) << "still open";
+    ears[0].react = nullptr;
+    ears[2].react = nullptr;
+    ASSERT_TRUE(other().endLife()) << "from outside, both delivered";
+    EXPECT_EQ(ears[0].received.substr(ears[0].received.size() - 2), "op");
+}
+
+TEST_F(Lives, AnActorThatSendsAsItselfIsKnownToItsReceiverAndReachesIdentifierOne) {
+    hunter().sendAsItself();
+    ASSERT_TRUE(hunter().sendMessage(1, 'o', 0)); // to the spare, unreachable as holder
+    ASSERT_TRUE(hunter().sendMessage(0, 's', 0)); // to itself: the one now refused
+    ASSERT_TRUE(other().sendMessage(1, 'h', 0));  // an actor that did not ask: sender 1
+    hunter().drain();
+    other().drain();
+    EXPECT_EQ(ears[1].received, "o");
+    EXPECT_EQ(ears[1].senders, std::vector<std::uint32_t>{0});
+    EXPECT_EQ(ears[0].dropped,
+              (std::vector<std::pair<char, DropReason>>{{'s', DropReason::toHolder}}));
+    EXPECT_EQ(ears[3].dropped,
+              (std::vector<std::pair<char, DropReason>>{{'h', DropReason::toHolder}}));
+    EXPECT_EQ(hunter().handler.holder, 1u) << "the holder stays";
+    EXPECT_EQ(hunter().handler.sendsAs(), 0u);
+    EXPECT_EQ(other().handler.sendsAs(), 1u);
+}
+
+TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {
+    // The prey (slot 3) sends twice to the hunter (slot 1), who answers each: the answers wait
+    // in the hunter's queue, drained already, for the next drain.
+    ears[0].react = [this](const Message&) { EXPECT_TRUE(hunter().sendMessage(2, 'a', 0)); };
+    ASSERT_TRUE(prey().sendMessage(0, 'p', 0));
+    ASSERT_TRUE(prey().sendMessage(0, 'q', 0));
+    ASSERT_TRUE(other().sendMessage(2, 'o', 0));
+    EXPECT_EQ(drainEntityTable(EntityTable), 3);
+    EXPECT_EQ(hunter().handler.count, 2);
+    ears[0].react = nullptr;
+    EXPECT_EQ(drainEntityTable(EntityTable), 2);
+    EXPECT_EQ(drainEntityTable(EntityTable), 0);
+    EXPECT_EQ(ears[0].received, "pq");
+    EXPECT_EQ(ears[2].received, "oaa");
+    EXPECT_EQ(drainEntityTable(nullptr), 0);
 }

@@ -1,13 +1,18 @@
 #include <engine/message.h>
 
+#include "blocks.h"
 #include "deathtest.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <memory>
+#include <set>
 #include <tuple>
+#include <vector>
 
 TEST(Message, EachOverloadStoresItsFieldsAndLeavesTheOthersZero) {
     // Sender, receiver, content, integer and real payload.
@@ -57,4 +62,80 @@ TEST_F(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
                  "sender && \"Message::Message Error: Invalid sender ID\"");
     EXPECT_DEATH(Message(1, 0, 'p', 1.0),
                  "receiver && \"Message::Message Error: Invalid Receiver ID\"");
+}
+
+namespace {
+
+// A message of a game's own kind, larger than the engine's.
+struct Tagged : Message {
+    Tagged() : Message(1, 2, 't', 0) {}
+    double tag = 1.0;
+};
+
+} // namespace
+
+TEST(MessageBlocks, AReleasedBlockIsHandedOutOnceAgainAndTheRestGoBackOnRequest) {
+    // Raw arrays and counts taken before any check, so that only messages take blocks here.
+    Message::releasePooled();
+    Message* first[8] = {};
+    Message* second[6] = {};
+    const long inUse = blocksInUse();
+    for (Message*& message : first) {
+        message = new Message(1, 2, 'a', 0);
+    }
+    for (Message* message : first) {
+        delete message;
+    }
+    const long keptInUse = blocksInUse();
+    const std::size_t kept = Message::pooled();
+    const long taken = blocksTaken();
+    for (Message*& message : second) {
+        message = new Message(3, 4, 'b', 0);
+    }
+    const long takenAfter = blocksTaken();
+    const std::size_t keptAfter = Message::pooled();
+    EXPECT_EQ(keptInUse, inUse + 8) << "kept, not given back";
+    EXPECT_EQ(kept, 8u);
+    EXPECT_EQ(takenAfter, taken);
+    EXPECT_EQ(keptAfter, 2u);
+
+    // Each kept block goes to one message only, and a message made from one is whole.
+    const std::set<const Message*> released(std::begin(first), std::end(first));
+    const std::set<const Message*> reused(std::begin(second), std::end(second));
+    EXPECT_EQ(reused.size(), 6u);
+    EXPECT_TRUE(std::includes(released.begin(), released.end(), reused.begin(), reused.end()));
+    for (const Message* message : second) {
+        EXPECT_EQ(std::make_tuple(message->sender, message->receiver, message->receiverLife),
+                  std::make_tuple(3u, 4u, 0u));
+    }
+
+    // A class of another size never takes or leaves a kept block.
+    auto tagged = std::make_unique<Tagged>();
+    EXPECT_EQ(released.count(tagged.get()), 0u);
+    tagged.reset();
+    EXPECT_EQ(Message::pooled(), 2u);
+
+    const long beforeRelease = blocksInUse();
+    Message::releasePooled();
+    EXPECT_EQ(Message::pooled(), 0u);
+    EXPECT_EQ(blocksInUse(), beforeRelease - 2);
+    for (Message* message : second) {
+        delete message;
+    }
+    EXPECT_EQ(Message::pooled(), 6u);
+    Message::releasePooled();
+    EXPECT_EQ(blocksInUse(), beforeRelease - 8);
+}
+
+TEST(MessageBlocks, RestartingTheIdentifiersBringsEveryCounterBackToZero) {
+    for (int i = 0; i < 3; ++i) {
+        static_cast<void>(Message(1, 2, 'a', 0));
+        static_cast<void>(Message(1, 2, 'b'));
+        static_cast<void>(Message(1, 2, 'c', 0.5, 3));
+        static_cast<void>(Message(1, 2, 'd', 0.5));
+    }
+    Message::restartIdentifiers();
+    EXPECT_EQ(std::make_tuple(Message(1, 2, 'a', 0).getID(), Message(1, 2, 'b').getID(),
+                              Message(1, 2, 'c', 0.5, 3).getID(), Message(1, 2, 'd', 0.5).getID()),
+              std::make_tuple(0u, 0u, 0u, 0u));
 }

@@ -431,3 +431,141 @@ using MHandlerDeathTest = ChildProcessTest;
 TEST_F(MHandlerDeathTest, HolderZeroFailsTheAssertion) {
     EXPECT_DEATH(MHandler(0), "holder && \"<MHandler::initialize>: invalid ID\"");
 }
+
+TEST_F(MHandlerTest, ADrainHandlesWhatWasQueuedInOrderAndLeavesWhatWaitsPastTheBound) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    Heard atReceiver;
+    receiver->handler.hooks = hooksFor(atReceiver);
+    EXPECT_EQ(handler->drain(), 0);
+    for (const char c : {'a', 'b', 'c', 'd', 'e'}) {
+        ASSERT_TRUE(handler->send(0, static_cast<std::uint8_t>(c), 0));
+    }
+    // Each reception sends once more through the drained handler: those wait.
+    atReceiver.react = [this](const Message&) { EXPECT_TRUE(handler->send(0, 'x', 0)); };
+    EXPECT_EQ(handler->drain(), 5);
+    EXPECT_EQ(handler->count, 5);
+    atReceiver.react = nullptr;
+    EXPECT_EQ(handler->drain(), 5);
+    std::string contents;
+    for (const Message& message : atReceiver.received) {
+        contents += static_cast<char>(message.content);
+    }
+    EXPECT_EQ(contents, "abcdexxxxx");
+    EXPECT_EQ(handler->count, 0);
+
+    // From inside a hook each reception queues one more and drains: below the bound the drain
+    // handles it, at the bound none, and it waits for a drain from outside.
+    std::vector<int> drained;
+    MHandler& outer = *handler;
+    atReceiver.react = [&](const Message&) {
+        ASSERT_TRUE(outer.send(0, 'n', 0));
+        drained.push_back(outer.drain());
+    };
+    ASSERT_TRUE(handler->send(0, 'n', 0));
+    EXPECT_EQ(handler->drain(), 1);
+    std::vector<int> expected(MHandler::kMaxNesting, 1);
+    expected.front() = 0; // the deepest returns first
+    EXPECT_EQ(drained, expected);
+    EXPECT_EQ(handler->count, 1);
+    atReceiver.react = nullptr;
+    EXPECT_EQ(handler->drain(), 1);
+    EXPECT_EQ(handler->count, 0);
+    receiver->handler.hooks = {};
+}
+
+TEST_F(MHandlerTest, MailToALifeThatNeverWasIsRefusedAndTheHolderOrOwnSenderDecidesWhatIsOwn) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    EXPECT_FALSE(handler->sendToLife({0, 0}, 'z', 0));
+    EXPECT_EQ(handler->count, 0);
+    Heard atReceiver;
+    Heard atSender;
+    receiver->handler.hooks = hooksFor(atReceiver);
+    handler->hooks = hooksFor(atSender);
+    handler->sendAs(7);
+    ASSERT_TRUE(handler->send(7, 'o', 0)); // now its own
+    ASSERT_TRUE(handler->send(1, 'h', 0)); // the holder, no longer its own: slot 2 is empty
+    ASSERT_TRUE(handler->sendToLife(receiver->life(), 'l', 3, 1.5));
+    EXPECT_EQ(handler->drain(), 3);
+    const std::vector<std::pair<std::uint32_t, DropReason>> drops{{7, DropReason::toHolder},
+                                                                  {1, DropReason::emptySlot}};
+    EXPECT_EQ(atSender.dropped, drops);
+    ASSERT_EQ(atReceiver.received.size(), 1u);
+    const Message& kept = atReceiver.received[0];
+    EXPECT_EQ(std::make_tuple(kept.sender, kept.ival, kept.dval, kept.receiverLife),
+              std::make_tuple(7u, 3, 1.5, 1u));
+    receiver->handler.hooks = {};
+}
+
+namespace {
+
+// A game's world for counting blocks: actors that ping others each frame and answer each ping
+// from inside, sending as themselves; every queue drained each frame.
+struct Pinging {
+    static constexpr int kActors = 300;
+    std::vector<std::unique_ptr<Actor>> actors;
+    long received = 0;
+    long answered = 0;
+    long dropped = 0;
+
+    static void onReceived(void* context, const Message& message) {
+        auto& world = *static_cast<Pinging*>(context);
+        ++world.received;
+        if (message.content != 'p') {
+            return;
+        }
+        Actor& self = *world.actors[message.getReceiver()];
+        world.answered += self.sendMessage(message.sender, 'a', 0) ? 1 : 0;
+    }
+    static void onDropped(void* context, const Message&, DropReason) {
+        ++static_cast<Pinging*>(context)->dropped;
+    }
+
+    Pinging() {
+        const ScopedTraceRoute quiet(TraceRoute::nowhere());
+        for (int i = 0; i < kActors; ++i) {
+            actors.push_back(std::make_unique<Actor>("p"));
+            Actor& actor = *actors.back();
+            EXPECT_TRUE(addToEntityTable(actor));
+            actor.handler.setEntityTable(EntityTable);
+            actor.handler.hooks = {this, &onReceived, &onDropped};
+            actor.sendAsItself();
+        }
+    }
+    // About 200 pings a frame, to receivers that move from frame to frame, one in 40 to an
+    // identifier no actor has; answers sent from inside wait for the next drain.
+    void frame(int n) {
+        for (int i = 0; i < kActors; i += 3) {
+            const auto to = static_cast<std::uint32_t>((i * 7 + n * 13) % (kActors + 8));
+            actors[static_cast<std::size_t>(i)]->sendMessage(to, 'p', 0);
+            actors[static_cast<std::size_t>(i + 1)]->sendMessage(to / 2, 'p', 0);
+        }
+        while (drainEntityTable(EntityTable) > 0) {
+        }
+    }
+};
+
+} // namespace
+
+TEST(MessageTraffic, ReachesASteadyLevelThenAllocatesNothing) {
+    resetEngineGlobals();
+    const long held = blocksHeld();
+    long taken = 0;
+    long received = 0;
+    {
+        Pinging world;
+        for (int n = 0; n < 5; ++n) {
+            world.frame(n);
+        }
+        taken = blocksTaken();
+        received = world.received;
+        for (int n = 5; n < 60; ++n) {
+            world.frame(n);
+        }
+        EXPECT_EQ(blocksTaken(), taken) << "a frame takes no block once traffic is steady";
+        EXPECT_GT(world.received - received, 55 * 150);
+        EXPECT_GT(world.answered, 0);
+        EXPECT_GT(world.dropped, 0);
+    }
+    EXPECT_EQ(blocksHeld(), held) << "every message released with its handler";
+    resetEngineGlobals();
+}
