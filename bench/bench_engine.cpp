@@ -12,6 +12,7 @@
 #include <engine/steering.h>
 #include <engine/trace.h>
 
+#include "blocks.h"
 #include "capture.h"
 #include "placement.h"
 
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <streambuf>
@@ -55,17 +57,19 @@ void messageFloor(Message* (&slots)[MHandler::kCapacity], std::streambuf* sink) 
     benchmark::ClobberMemory();
 }
 
-enum class Trace { Nowhere, NullStream };
+enum class Trace { Nowhere, NullStream, NowhereOptedIn };
 
 // One sendMessage and the update that delivers it, in batches timed against as many floors,
 // with the trace sent nowhere or into a null stream buffer; the floor is the same for both.
-// The time column is per batch; counter ns is per round trip.
+// Opted in, the sender sends as itself to the receiver's life, its hooks ask for both opt-in
+// drop reasons, and a drain delivers. The time column is per batch; counter ns is per round
+// trip.
 void MessageRoundTrip(benchmark::State& state, Trace trace) {
     constexpr int kBatch = 1024;
     NullBuffer nullBuffer;
     std::ostream nullStream(&nullBuffer);
-    const ScopedTraceRoute routed(trace == Trace::Nowhere ? TraceRoute::nowhere()
-                                                          : TraceRoute::to(nullStream));
+    const ScopedTraceRoute routed(trace == Trace::NullStream ? TraceRoute::to(nullStream)
+                                                             : TraceRoute::nowhere());
     // Opaque to the compiler, as a stream's buffer is to the engine.
     std::streambuf* sink = &nullBuffer;
     benchmark::DoNotOptimize(sink);
@@ -75,14 +79,28 @@ void MessageRoundTrip(benchmark::State& state, Trace trace) {
     EntityTable[1] = receiver.get();
     EntityTable[2] = sender.get();
     sender->handler.setEntityTable(EntityTable);
+    const bool optedIn = trace == Trace::NowhereOptedIn;
+    if (optedIn) {
+        sender->sendAsItself();
+        sender->handler.hooks.dropsOtherLife = true;
+        sender->handler.hooks.dropsAtDestruction = true;
+    }
+    const EntityLife life = receiver->life();
     Message* slots[MHandler::kCapacity] = {};
     double trips = 0;
     double floors = 0;
     for (auto _ : state) {
         const double start = cpuNanos();
-        for (int i = 0; i < kBatch; ++i) {
-            sender->sendMessage(0, 'p', 0);
-            sender->update();
+        if (optedIn) {
+            for (int i = 0; i < kBatch; ++i) {
+                sender->sendMessageToLife(life, 'p', 0);
+                sender->drain();
+            }
+        } else {
+            for (int i = 0; i < kBatch; ++i) {
+                sender->sendMessage(0, 'p', 0);
+                sender->update();
+            }
         }
         const double tripped = cpuNanos();
         for (int i = 0; i < kBatch; ++i) {
@@ -98,6 +116,78 @@ void MessageRoundTrip(benchmark::State& state, Trace trace) {
 }
 BENCHMARK_CAPTURE(MessageRoundTrip, nowhere, Trace::Nowhere)->UseManualTime();
 BENCHMARK_CAPTURE(MessageRoundTrip, null_stream, Trace::NullStream)->UseManualTime();
+BENCHMARK_CAPTURE(MessageRoundTrip, nowhere_opted_in, Trace::NowhereOptedIn)->UseManualTime();
+
+// A game's frame: 300 actors that send as themselves ping 100 others, each ping answered
+// from inside its receiver's hook, and the whole table drained until every queue is empty.
+// Counter blocks_per_frame is the free store's blocks taken in a frame, after the first frames
+// have brought the traffic to its steady level; ns_per_message is the frame's time per message.
+class PingingWorld {
+public:
+    static constexpr int kActors = 300;
+
+    PingingWorld() {
+        for (int i = 0; i < kActors; ++i) {
+            actors_.push_back(std::make_unique<Actor>("p"));
+            Actor& actor = *actors_.back();
+            static_cast<void>(addToEntityTable(actor));
+            actor.handler.setEntityTable(EntityTable);
+            actor.handler.hooks = {this, &PingingWorld::received, nullptr};
+            actor.sendAsItself();
+        }
+    }
+
+    void frame(int n) {
+        for (int i = 0; i < kActors; i += 3) {
+            const auto to = static_cast<std::uint32_t>((i * 7 + n * 13) % kActors);
+            actors_[static_cast<std::size_t>(i)]->sendMessage(to, 'p', 0);
+        }
+        while (drainEntityTable(EntityTable) > 0) {
+        }
+    }
+    long messages = 0;
+
+private:
+    static void received(void* context, const Message& message) {
+        auto& world = *static_cast<PingingWorld*>(context);
+        ++world.messages;
+        if (message.content == 'p') {
+            world.actors_[message.getReceiver()]->sendMessage(message.sender, 'a', 0);
+        }
+    }
+    std::vector<std::unique_ptr<Actor>> actors_;
+};
+
+void GameFrame(benchmark::State& state) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    resetEngineGlobals();
+    double blocks = 0;
+    double frames = 0;
+    double messages = 0;
+    double nanos = 0;
+    {
+        PingingWorld world;
+        int n = 0;
+        for (; n < 8; ++n) {
+            world.frame(n);
+        }
+        for (auto _ : state) {
+            const long messagesBefore = world.messages;
+            const long taken = blocksTaken();
+            const double start = cpuNanos();
+            world.frame(n++);
+            nanos += cpuNanos() - start;
+            blocks += static_cast<double>(blocksTaken() - taken);
+            messages += static_cast<double>(world.messages - messagesBefore);
+            frames += 1;
+        }
+    }
+    state.counters["blocks_per_frame"] = blocks / frames;
+    state.counters["messages_per_frame"] = messages / frames;
+    state.counters["ns_per_message"] = nanos / messages;
+    resetEngineGlobals();
+}
+BENCHMARK(GameFrame);
 
 int countNodes(const QuadNode* node) {
     int nodes = 1;
