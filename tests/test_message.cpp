@@ -139,3 +139,22 @@ TEST(MessageBlocks, RestartingTheIdentifiersBringsEveryCounterBackToZero) {
                               Message(1, 2, 'c', 0.5, 3).getID(), Message(1, 2, 'd', 0.5).getID()),
               std::make_tuple(0u, 0u, 0u, 0u));
 }
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define MESSAGE_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(MESSAGE_TEST_ASAN)
+TEST_F(MessageDeathTest, AMessageReadAfterItsReleaseIsStillReportedThoughItsBlockIsKept) {
+    EXPECT_DEATH(
+        {
+            const Message* message = new Message(1, 2, 'a', 0);
+            delete message;
+            // Read as bytes, as a stale pointer in a game's own code would be.
+            const auto* bytes = reinterpret_cast<const volatile unsigned char*>(message);
+            std::cerr << static_cast<int>(bytes[sizeof(Message) - 1]);
+        },
+        "use-after-poison");
+}
+#endif
