@@ -3,8 +3,6 @@
 
 #include "trace.h"
 
-#include <limits>
-
 Actor::~Actor() {
     removeFromEntityTable(*this);
 }
@@ -51,8 +49,7 @@ bool Actor::endLife() {
     }
     removeFromEntityTable(*this);
     alive_ = false;
-    // Past the largest the generations begin again at 1, as 0 is no life.
-    generation_ = generation_ == std::numeric_limits<std::uint32_t>::max() ? 1 : generation_ + 1;
+    generation_ = nextGeneration(generation_);
     return true;
 }
 

@@ -30,6 +30,12 @@ struct EntityLife {
     std::uint32_t generation = 0;
 };
 
+/// The generation of the life after `generation`: one more, and 1 after the largest, as 0 is no
+/// life.
+constexpr std::uint32_t nextGeneration(std::uint32_t generation) {
+    return generation == UINT32_MAX ? 1 : generation + 1;
+}
+
 /// Puts the actor into EntityTable slot getID() + 1. Returns false and writes nothing when
 /// that slot lies past the table, for identifier 1023 and every later one.
 [[nodiscard]] bool addToEntityTable(Actor& actor);

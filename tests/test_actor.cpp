@@ -170,6 +170,11 @@ TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
     EXPECT_FALSE(prey().endLife()) << "ended twice";
     EXPECT_EQ(prey().life().generation, 2u);
 
+    // After the largest generation the lives begin again at 1: 0 is no life.
+    EXPECT_EQ(nextGeneration(1), 2u);
+    EXPECT_EQ(nextGeneration(UINT32_MAX - 1), UINT32_MAX);
+    EXPECT_EQ(nextGeneration(UINT32_MAX), 1u);
+
     // An identifier past the table has no slot to begin a life in.
     be_val = 1023;
     Actor late("late");
