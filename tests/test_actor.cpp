@@ -269,4 +269,11 @@ TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {
     EXPECT_EQ(ears[0].received, "pq");
     EXPECT_EQ(ears[2].received, "oaa");
     EXPECT_EQ(drainEntityTable(nullptr), 0);
+    // A table of the game's own is read whole, from slot 0 to the last.
+    Actor* own[kEntityTableSize] = {};
+    own[0] = &other();
+    own[kEntityTableSize - 1] = &prey();
+    ASSERT_TRUE(other().sendMessage(0, 'f', 0));
+    ASSERT_TRUE(prey().sendMessage(0, 'l', 0));
+    EXPECT_EQ(drainEntityTable(own), 2);
 }
