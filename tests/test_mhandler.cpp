@@ -547,6 +547,7 @@ struct Pinging {
 } // namespace
 
 TEST(MessageTraffic, ReachesASteadyLevelThenAllocatesNothing) {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
     resetEngineGlobals();
     const long held = blocksHeld();
     long taken = 0;
