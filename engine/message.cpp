@@ -67,7 +67,11 @@ struct KeptAtExit {
     }
 };
 
-const KeptAtExit keptAtExit{};
+// Made at the first block kept, so that it ends before everything made earlier: an actor made
+// before that, at namespace scope, ends after it and gives its messages straight back.
+void keepUntilExit() {
+    static const KeptAtExit keptAtExit{};
+}
 
 } // namespace
 
@@ -90,6 +94,7 @@ void Message::operator delete(void* block, std::size_t size) noexcept {
         ::operator delete(block);
         return;
     }
+    keepUntilExit();
     keptBlocks = ::new (block) KeptBlock{keptBlocks};
     ++keptCount;
     hideBlock(block);

@@ -58,6 +58,33 @@ TEST_F(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) 
         ::testing::ExitedWithCode(0), "kept 0, ids 0000 1111");
 }
 
+namespace {
+
+// Releases its message as the process ends, as an actor at namespace scope does.
+struct ReleasedAtExit {
+    Message* message;
+    ~ReleasedAtExit() {
+        delete message;
+        std::cerr << "kept at the end: " << Message::pooled();
+    }
+    ReleasedAtExit(const ReleasedAtExit&) = delete;
+    ReleasedAtExit& operator=(const ReleasedAtExit&) = delete;
+};
+
+} // namespace
+
+TEST_F(MessageDeathTest, KeptBlocksGoBackAtExitAndAMessageReleasedLaterGoesStraightBack) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // Made before the first block is kept, so it ends after the kept blocks went back.
+            static const ReleasedAtExit late{new Message(1, 2, 'l', 0)};
+            delete new Message(1, 2, 'k', 0);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "kept at the end: 0");
+}
+
 TEST_F(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
     EXPECT_DEATH(Message(0, 2, 'p', 1.0),
                  "sender && \"Message::Message Error: Invalid sender ID\"");
