@@ -137,11 +137,13 @@ TEST(MessageBlocks, AReleasedBlockIsHandedOutOnceAgainAndTheRestGoBackOnRequest)
                   std::make_tuple(3u, 4u, 0u));
     }
 
-    // A class of another size never takes or leaves a kept block.
+    // A class of another size never takes or leaves a kept block: its own goes back.
+    const long beforeTagged = blocksInUse();
     auto tagged = std::make_unique<Tagged>();
     EXPECT_EQ(released.count(tagged.get()), 0u);
     tagged.reset();
     EXPECT_EQ(Message::pooled(), 2u);
+    EXPECT_EQ(blocksInUse(), beforeTagged);
 
     const long beforeRelease = blocksInUse();
     Message::releasePooled();
