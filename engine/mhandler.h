@@ -97,7 +97,8 @@ public:
     /// Attaches the table and prints the identifier of the entity in its slot 1; prints
     /// nothing when the table or that slot is empty.
     void setEntityTable(Actor** table);
-    /// Queues a message from the holder to the receiver. On a full queue it creates nothing,
+    /// Queues a message from the holder (or the identifier sendAs gave) to the receiver. On a
+    /// full queue, and while its actor is between lives or ending one, it creates nothing,
     /// leaves the queue as it is and returns false.
     bool send(std::uint32_t receiver, std::uint8_t content, std::int32_t ival);
     /// As send, with the real payload `dval` as well. The message is built as send builds it and
@@ -116,7 +117,8 @@ public:
     /// gave another.
     std::uint32_t sendsAs() const noexcept;
     /// Handles the head message, if any: it leaves the queue, is dropped when addressed to the
-    /// holder and delivered otherwise, and is then released, also when a hook throws. Inside
+    /// identifier the handler sends as (sendsAs, the holder unless sendAs gave another) and
+    /// delivered otherwise, and is then released, also when a hook throws. Inside
     /// kMaxNesting handlings already under way it does nothing, and the head waits.
     void process();
     /// Handles every message queued, in order, as as many process() calls would, and returns
@@ -125,7 +127,9 @@ public:
     /// waits still waits.
     int drain();
     /// Hands the message to the receiver's handler through slot receiver + 1. Drops it, telling
-    /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty.
+    /// hooks.dropped why, when no table is attached, the slot is past the table or it is empty,
+    /// and (told only where hooks.dropsOtherLife asks) when it is addressed to another life than
+    /// the one found there.
     void deliver(Message* message);
     /// Prints the reception trace, then calls hooks.received. The queue and count of this
     /// handler stay as they are.
