@@ -85,7 +85,8 @@ TEST(FreshStart, RefusesWhileAHandlerOrATraceScopeLivesAndThenChangesNothing) {
     stir(log);
     const Globals stirred = globals();
     {
-        const MHandler alone;
+        const MHandler alone(5); // a handler of its own, in no actor
+        EXPECT_EQ(MHandler::alive(), 1u);
         EXPECT_EQ(startAfresh(), FreshStart::handlersAlive);
         const ScopedTraceRoute scope(TraceRoute::nowhere());
         EXPECT_EQ(startAfresh(), FreshStart::handlersAlive) << "the handler is named first";
