@@ -120,6 +120,11 @@ TEST_F(MHandlerTest, CountWrittenOutOfRangeNeverIndexesOutside) {
     handler->process();
     EXPECT_EQ(handler->count, MHandler::kCapacity - 1);
     handler->process();
+    // A drain goes past the empty slots a raised count claims, to the end of the queue.
+    ASSERT_TRUE(handler->send(5, 'p', 0));
+    handler->count = 4;
+    handler->drain();
+    EXPECT_EQ(handler->count, 0);
 }
 
 TEST_F(MHandlerTest, NoMessageLeaksWhateverACallerWritesIntoCount) {
