@@ -172,9 +172,18 @@ void QuadLayoutWriter::closeIndexNode() {
     const auto at = static_cast<std::size_t>(nodes_[--openNodes_]);
     QuadIndexNode& node = index.nodes[at];
     node.end = static_cast<std::uint32_t>(index.positions.size());
-    if (node.end - node.first <= kQuadIndexBucket) {
-        readWhole(node);
+    const std::uint32_t count = node.end - node.first;
+    if (count <= kQuadIndexScanned) {
+        if (count <= kQuadIndexBucket) {
+            readWhole(node);
+        }
+        node.own = node.end;
+        for (std::int32_t& quadrant : node.quadrant) {
+            quadrant = -1;
+        }
         index.nodes.resize(at + 1);
+    } else if (node.own == node.first) {
+        passOver(node);
     }
     if (openNodes_ == 0) {
         return;
@@ -188,6 +197,27 @@ void QuadLayoutWriter::closeIndexNode() {
     parent.kinds |= done.kinds;
 }
 
+// A node with no entity of its own and one quadrant holding entities has its quadrant's box: the
+// link to it goes to that quadrant instead, so that a query steps down a cluster's levels at once.
+void QuadLayoutWriter::passOver(const QuadIndexNode& node) {
+    std::int32_t only = -1;
+    for (const std::int32_t quadrant : node.quadrant) {
+        if (quadrant >= 0) {
+            if (only >= 0) {
+                return;
+            }
+            only = quadrant;
+        }
+    }
+    QuadIndex& index = layout_.index;
+    if (openNodes_ == 0) {
+        index.root = only;
+        return;
+    }
+    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    parent.quadrant[(quadrantsSeen_[openNodes_ - 1] + 3) % 4] = only;
+}
+
 // A small subtree is read as one list: its leaves' entities, then its midline entities, each in
 // the order they were written.
 void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
@@ -199,10 +229,6 @@ void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
         QuadKinds kinds;
         unsigned char onMidline;
     };
-    node.own = node.end;
-    for (std::int32_t& quadrant : node.quadrant) {
-        quadrant = -1;
-    }
     const auto midlines = index.onMidline.begin();
     if (std::find(midlines + node.first, midlines + node.end, 1) == midlines + node.end) {
         return;

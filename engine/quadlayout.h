@@ -65,7 +65,7 @@ struct QuadIndexNode {
     QuadRect box;
     std::uint32_t first = 0; ///< The subtree's entities are the index's [first, end).
     /// Its own entities, [first, own): a divided node's midline entities, or every entity of a
-    /// node that is read whole (a leaf, or a subtree of at most kQuadIndexBucket entities).
+    /// node that is read whole (a leaf, or a subtree of at most kQuadIndexScanned entities).
     std::uint32_t own = 0;
     std::uint32_t end = 0; ///< One past the subtree's last entity.
     QuadKinds kinds = 0;   ///< Every kind of the subtree's entities, joined.
@@ -74,13 +74,17 @@ struct QuadIndexNode {
     std::int32_t quadrant[4] = {-1, -1, -1, -1};
 };
 
-/// A subtree with at most this many entities is read whole: testing them all costs less than
-/// deciding, node by node, which of them to test.
+/// A subtree with at most this many entities is read whole, its leaves' entities before its
+/// midline entities: the order in which the queries hand them over.
 constexpr std::uint32_t kQuadIndexBucket = 16;
+/// A subtree with at most this many entities is read whole, in the order of its nodes: testing
+/// them all costs less than deciding, node by node, which of them to test.
+constexpr std::uint32_t kQuadIndexScanned = 32;
 
 /// What the queries read: each node's entities as one range of the packed lists, each node's
-/// quadrants linked. A divided node read node by node has its midline entities, then each
-/// quadrant's; a node read whole has its leaves' entities, then its midline entities. The
+/// quadrants linked. A divided node has its midline entities, then each quadrant's; a subtree of
+/// at most kQuadIndexBucket entities has its leaves' entities, then its midline entities. A
+/// divided node with no entity of its own and one quadrant holding entities is linked past. The
 /// entities outside every node come last, in a node of their own.
 struct QuadIndex {
     /// The tree's root first where the tree holds any entity, the outside entities' node last.
@@ -168,6 +172,7 @@ private:
     void openIndexNode();
     void closeIndexNode();
     void readWhole(QuadIndexNode& node);
+    void passOver(const QuadIndexNode& node);
     void add(Actor* actor, Vec2 position, unsigned char onMidline);
     QuadKinds kindsOf(const Actor& actor) const;
 
@@ -207,6 +212,12 @@ template <class KindsOf,
           class = std::enable_if_t<!std::is_same_v<std::decay_t<KindsOf>, QuadKindsOf>>>
 void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
                        const KindsOf& kindsOf) {
-    partitionQuadTree(world, table, layout,
-                      QuadKindsOf{&kindsOf, &quadlayout_detail::call<KindsOf>});
+    if constexpr (std::is_function_v<KindsOf>) {
+        KindsOf* const function = &kindsOf;
+        partitionQuadTree(world, table, layout,
+                          QuadKindsOf{&function, &quadlayout_detail::call<KindsOf*>});
+    } else {
+        partitionQuadTree(world, table, layout,
+                          QuadKindsOf{&kindsOf, &quadlayout_detail::call<KindsOf>});
+    }
 }

@@ -24,6 +24,7 @@ struct Reach {
 };
 
 constexpr int kNaN = 3;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Where a squared distance still keeps the digits of both squares it sums.
 constexpr double kLowest2 = 0x1p-960;
 
@@ -57,10 +58,14 @@ Reach slowReach(Vec2 p, Vec2 q, double d2) {
     return {2, scaledLength(q.x * 0.25 - p.x * 0.25, q.y * 0.25 - p.y * 0.25)};
 }
 
-Reach reachBetween(Vec2 p, Vec2 q) {
+double distance2(Vec2 p, Vec2 q) {
     const double dx = q.x - p.x;
     const double dy = q.y - p.y;
-    const double d2 = dx * dx + dy * dy;
+    return dx * dx + dy * dy;
+}
+
+Reach reachBetween(Vec2 p, Vec2 q) {
+    const double d2 = distance2(p, q);
     if (d2 >= kLowest2 && d2 <= DBL_MAX) {
         return {1, d2};
     }
@@ -97,14 +102,15 @@ double clamped(double c, double lo, double hi) {
     return c > hi ? hi : c;
 }
 
-Reach reachTo(const QuadRect& box, Vec2 c) {
-    return reachBetween(c, {clamped(c.x, box.minX, box.maxX), clamped(c.y, box.minY, box.maxY)});
+// The point of the box nearest to c.
+Vec2 nearestIn(const QuadRect& box, Vec2 c) {
+    return {clamped(c.x, box.minX, box.maxX), clamped(c.y, box.minY, box.maxY)};
 }
 
 // The corner of the box farthest from c: no point of the box is farther.
-Reach reachAcross(const QuadRect& box, Vec2 c) {
-    return reachBetween(c, {c.x - box.minX > box.maxX - c.x ? box.minX : box.maxX,
-                            c.y - box.minY > box.maxY - c.y ? box.minY : box.maxY});
+Vec2 farthestIn(const QuadRect& box, Vec2 c) {
+    return {c.x - box.minX > box.maxX - c.x ? box.minX : box.maxX,
+            c.y - box.minY > box.maxY - c.y ? box.minY : box.maxY};
 }
 
 // What the filter asks of each entity, with the kinds test left out where it asks for any.
@@ -139,13 +145,25 @@ struct RectRegion {
     }
 };
 
-// A closed disc as a query's region.
-struct DiscRegion {
+// A closed disc whose squared radius is a normal double: there a squared distance compares
+// exactly as the distance does, since one that fades below the normal doubles lies inside and
+// one that overflows lies outside.
+struct NormalDisc {
+    Vec2 c;
+    double reach2;
+
+    bool meets(const QuadRect& n) const { return distance2(c, nearestIn(n, c)) <= reach2; }
+    bool covers(const QuadRect& n) const { return distance2(c, farthestIn(n, c)) <= reach2; }
+    bool holds(Vec2 p) const { return distance2(c, p) <= reach2; }
+};
+
+// A closed disc of any radius, compared in reaches.
+struct ExactDisc {
     Vec2 c;
     Reach reach;
 
-    bool meets(const QuadRect& n) const { return !(reach < reachTo(n, c)); }
-    bool covers(const QuadRect& n) const { return !(reach < reachAcross(n, c)); }
+    bool meets(const QuadRect& n) const { return !(reach < reachBetween(c, nearestIn(n, c))); }
+    bool covers(const QuadRect& n) const { return !(reach < reachBetween(c, farthestIn(n, c))); }
     bool holds(Vec2 p) const {
         const Reach r = reachBetween(c, p);
         return r.band != kNaN && !(reach < r);
@@ -255,38 +273,47 @@ public:
 private:
     bool full() const { return kept_ == k_; }
 
+    // Squared distances compare as reaches do below the normal doubles' top, so a node or an
+    // entity is passed over on its squared distance alone: limit2_ is the largest that could
+    // still come before the k-th kept.
     void search(std::int32_t at) {
         const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(at)];
-        if (!admits_.node(node) || (full() && worst_ < reachTo(node.box, point_))) {
+        if (!admits_.node(node) || distance2(point_, nearestIn(node.box, point_)) > limit2_) {
             return;
         }
         offer(node.first, node.own);
         std::array<std::int32_t, 4> quadrants{};
-        std::array<Reach, 4> reaches{};
+        std::array<double, 4> gaps{};
         std::size_t count = 0;
         for (const std::int32_t q : node.quadrant) {
             if (q < 0) {
                 continue;
             }
-            const Reach r = reachTo(index_.nodes[static_cast<std::size_t>(q)].box, point_);
+            const QuadRect& box = index_.nodes[static_cast<std::size_t>(q)].box;
+            const double gap = distance2(point_, nearestIn(box, point_));
             std::size_t i = count++;
             // Nearest first, so the answers found so far skip as many of the others as they can.
-            for (; i > 0 && r < reaches[i - 1]; --i) {
-                reaches[i] = reaches[i - 1];
+            for (; i > 0 && gap < gaps[i - 1]; --i) {
+                gaps[i] = gaps[i - 1];
                 quadrants[i] = quadrants[i - 1];
             }
-            reaches[i] = r;
+            gaps[i] = gap;
             quadrants[i] = q;
         }
-        for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t i = 0; i < count && gaps[i] <= limit2_; ++i) {
             search(quadrants[i]);
         }
     }
 
     void offer(std::uint32_t first, std::uint32_t end) {
         for (std::size_t i = first; i < end; ++i) {
+            // Also passes over NaN, which is never near.
+            if (!(distance2(point_, index_.positions[i]) <= limit2_) ||
+                !admits_.entity(index_, i)) {
+                continue;
+            }
             const Reach r = reachBetween(point_, index_.positions[i]);
-            if (r.band == kNaN || (full() && worst_ < r) || !admits_.entity(index_, i)) {
+            if (r.band == kNaN || (full() && worst_ < r)) {
                 continue;
             }
             insert(r, i);
@@ -316,6 +343,7 @@ private:
         out_[at] = {index_.actors[i], index_.positions[i], 0.0, index_.ids[i]};
         if (full()) {
             worst_ = reachBetween(point_, out_[k_ - 1].position);
+            limit2_ = worst_.band == 0 ? kLowest2 : worst_.band == 1 ? worst_.v : kInfinity;
         }
     }
 
@@ -326,6 +354,7 @@ private:
     std::size_t k_;
     std::size_t kept_ = 0;
     Reach worst_{kNaN, 0.0};
+    double limit2_ = kInfinity;
 };
 
 bool isNaN(Vec2 p) {
@@ -344,8 +373,11 @@ std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distan
     if (!(distance >= 0) || isNaN(centre)) {
         return 0;
     }
-    return RegionVisit<DiscRegion>(layout.index, {centre, reachOf(distance)}, filter, visitor)
-        .run();
+    const Reach reach = reachOf(distance);
+    if (reach.band == 1) {
+        return RegionVisit<NormalDisc>(layout.index, {centre, reach.v}, filter, visitor).run();
+    }
+    return RegionVisit<ExactDisc>(layout.index, {centre, reach}, filter, visitor).run();
 }
 
 QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut) {

@@ -112,3 +112,17 @@ TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStor
     EXPECT_EQ(layout.leaves.size(), 1U) << "a null table is empty";
     EXPECT_TRUE(layout.entities.empty() && layout.outside.empty() && layout.divided.empty());
 }
+
+TEST_F(QuadLayoutTest, AWorldThatIsOneOfTheLayoutsOwnRectanglesIsReadBeforeItIsEmptied) {
+    for (const std::size_t count : {std::size_t{3}, std::size_t{200}}) {
+        TestTable table(Kind::uniform, count, 41);
+        QuadTreeLayout layout;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        const QuadTreeLayout expected = layout;
+        // Last frame's root, whether it divided or stayed a leaf, as this frame's world.
+        const QuadRect& root =
+            layout.divided.empty() ? layout.leaves.front().rect : layout.divided.front().rect;
+        partitionQuadTree(root, table.slots, layout);
+        EXPECT_EQ(differenceBetween(layout, expected), "") << count << " actors";
+    }
+}
