@@ -316,3 +316,25 @@ TEST_F(QuadQueryTest, AQueryReadsNoActorSoOneDestroyedAfterTheBuildChangesNoAnsw
     EXPECT_EQ(out[0].actor, first);
     EXPECT_EQ(out[1].actor, table.actors()[1].get());
 }
+
+// The order a game sees stays the one it saw before the index: a small subtree hands its leaves'
+// entities before its midline entities, a larger one each node's midline entities first.
+TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrder) {
+    for (const int extra : {0, 20}) {
+        TestTable table(Kind::uniform, 0, 6);
+        table.place({0, 100}); // on the root's midline
+        for (int i = 0; i < 5 + extra; ++i) {
+            table.place({-100.3 - 7.1 * i, -200.7 - 9.3 * i});
+        }
+        QuadTreeLayout layout;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        std::vector<Actor*> order;
+        visitInRect(layout, kTestWorld, [&order](Actor* a) { order.push_back(a); });
+        ASSERT_EQ(order.size(), table.actors().size());
+        const Actor* onMidline = table.actors()[0].get();
+        EXPECT_EQ(extra == 0 ? order.back() : order.front(), onMidline) << extra;
+        std::vector<Actor*> leaves(layout.entities);
+        order.erase(std::remove(order.begin(), order.end(), onMidline), order.end());
+        EXPECT_EQ(order, leaves) << "the leaves' entities in the layout's order";
+    }
+}

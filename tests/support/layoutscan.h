@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -106,6 +107,32 @@ inline bool holdsEveryActorOnce(const QuadTreeLayout& layout, Actor* const* tabl
 
 inline double distance2(Vec2 a, Vec2 b) {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
+}
+
+/// Whether the scans' squared distances from c, and distance d squared, order as the exact
+/// distances do: each is 0, infinite through an infinite coordinate, NaN, or a normal double that
+/// keeps the digits of both squares. Beyond, the queries compare exact distances, which a scan in
+/// squares cannot, and the unit tests check those scales.
+inline bool squaresOrderExactly(Actor* const* table, Vec2 c, double d) {
+    const auto exact = [](double dx, double dy, bool infinite) {
+        const double d2 = dx * dx + dy * dy;
+        return infinite || std::isnan(d2) || (dx == 0 && dy == 0) ||
+               (d2 >= 0x1p-960 && d2 <= std::numeric_limits<double>::max());
+    };
+    if (!exact(d, 0, std::isinf(d))) {
+        return false;
+    }
+    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
+        if (table[slot] == nullptr) {
+            continue;
+        }
+        const Vec2 p = table[slot]->getPosition2D();
+        const bool infinite = std::isinf(p.x) || std::isinf(p.y);
+        if (!exact(p.x - c.x, p.y - c.y, infinite && std::isfinite(c.x) && std::isfinite(c.y))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 /// Every actor of the table inside the rectangle, borders included.
