@@ -96,10 +96,7 @@ double distanceOf(Reach r) {
 
 // The point of the box nearest to c: rounding keeps order, so no point of the box is nearer.
 double clamped(double c, double lo, double hi) {
-    if (c < lo) {
-        return lo;
-    }
-    return c > hi ? hi : c;
+    return std::max(lo, std::min(c, hi));
 }
 
 // The point of the box nearest to c.
@@ -228,7 +225,7 @@ private:
     // visitor has asked to stop.
     bool hand(std::uint32_t first, std::uint32_t end, bool all) {
         for (std::size_t i = first; i < end; ++i) {
-            if (!admits_.entity(index_, i) || (!all && !region_.holds(index_.positions[i]))) {
+            if ((!all && !region_.holds(index_.positions[i])) || !admits_.entity(index_, i)) {
                 continue;
             }
             ++found_;
@@ -258,7 +255,7 @@ public:
 
     std::size_t run() {
         if (index_.root >= 0) {
-            search(index_.root);
+            search(index_.root, gapTo(index_.nodes[static_cast<std::size_t>(index_.root)].box));
         }
         if (index_.outside >= 0) {
             const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
@@ -276,9 +273,9 @@ private:
     // Squared distances compare as reaches do below the normal doubles' top, so a node or an
     // entity is passed over on its squared distance alone: limit2_ is the largest that could
     // still come before the k-th kept.
-    void search(std::int32_t at) {
+    void search(std::int32_t at, double gap) {
         const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(at)];
-        if (!admits_.node(node) || distance2(point_, nearestIn(node.box, point_)) > limit2_) {
+        if (!admits_.node(node) || gap > limit2_) {
             return;
         }
         offer(node.first, node.own);
@@ -289,8 +286,7 @@ private:
             if (q < 0) {
                 continue;
             }
-            const QuadRect& box = index_.nodes[static_cast<std::size_t>(q)].box;
-            const double gap = distance2(point_, nearestIn(box, point_));
+            const double gap = gapTo(index_.nodes[static_cast<std::size_t>(q)].box);
             std::size_t i = count++;
             // Nearest first, so the answers found so far skip as many of the others as they can.
             for (; i > 0 && gap < gaps[i - 1]; --i) {
@@ -300,10 +296,13 @@ private:
             gaps[i] = gap;
             quadrants[i] = q;
         }
-        for (std::size_t i = 0; i < count && gaps[i] <= limit2_; ++i) {
-            search(quadrants[i]);
+        for (std::size_t i = 0; i < count; ++i) {
+            search(quadrants[i], gaps[i]);
         }
     }
+
+    // The squared distance from the point to the box, which no entity in it comes nearer than.
+    double gapTo(const QuadRect& box) const { return distance2(point_, nearestIn(box, point_)); }
 
     void offer(std::uint32_t first, std::uint32_t end) {
         for (std::size_t i = first; i < end; ++i) {
