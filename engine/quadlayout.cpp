@@ -25,6 +25,8 @@ void QuadIndex::clear() {
     ids.clear();
     kinds.clear();
     onMidline.clear();
+    outsideIds.clear();
+    outsideKinds.clear();
 }
 
 void QuadTreeLayout::clear() {
@@ -47,7 +49,7 @@ QuadLayoutWriter::QuadLayoutWriter(QuadTreeLayout& layout, QuadKindsOf kindsOf)
     layout_.clear();
 }
 
-void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node) {
+void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node, std::size_t count) {
     endLeaf();
     QuadDivided& d = layout_.divided.emplace_back();
     d.rect = r;
@@ -56,24 +58,40 @@ void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node) 
     d.firstLeaf = layout_.leaves.size();
     d.first = layout_.midline.size();
     divided_.at(openDivided_++) = layout_.divided.size() - 1;
+    if (inBucket_) {
+        return;
+    }
     openIndexNode();
+    if (count <= kQuadIndexScanned) {
+        inBucket_ = true;
+        bucketLevel_ = openDivided_;
+    }
 }
 
-void QuadLayoutWriter::midline(Actor* actor, Vec2 position) {
-    layout_.midline.push_back(actor);
-    layout_.midlinePositions.push_back(position);
+QuadTreeLayout::Placed QuadLayoutWriter::place(Actor* actor, Vec2 position) const {
+    return {actor, position, actor->getID(), kindsOf(*actor)};
+}
+
+void QuadLayoutWriter::midline(const QuadTreeLayout::Placed& entity) {
+    layout_.midline.push_back(entity.actor);
+    layout_.midlinePositions.push_back(entity.position);
     ++layout_.divided[divided_.at(openDivided_ - 1)].count;
-    add(actor, position, 1);
+    add(entity, 1);
     QuadIndexNode& node = layout_.index.nodes[static_cast<std::size_t>(nodes_.at(openNodes_ - 1))];
     node.own = static_cast<std::uint32_t>(layout_.index.positions.size());
 }
 
 void QuadLayoutWriter::close() {
     endLeaf();
+    const bool closesBucket = inBucket_ && openDivided_ == bucketLevel_;
     const std::size_t index = divided_.at(--openDivided_);
     QuadDivided& d = layout_.divided[index];
     d.leafCount = layout_.leaves.size() - d.firstLeaf;
     d.dividedCount = layout_.divided.size() - index;
+    if (inBucket_ && !closesBucket) {
+        return;
+    }
+    inBucket_ = false;
     closeIndexNode();
 }
 
@@ -84,20 +102,25 @@ void QuadLayoutWriter::leaf(const QuadRect& r, int depth, const QuadNode* node) 
     l.depth = depth;
     l.node = node;
     l.first = layout_.entities.size();
+    if (inBucket_) {
+        return;
+    }
     leafOpen_ = true;
     openIndexNode();
 }
 
-void QuadLayoutWriter::inLeaf(Actor* actor, Vec2 position) {
-    layout_.entities.push_back(actor);
-    layout_.positions.push_back(position);
+void QuadLayoutWriter::inLeaf(const QuadTreeLayout::Placed& entity) {
+    layout_.entities.push_back(entity.actor);
+    layout_.positions.push_back(entity.position);
     ++layout_.leaves.back().count;
-    add(actor, position, 0);
+    add(entity, 0);
 }
 
-void QuadLayoutWriter::outside(Actor* actor, Vec2 position) {
-    layout_.outside.push_back(actor);
-    layout_.outsidePositions.push_back(position);
+void QuadLayoutWriter::outside(const QuadTreeLayout::Placed& entity) {
+    layout_.outside.push_back(entity.actor);
+    layout_.outsidePositions.push_back(entity.position);
+    layout_.index.outsideIds.push_back(entity.id);
+    layout_.index.outsideKinds.push_back(entity.kinds);
 }
 
 void QuadLayoutWriter::finish() {
@@ -114,7 +137,9 @@ void QuadLayoutWriter::finish() {
     nodes_[0] = index.outside;
     openNodes_ = 1;
     for (std::size_t i = 0; i < layout_.outside.size(); ++i) {
-        add(layout_.outside[i], layout_.outsidePositions[i], 0);
+        add({layout_.outside[i], layout_.outsidePositions[i], index.outsideIds[i],
+             index.outsideKinds[i]},
+            0);
     }
     openNodes_ = 0;
     QuadIndexNode& done = index.nodes.back();
@@ -257,12 +282,13 @@ void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
 }
 
 // Appends the entity to the index, in the innermost open node.
-void QuadLayoutWriter::add(Actor* actor, Vec2 position, unsigned char onMidline) {
+void QuadLayoutWriter::add(const QuadTreeLayout::Placed& entity, unsigned char onMidline) {
     QuadIndex& index = layout_.index;
+    const Vec2 position = entity.position;
+    const QuadKinds kinds = entity.kinds;
     index.positions.push_back(position);
-    index.actors.push_back(actor);
-    index.ids.push_back(actor->getID());
-    const QuadKinds kinds = kindsOf(*actor);
+    index.actors.push_back(entity.actor);
+    index.ids.push_back(entity.id);
     index.kinds.push_back(kinds);
     index.onMidline.push_back(onMidline);
     QuadIndexNode& node = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
@@ -354,7 +380,7 @@ public:
             if (actor == nullptr) {
                 continue;
             }
-            const Placed placed{actor, actor->getPosition2D()};
+            const Placed placed = writer_.place(actor, actor->getPosition2D());
             inside[in] = placed;
             apart[out] = placed;
             const bool isInside = world.surrounds(placed.position.x, placed.position.y);
@@ -362,7 +388,7 @@ public:
             out += static_cast<std::size_t>(!isInside);
         }
         for (std::size_t i = 0; i < out; ++i) {
-            writer_.outside(apart[i].actor, apart[i].position);
+            writer_.outside(apart[i]);
         }
         divide(world, 0, inside, apart, in, nullptr);
         writer_.finish();
@@ -449,7 +475,7 @@ private:
     // All of a node's entities in its one occupied quadrant: the others are empty leaves.
     void descend(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
                  const QuadRect& bounds, unsigned char occupied) {
-        writer_.open(r, depth, nullptr);
+        writer_.open(r, depth, nullptr, count);
         const std::array<QuadRect, 4> quadrants = r.quadrants();
         for (std::size_t q = 0; q < quadrants.size(); ++q) {
             if (q == occupied) {
@@ -472,9 +498,9 @@ private:
         for (std::size_t i = 0; i < count; ++i) {
             to[next[buckets_[i]]++] = from[i];
         }
-        writer_.open(r, depth, nullptr);
+        writer_.open(r, depth, nullptr, count);
         for (std::size_t i = starts[kOnMidline]; i < count; ++i) {
-            writer_.midline(to[i].actor, to[i].position);
+            writer_.midline(to[i]);
         }
         const std::array<QuadRect, 4> quadrants = r.quadrants();
         for (std::size_t q = 0; q < quadrants.size(); ++q) {
@@ -487,7 +513,7 @@ private:
     void leaf(const QuadRect& r, int depth, const Placed* from, std::size_t count) {
         writer_.leaf(r, depth, nullptr);
         for (std::size_t i = 0; i < count; ++i) {
-            writer_.inLeaf(from[i].actor, from[i].position);
+            writer_.inLeaf(from[i]);
         }
     }
 

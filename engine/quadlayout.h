@@ -96,6 +96,10 @@ struct QuadIndex {
     std::vector<std::uint32_t> ids; ///< Its identifier, read at the build.
     std::vector<QuadKinds> kinds;   ///< Its kinds, read at the build.
     std::vector<unsigned char> onMidline; ///< The build's working storage: 1 on a midline.
+    /// The build's working storage: the outside entities' identifiers and kinds, until they
+    /// join the index after the tree's.
+    std::vector<std::uint32_t> outsideIds;
+    std::vector<QuadKinds> outsideKinds; ///< The build's working storage, as outsideIds.
 
     /// Empties every list; each keeps its capacity.
     void clear();
@@ -129,8 +133,10 @@ struct QuadTreeLayout {
 
     /// An entity with its position, as partitionQuadTree carries it from node to node.
     struct Placed {
-        Actor* actor;  ///< The table's actor.
-        Vec2 position; ///< Its position, read once.
+        Actor* actor;     ///< The table's actor.
+        Vec2 position;    ///< Its position, read once.
+        std::uint32_t id; ///< Its identifier, read with the position.
+        QuadKinds kinds;  ///< Its kinds, asked with the position.
     };
     /// partitionQuadTree's working storage, kept with the layout so that a build into the same
     /// layout allocates nothing once it has grown. What it holds after a build means nothing.
@@ -149,18 +155,21 @@ public:
     /// Empties the layout and starts writing into it; kindsOf gives each actor's kinds.
     QuadLayoutWriter(QuadTreeLayout& layout, QuadKindsOf kindsOf);
 
-    /// Records a divided node; its midline entities follow, then its quadrants.
-    void open(const QuadRect& r, int depth, const QuadNode* node);
+    /// Records a divided node with count entities strictly inside; its midline entities
+    /// follow, then its quadrants.
+    void open(const QuadRect& r, int depth, const QuadNode* node, std::size_t count);
+    /// The actor at the position, with what the index keeps of it, read once.
+    QuadTreeLayout::Placed place(Actor* actor, Vec2 position) const;
     /// Adds an entity on a midline of the last divided node opened.
-    void midline(Actor* actor, Vec2 position);
+    void midline(const QuadTreeLayout::Placed& entity);
     /// Ends the last divided node opened, once its four quadrants are written.
     void close();
     /// Records a leaf; its entities follow, each by inLeaf.
     void leaf(const QuadRect& r, int depth, const QuadNode* node);
     /// Adds an entity to the last leaf recorded.
-    void inLeaf(Actor* actor, Vec2 position);
+    void inLeaf(const QuadTreeLayout::Placed& entity);
     /// Adds an entity that lies in no node.
-    void outside(Actor* actor, Vec2 position);
+    void outside(const QuadTreeLayout::Placed& entity);
     /// Ends the layout: the outside entities join the index.
     void finish();
 
@@ -173,12 +182,16 @@ private:
     void closeIndexNode();
     void readWhole(QuadIndexNode& node);
     void passOver(const QuadIndexNode& node);
-    void add(Actor* actor, Vec2 position, unsigned char onMidline);
+    void add(const QuadTreeLayout::Placed& entity, unsigned char onMidline);
     QuadKinds kindsOf(const Actor& actor) const;
 
     QuadTreeLayout& layout_;
     QuadKindsOf kindsOf_;
     bool leafOpen_ = false;
+    // A divided node of at most kQuadIndexScanned entities is one index node: the nodes below
+    // it make none, and their entities join it.
+    bool inBucket_ = false;
+    std::size_t bucketLevel_ = 0;
     std::size_t openDivided_ = 0; // divided nodes open
     std::array<std::size_t, kMaxOpen> divided_{};
     std::size_t openNodes_ = 0; // index nodes open

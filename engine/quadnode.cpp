@@ -84,13 +84,13 @@ struct Build {
 // quadrants will find, in cell order.
 void readDivided(QuadLayoutWriter& writer, const QuadRect& r, int depth, const QuadNode* node,
                  Actor* const* found, std::size_t count) {
-    writer.open(r, depth, node);
+    writer.open(r, depth, node, count);
     const double x = r.midX();
     const double y = r.midY();
     for (std::size_t i = count; i > 0; --i) {
         const Vec2 p = found[i - 1]->getPosition2D();
         if (p.x == x || p.y == y) {
-            writer.midline(found[i - 1], p);
+            writer.midline(writer.place(found[i - 1], p));
         }
     }
 }
@@ -100,7 +100,7 @@ void readLeaf(QuadLayoutWriter& writer, const QuadRect& r, int depth, const Quad
     writer.leaf(r, depth, node);
     // In cell order: the entity of the highest table slot first.
     for (std::size_t i = count; i > 0; --i) {
-        writer.inLeaf(found[i - 1], found[i - 1]->getPosition2D());
+        writer.inLeaf(writer.place(found[i - 1], found[i - 1]->getPosition2D()));
     }
 }
 
@@ -113,7 +113,7 @@ void readOutside(QuadLayoutWriter& writer, const QuadRect& r, Actor* const* tabl
         }
         const Vec2 p = actor->getPosition2D();
         if (!r.surrounds(p.x, p.y)) {
-            writer.outside(actor, p);
+            writer.outside(writer.place(actor, p));
         }
     }
 }
