@@ -19,6 +19,7 @@
 #include <boost/geometry/geometries/box.hpp>
 #include <boost/geometry/geometries/point.hpp>
 #include <boost/geometry/index/rtree.hpp>
+#include <boost/geometry/strategies/strategies.hpp>
 #include <nanoflann.hpp>
 
 #include <algorithm>
@@ -203,8 +204,8 @@ constexpr std::size_t kQueries = 256;
 // predictor.
 class World {
 public:
-    explicit World(Spread spread)
-        : actors_(placeEntities(1023, spread)), reach_(spread == Spread::Uniform ? 36.0 : 0.6) {
+    World(Spread spread, int count)
+        : actors_(placeEntities(count, spread)), reach_(spread == Spread::Uniform ? 36.0 : 0.6) {
         partitionQuadTree(kWorld, EntityTable, layout);
         std::vector<Entry> entries;
         packRTree(entries, rtree);
@@ -258,7 +259,18 @@ struct Found {
     }
 };
 
-enum class Query { Rect, Within, Nearest };
+enum class Query { Rect, Within, Nearest, Nearest8, NearestRTree };
+
+constexpr std::size_t kK = 8;
+
+// The identifiers of k nearest answers, summed: the same set gives the same sum.
+std::size_t idSum(const std::array<QuadNearest, kK>& nearest, std::size_t count) {
+    std::size_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        sum += nearest[i].id;
+    }
+    return sum;
+}
 
 // Our query at one point: how many actors it found, or for the nearest, its actor's identifier.
 std::size_t ours(const World& world, Query query, Vec2 p, Found& found) {
@@ -270,7 +282,12 @@ std::size_t ours(const World& world, Query query, Vec2 p, Found& found) {
     case Query::Within:
         return visitWithin(world.layout, p, world.reach(), collect);
     case Query::Nearest:
-        return static_cast<std::size_t>(findNearest(world.layout, p).actor->getID());
+    case Query::NearestRTree:
+        return static_cast<std::size_t>(findNearest(world.layout, p).id);
+    case Query::Nearest8: {
+        std::array<QuadNearest, kK> nearest{};
+        return idSum(nearest, findKNearest(world.layout, p, kK, nearest.data()));
+    }
     }
     return 0;
 }
@@ -294,6 +311,21 @@ std::size_t peer(const World& world, Query query, Vec2 p, Found& found) {
         world.kdtree->knnSearch(at.data(), 1, &index, &distance2);
         return static_cast<std::size_t>(world.cloud.actors.at(index)->getID());
     }
+    case Query::Nearest8: {
+        std::array<std::size_t, kK> indices{};
+        std::array<double, kK> distances2{};
+        const std::size_t count =
+            world.kdtree->knnSearch(at.data(), kK, indices.data(), distances2.data());
+        std::size_t sum = 0;
+        for (std::size_t i = 0; i < count; ++i) {
+            sum += world.cloud.actors.at(indices[i])->getID();
+        }
+        return sum;
+    }
+    case Query::NearestRTree:
+        found.entries.clear();
+        world.rtree->query(bgi::nearest(Point(p.x, p.y), 1), std::back_inserter(found.entries));
+        return static_cast<std::size_t>(found.entries.at(0).second->getID());
     }
     return 0;
 }
@@ -304,7 +336,7 @@ std::size_t peer(const World& world, Query query, Vec2 p, Found& found) {
 void WorldQuery(benchmark::State& state, Query query, Spread spread) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
     resetEngineGlobals();
-    const World world(spread);
+    const World world(spread, static_cast<int>(state.range(0)));
     Found found;
     double total = 0;
     for (const Vec2 p : world.points) {
@@ -314,7 +346,8 @@ void WorldQuery(benchmark::State& state, Query query, Spread spread) {
             resetEngineGlobals();
             return;
         }
-        total += static_cast<double>(query == Query::Nearest ? 1 : answer);
+        const bool counts = query == Query::Rect || query == Query::Within;
+        total += static_cast<double>(counts ? answer : 1);
     }
     double oursNanos = 0;
     double peerNanos = 0;
@@ -341,12 +374,46 @@ void WorldQuery(benchmark::State& state, Query query, Spread spread) {
     state.counters["found"] = total / kQueries;
     resetEngineGlobals();
 }
-BENCHMARK_CAPTURE(WorldQuery, rect_uniform, Query::Rect, Spread::Uniform)->UseManualTime();
-BENCHMARK_CAPTURE(WorldQuery, rect_clusters, Query::Rect, Spread::Clusters)->UseManualTime();
-BENCHMARK_CAPTURE(WorldQuery, within_uniform, Query::Within, Spread::Uniform)->UseManualTime();
-BENCHMARK_CAPTURE(WorldQuery, within_clusters, Query::Within, Spread::Clusters)->UseManualTime();
-BENCHMARK_CAPTURE(WorldQuery, nearest_uniform, Query::Nearest, Spread::Uniform)->UseManualTime();
-BENCHMARK_CAPTURE(WorldQuery, nearest_clusters, Query::Nearest, Spread::Clusters)->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, rect_uniform, Query::Rect, Spread::Uniform)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, rect_clusters, Query::Rect, Spread::Clusters)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, within_uniform, Query::Within, Spread::Uniform)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, within_clusters, Query::Within, Spread::Clusters)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest_uniform, Query::Nearest, Spread::Uniform)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest_clusters, Query::Nearest, Spread::Clusters)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest8_uniform, Query::Nearest8, Spread::Uniform)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest8_clusters, Query::Nearest8, Spread::Clusters)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest_rtree_uniform, Query::NearestRTree, Spread::Uniform)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(WorldQuery, nearest_rtree_clusters, Query::NearestRTree, Spread::Clusters)
+    ->Arg(256)
+    ->Arg(1023)
+    ->UseManualTime();
 
 } // namespace
 

@@ -6,13 +6,28 @@
 #include "baseentity.h"
 #include "quadnode.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+void QuadIndex::clear() {
+    nodes.clear();
+    root = -1;
+    outside = -1;
+    positions.clear();
+    actors.clear();
+    ids.clear();
+    kinds.clear();
+    onMidline.clear();
+    outsideIds.clear();
+    outsideKinds.clear();
+}
 
 void QuadTreeLayout::clear() {
     leaves.clear();
@@ -23,6 +38,270 @@ void QuadTreeLayout::clear() {
     midlinePositions.clear();
     outside.clear();
     outsidePositions.clear();
+    index.clear();
+}
+
+// The index's entity counts and node links are 32 bits wide.
+static_assert(kEntityTableSize <= 0x7fffffff, "every entity of a table fits the index");
+
+QuadLayoutWriter::QuadLayoutWriter(QuadTreeLayout& layout, QuadKindsOf kindsOf)
+    : layout_(layout), kindsOf_(kindsOf) {
+    layout_.clear();
+}
+
+void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node, std::size_t count) {
+    endLeaf();
+    QuadDivided& d = layout_.divided.emplace_back();
+    d.rect = r;
+    d.depth = depth;
+    d.node = node;
+    d.firstLeaf = layout_.leaves.size();
+    d.first = layout_.midline.size();
+    divided_.at(openDivided_++) = layout_.divided.size() - 1;
+    if (inBucket_) {
+        return;
+    }
+    openIndexNode();
+    if (count <= kQuadIndexScanned) {
+        inBucket_ = true;
+        bucketLevel_ = openDivided_;
+    }
+}
+
+QuadTreeLayout::Placed QuadLayoutWriter::place(Actor* actor, Vec2 position) const {
+    return {actor, position, actor->getID(), kindsOf(*actor)};
+}
+
+void QuadLayoutWriter::midline(const QuadTreeLayout::Placed& entity) {
+    layout_.midline.push_back(entity.actor);
+    layout_.midlinePositions.push_back(entity.position);
+    ++layout_.divided[divided_.at(openDivided_ - 1)].count;
+    add(entity, 1);
+    QuadIndexNode& node = layout_.index.nodes[static_cast<std::size_t>(nodes_.at(openNodes_ - 1))];
+    node.own = static_cast<std::uint32_t>(layout_.index.positions.size());
+}
+
+void QuadLayoutWriter::close() {
+    endLeaf();
+    const bool closesBucket = inBucket_ && openDivided_ == bucketLevel_;
+    const std::size_t index = divided_.at(--openDivided_);
+    QuadDivided& d = layout_.divided[index];
+    d.leafCount = layout_.leaves.size() - d.firstLeaf;
+    d.dividedCount = layout_.divided.size() - index;
+    if (inBucket_ && !closesBucket) {
+        return;
+    }
+    inBucket_ = false;
+    closeIndexNode();
+}
+
+void QuadLayoutWriter::leaf(const QuadRect& r, int depth, const QuadNode* node) {
+    endLeaf();
+    QuadLeaf& l = layout_.leaves.emplace_back();
+    l.rect = r;
+    l.depth = depth;
+    l.node = node;
+    l.first = layout_.entities.size();
+    if (inBucket_) {
+        return;
+    }
+    leafOpen_ = true;
+    openIndexNode();
+}
+
+void QuadLayoutWriter::inLeaf(const QuadTreeLayout::Placed& entity) {
+    layout_.entities.push_back(entity.actor);
+    layout_.positions.push_back(entity.position);
+    ++layout_.leaves.back().count;
+    add(entity, 0);
+}
+
+void QuadLayoutWriter::outside(const QuadTreeLayout::Placed& entity) {
+    layout_.outside.push_back(entity.actor);
+    layout_.outsidePositions.push_back(entity.position);
+    layout_.index.outsideIds.push_back(entity.id);
+    layout_.index.outsideKinds.push_back(entity.kinds);
+}
+
+void QuadLayoutWriter::finish() {
+    endLeaf();
+    if (layout_.outside.empty()) {
+        return;
+    }
+    QuadIndex& index = layout_.index;
+    index.outside = static_cast<std::int32_t>(index.nodes.size());
+    QuadIndexNode& node = index.nodes.emplace_back();
+    const double inf = std::numeric_limits<double>::infinity();
+    node.box = {inf, -inf, inf, -inf};
+    node.first = static_cast<std::uint32_t>(index.positions.size());
+    nodes_[0] = index.outside;
+    openNodes_ = 1;
+    for (std::size_t i = 0; i < layout_.outside.size(); ++i) {
+        add({layout_.outside[i], layout_.outsidePositions[i], index.outsideIds[i],
+             index.outsideKinds[i]},
+            0);
+    }
+    openNodes_ = 0;
+    QuadIndexNode& done = index.nodes.back();
+    done.own = static_cast<std::uint32_t>(index.positions.size());
+    done.end = done.own;
+}
+
+// An empty leaf has no index node: its parent's link stays -1.
+void QuadLayoutWriter::endLeaf() {
+    if (!leafOpen_) {
+        return;
+    }
+    leafOpen_ = false;
+    QuadIndex& index = layout_.index;
+    QuadIndexNode& node = index.nodes.back();
+    node.own = static_cast<std::uint32_t>(index.positions.size());
+    if (node.own != node.first) {
+        closeIndexNode();
+        return;
+    }
+    index.nodes.pop_back();
+    --openNodes_;
+    if (openNodes_ == 0) {
+        index.root = -1;
+        return;
+    }
+    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    parent.quadrant[(quadrantsSeen_[openNodes_ - 1] + 3) % 4] = -1;
+}
+
+// Opens a node as the next quadrant of the innermost open one, or as the root.
+void QuadLayoutWriter::openIndexNode() {
+    QuadIndex& index = layout_.index;
+    const auto at = static_cast<std::int32_t>(index.nodes.size());
+    QuadIndexNode& node = index.nodes.emplace_back();
+    const double inf = std::numeric_limits<double>::infinity();
+    node.box = {inf, -inf, inf, -inf};
+    node.first = static_cast<std::uint32_t>(index.positions.size());
+    node.own = node.first;
+    node.end = node.first;
+    if (openNodes_ > 0) {
+        QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+        parent.quadrant[quadrantsSeen_[openNodes_ - 1]++ % 4] = at;
+    } else {
+        index.root = at;
+    }
+    nodes_.at(openNodes_) = at;
+    quadrantsSeen_[openNodes_] = 0;
+    ++openNodes_;
+}
+
+// Ends the innermost open node; its box and kinds join its parent's.
+void QuadLayoutWriter::closeIndexNode() {
+    QuadIndex& index = layout_.index;
+    const auto at = static_cast<std::size_t>(nodes_[--openNodes_]);
+    QuadIndexNode& node = index.nodes[at];
+    node.end = static_cast<std::uint32_t>(index.positions.size());
+    const std::uint32_t count = node.end - node.first;
+    if (count <= kQuadIndexScanned) {
+        if (count <= kQuadIndexBucket) {
+            readWhole(node);
+        }
+        node.own = node.end;
+        for (std::int32_t& quadrant : node.quadrant) {
+            quadrant = -1;
+        }
+        index.nodes.resize(at + 1);
+    } else if (node.own == node.first) {
+        passOver(node);
+    }
+    if (openNodes_ == 0) {
+        return;
+    }
+    const QuadIndexNode& done = index.nodes[at];
+    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    parent.box.minX = done.box.minX < parent.box.minX ? done.box.minX : parent.box.minX;
+    parent.box.maxX = done.box.maxX > parent.box.maxX ? done.box.maxX : parent.box.maxX;
+    parent.box.minY = done.box.minY < parent.box.minY ? done.box.minY : parent.box.minY;
+    parent.box.maxY = done.box.maxY > parent.box.maxY ? done.box.maxY : parent.box.maxY;
+    parent.kinds |= done.kinds;
+}
+
+// A node with no entity of its own and one quadrant holding entities has its quadrant's box: the
+// link to it goes to that quadrant instead, so that a query steps down a cluster's levels at once.
+void QuadLayoutWriter::passOver(const QuadIndexNode& node) {
+    std::int32_t only = -1;
+    for (const std::int32_t quadrant : node.quadrant) {
+        if (quadrant >= 0) {
+            if (only >= 0) {
+                return;
+            }
+            only = quadrant;
+        }
+    }
+    QuadIndex& index = layout_.index;
+    if (openNodes_ == 0) {
+        index.root = only;
+        return;
+    }
+    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    parent.quadrant[(quadrantsSeen_[openNodes_ - 1] + 3) % 4] = only;
+}
+
+// A small subtree is read as one list: its leaves' entities, then its midline entities, each in
+// the order they were written.
+void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
+    QuadIndex& index = layout_.index;
+    struct Entity {
+        Vec2 position;
+        Actor* actor;
+        std::uint32_t id;
+        QuadKinds kinds;
+        unsigned char onMidline;
+    };
+    const auto midlines = index.onMidline.begin();
+    if (std::find(midlines + node.first, midlines + node.end, 1) == midlines + node.end) {
+        return;
+    }
+    std::array<Entity, kQuadIndexBucket> held{};
+    const std::size_t count = node.end - node.first;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t from = node.first + i;
+        held.at(i) = {index.positions[from], index.actors[from], index.ids[from], index.kinds[from],
+                      index.onMidline[from]};
+    }
+    std::size_t to = node.first;
+    for (const unsigned char midline : {0, 1}) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (held[i].onMidline != midline) {
+                continue;
+            }
+            index.positions[to] = held[i].position;
+            index.actors[to] = held[i].actor;
+            index.ids[to] = held[i].id;
+            index.kinds[to] = held[i].kinds;
+            index.onMidline[to] = midline;
+            ++to;
+        }
+    }
+}
+
+// Appends the entity to the index, in the innermost open node.
+void QuadLayoutWriter::add(const QuadTreeLayout::Placed& entity, unsigned char onMidline) {
+    QuadIndex& index = layout_.index;
+    const Vec2 position = entity.position;
+    const QuadKinds kinds = entity.kinds;
+    index.positions.push_back(position);
+    index.actors.push_back(entity.actor);
+    index.ids.push_back(entity.id);
+    index.kinds.push_back(kinds);
+    index.onMidline.push_back(onMidline);
+    QuadIndexNode& node = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    // A NaN coordinate fails every comparison and stays out of the box.
+    node.box.minX = position.x < node.box.minX ? position.x : node.box.minX;
+    node.box.maxX = position.x > node.box.maxX ? position.x : node.box.maxX;
+    node.box.minY = position.y < node.box.minY ? position.y : node.box.minY;
+    node.box.maxY = position.y > node.box.maxY ? position.y : node.box.maxY;
+    node.kinds |= kinds;
+}
+
+QuadKinds QuadLayoutWriter::kindsOf(const Actor& actor) const {
+    return kindsOf_.call == nullptr ? kQuadAnyKind : kindsOf_.call(kindsOf_.context, actor);
 }
 
 namespace {
@@ -84,7 +363,8 @@ unsigned char bucketOf(const Vec2& p, double midX, double midY) {
 
 class Partition {
 public:
-    explicit Partition(QuadTreeLayout& layout) : layout_(layout) {}
+    Partition(QuadTreeLayout& layout, QuadKindsOf kindsOf)
+        : layout_(layout), writer_(layout, kindsOf) {}
 
     // Reads the table once, from the highest slot down so that every list comes out in cell
     // order, and divides the root's entities. work holds two halves: a node's entities in one,
@@ -100,7 +380,7 @@ public:
             if (actor == nullptr) {
                 continue;
             }
-            const Placed placed{actor, actor->getPosition2D()};
+            const Placed placed = writer_.place(actor, actor->getPosition2D());
             inside[in] = placed;
             apart[out] = placed;
             const bool isInside = world.surrounds(placed.position.x, placed.position.y);
@@ -108,23 +388,19 @@ public:
             out += static_cast<std::size_t>(!isInside);
         }
         for (std::size_t i = 0; i < out; ++i) {
-            layout_.outside.push_back(apart[i].actor);
-            layout_.outsidePositions.push_back(apart[i].position);
+            writer_.outside(apart[i]);
         }
         divide(world, 0, inside, apart, in, nullptr);
+        writer_.finish();
     }
 
 private:
-    static bool divides(const QuadRect& r, int depth, std::size_t count) {
-        return count >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && r.halvable();
-    }
-
     // A node's entities go to its quadrants. bounds, where known, is their box (the rectangle
     // that just holds them, borders included): when it lies strictly inside one quadrant they
     // all go there, and no pass over them is needed.
     void divide(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
                 const QuadRect* bounds) {
-        if (!divides(r, depth, count)) {
+        if (!quadTreeDivides(r, depth, count)) {
             leaf(r, depth, from, count);
             return;
         }
@@ -179,6 +455,8 @@ private:
     // waits on the one before it through memory.
     PerBucket sort(const Placed* from, std::size_t count, double midX, double midY) {
         constexpr unsigned kField = 12;
+        static_assert(kEntityTableSize < (std::size_t{1} << kField),
+                      "a bucket's size fits its field");
         constexpr std::array<std::uint64_t, kBucketCount> kOne{
             1, 1ULL << kField, 1ULL << (2 * kField), 1ULL << (3 * kField), 1ULL << (4 * kField)};
         std::uint64_t sums = 0;
@@ -197,7 +475,7 @@ private:
     // All of a node's entities in its one occupied quadrant: the others are empty leaves.
     void descend(const QuadRect& r, int depth, Placed* from, Placed* to, std::size_t count,
                  const QuadRect& bounds, unsigned char occupied) {
-        const std::size_t index = open(r, depth, 0);
+        writer_.open(r, depth, nullptr, count);
         const std::array<QuadRect, 4> quadrants = r.quadrants();
         for (std::size_t q = 0; q < quadrants.size(); ++q) {
             if (q == occupied) {
@@ -206,7 +484,7 @@ private:
                 leaf(quadrants[q], depth + 1, from, 0);
             }
         }
-        close(index);
+        writer_.close();
     }
 
     // A stable scatter into the quadrants and the midlines: each keeps its parent's cell order.
@@ -220,50 +498,27 @@ private:
         for (std::size_t i = 0; i < count; ++i) {
             to[next[buckets_[i]]++] = from[i];
         }
-        const std::size_t index = open(r, depth, sizes[kOnMidline]);
+        writer_.open(r, depth, nullptr, count);
         for (std::size_t i = starts[kOnMidline]; i < count; ++i) {
-            layout_.midline.push_back(to[i].actor);
-            layout_.midlinePositions.push_back(to[i].position);
+            writer_.midline(to[i]);
         }
         const std::array<QuadRect, 4> quadrants = r.quadrants();
         for (std::size_t q = 0; q < quadrants.size(); ++q) {
             // The parent's half is free once scattered: the quadrant divides back into it.
             divide(quadrants[q], depth + 1, to + starts[q], from + starts[q], sizes[q], nullptr);
         }
-        close(index);
-    }
-
-    // Records a divided node before its quadrants; close gives it their leaves once they are
-    // built. Filled in place: a temporary copied in is read back in wider pieces than it was
-    // written, which a processor cannot forward from its stores.
-    std::size_t open(const QuadRect& r, int depth, std::size_t onMidline) {
-        QuadDivided& node = layout_.divided.emplace_back();
-        node.rect = r;
-        node.depth = depth;
-        node.firstLeaf = layout_.leaves.size();
-        node.first = layout_.midline.size();
-        node.count = onMidline;
-        return layout_.divided.size() - 1;
-    }
-
-    void close(std::size_t index) {
-        QuadDivided& node = layout_.divided[index];
-        node.leafCount = layout_.leaves.size() - node.firstLeaf;
+        writer_.close();
     }
 
     void leaf(const QuadRect& r, int depth, const Placed* from, std::size_t count) {
-        QuadLeaf& leaf = layout_.leaves.emplace_back();
-        leaf.rect = r;
-        leaf.depth = depth;
-        leaf.first = layout_.entities.size();
-        leaf.count = count;
+        writer_.leaf(r, depth, nullptr);
         for (std::size_t i = 0; i < count; ++i) {
-            layout_.entities.push_back(from[i].actor);
-            layout_.positions.push_back(from[i].position);
+            writer_.inLeaf(from[i]);
         }
     }
 
     QuadTreeLayout& layout_;
+    QuadLayoutWriter writer_;
     // Each entity's bucket, from sort to scatter; a node's quadrants are divided only after it
     // has scattered, so one array serves every node.
     std::array<unsigned char, kEntityTableSize> buckets_{};
@@ -271,7 +526,9 @@ private:
 
 } // namespace
 
-void partitionQuadTree(const QuadRect& world, Actor* const* table, QuadTreeLayout& layout) {
-    layout.clear();
-    Partition(layout).run(world, table);
+void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
+                       QuadKindsOf kindsOf) {
+    // The writer empties the layout, world included where it is one of its rectangles: the
+    // world is a copy.
+    Partition(layout, kindsOf).run(world, table);
 }

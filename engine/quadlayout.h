@@ -6,7 +6,10 @@
 #include "quadrect.h"
 #include "vectors.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <type_traits>
 #include <vector>
 
 class Actor;
@@ -29,18 +32,83 @@ struct QuadDivided {
     int depth = 0; ///< The root is depth 0.
     /// Valid until the tree is released; null from partitionQuadTree.
     const QuadNode* node = nullptr;
-    /// The leaves below it are QuadTreeLayout::leaves[firstLeaf] to [firstLeaf + leafCount - 1];
-    /// it and the divided nodes below it are the leafCount / 3 from it in QuadTreeLayout::divided.
+    /// The leaves below it are QuadTreeLayout::leaves[firstLeaf] to [firstLeaf + leafCount - 1].
     std::size_t firstLeaf = 0;
     std::size_t leafCount = 0; ///< At least four: every divided node has four quadrants.
     /// Its entities on a midline are QuadTreeLayout::midline[first] to [first + count - 1].
     std::size_t first = 0;
     std::size_t count = 0; ///< Entities strictly inside it but inside none of its quadrants.
+    /// It and the divided nodes below it are QuadTreeLayout::divided[i] to
+    /// [i + dividedCount - 1], i being its own index.
+    std::size_t dividedCount = 0;
 };
 
-/// What a build tells of the tree it made. Every non-null slot of the table is in exactly one of
-/// entities, midline and outside, with its position as the build read it. Each list is in cell
-/// order: the entity of the highest table slot first.
+/// The kinds of an entity, or those a query asks for, as a set of up to 32 bits a game names
+/// (prey 1, predator 2, ...). kQuadAnyKind asks for every entity, of whatever kinds.
+using QuadKinds = std::uint32_t;
+/// Every kind: what an entity is when its build was given no kinds, and a query that filters
+/// on no kind.
+constexpr QuadKinds kQuadAnyKind = ~QuadKinds{0};
+
+/// What a build asks each actor's kinds of: call(context, actor) returns its QuadKinds. The
+/// build reads it once per actor, so that no query need read an actor.
+struct QuadKindsOf {
+    const void* context = nullptr; ///< Handed back to call untouched.
+    /// Returns the actor's kinds; null makes every actor of every kind (kQuadAnyKind).
+    QuadKinds (*call)(const void* context, const Actor& actor) = nullptr;
+};
+
+/// One node of a layout's query index: a subtree whose entities stand together in the index.
+struct QuadIndexNode {
+    /// The box that just holds the subtree's entities, borders included (their NaN coordinates
+    /// left out); inverted (min above max) when none has a coordinate to hold.
+    QuadRect box;
+    std::uint32_t first = 0; ///< The subtree's entities are the index's [first, end).
+    /// Its own entities, [first, own): a divided node's midline entities, or every entity of a
+    /// node that is read whole (a leaf, or a subtree of at most kQuadIndexScanned entities).
+    std::uint32_t own = 0;
+    std::uint32_t end = 0; ///< One past the subtree's last entity.
+    QuadKinds kinds = 0;   ///< Every kind of the subtree's entities, joined.
+    /// Its quadrants' nodes, south-west to north-east, -1 for a quadrant with no entity or a
+    /// node read whole.
+    std::int32_t quadrant[4] = {-1, -1, -1, -1};
+};
+
+/// A subtree with at most this many entities is read whole, its leaves' entities before its
+/// midline entities: the order in which the queries hand them over.
+constexpr std::uint32_t kQuadIndexBucket = 16;
+/// A subtree with at most this many entities is read whole, in the order of its nodes: testing
+/// them all costs less than deciding, node by node, which of them to test.
+constexpr std::uint32_t kQuadIndexScanned = 32;
+
+/// What the queries read: each node's entities as one range of the packed lists, each node's
+/// quadrants linked. A divided node has its midline entities, then each quadrant's; a subtree of
+/// at most kQuadIndexBucket entities has its leaves' entities, then its midline entities. A
+/// divided node with no entity of its own and one quadrant holding entities is linked past. The
+/// entities outside every node come last, in a node of their own.
+struct QuadIndex {
+    /// The tree's root first where the tree holds any entity, the outside entities' node last.
+    std::vector<QuadIndexNode> nodes;
+    std::int32_t root = -1;         ///< The tree's root in nodes, -1 when no node holds an entity.
+    std::int32_t outside = -1;      ///< The outside entities' node, -1 when there are none.
+    std::vector<Vec2> positions;    ///< Where each entity stood at the build.
+    std::vector<Actor*> actors;     ///< The actor, handed back, never read.
+    std::vector<std::uint32_t> ids; ///< Its identifier, read at the build.
+    std::vector<QuadKinds> kinds;   ///< Its kinds, read at the build.
+    std::vector<unsigned char> onMidline; ///< The build's working storage: 1 on a midline.
+    /// The build's working storage: the outside entities' identifiers and kinds, until they
+    /// join the index after the tree's.
+    std::vector<std::uint32_t> outsideIds;
+    std::vector<QuadKinds> outsideKinds; ///< The build's working storage, as outsideIds.
+
+    /// Empties every list; each keeps its capacity.
+    void clear();
+};
+
+/// What a build tells of the tree it made, read only: a game reads it, and only the builds
+/// write it. Every non-null slot of the table is in exactly one of entities, midline and
+/// outside, with its position as the build read it. Each list is in cell order: the entity of
+/// the highest table slot first.
 struct QuadTreeLayout {
     /// Every leaf, empty ones included, in the order the builder made them (depth first,
     /// quadrants south-west, north-west, south-east, north-east).
@@ -59,11 +127,16 @@ struct QuadTreeLayout {
     /// coordinate.
     std::vector<Actor*> outside;
     std::vector<Vec2> outsidePositions; ///< outsidePositions[i] is where outside[i] stood.
+    /// What the queries read, written with the lists above: the entities' positions, identifiers
+    /// and kinds, so that no query reads an actor.
+    QuadIndex index;
 
     /// An entity with its position, as partitionQuadTree carries it from node to node.
     struct Placed {
-        Actor* actor;  ///< The table's actor.
-        Vec2 position; ///< Its position, read once.
+        Actor* actor;     ///< The table's actor.
+        Vec2 position;    ///< Its position, read once.
+        std::uint32_t id; ///< Its identifier, read with the position.
+        QuadKinds kinds;  ///< Its kinds, asked with the position.
     };
     /// partitionQuadTree's working storage, kept with the layout so that a build into the same
     /// layout allocates nothing once it has grown. What it holds after a build means nothing.
@@ -73,10 +146,91 @@ struct QuadTreeLayout {
     void clear();
 };
 
+/// The one writer of a layout, which both builds use: it records each node in the order the
+/// builder makes them, and the query index with it. Between begin and finish, a node's calls
+/// come in the builder's order: open, its midline entities, its quadrants, close; or leaf and
+/// its entities. The outside entities may come at any time.
+class QuadLayoutWriter {
+public:
+    /// Empties the layout and starts writing into it; kindsOf gives each actor's kinds.
+    QuadLayoutWriter(QuadTreeLayout& layout, QuadKindsOf kindsOf);
+
+    /// Records a divided node with count entities strictly inside; its midline entities
+    /// follow, then its quadrants.
+    void open(const QuadRect& r, int depth, const QuadNode* node, std::size_t count);
+    /// The actor at the position, with what the index keeps of it, read once.
+    QuadTreeLayout::Placed place(Actor* actor, Vec2 position) const;
+    /// Adds an entity on a midline of the last divided node opened.
+    void midline(const QuadTreeLayout::Placed& entity);
+    /// Ends the last divided node opened, once its four quadrants are written.
+    void close();
+    /// Records a leaf; its entities follow, each by inLeaf.
+    void leaf(const QuadRect& r, int depth, const QuadNode* node);
+    /// Adds an entity to the last leaf recorded.
+    void inLeaf(const QuadTreeLayout::Placed& entity);
+    /// Adds an entity that lies in no node.
+    void outside(const QuadTreeLayout::Placed& entity);
+    /// Ends the layout: the outside entities join the index.
+    void finish();
+
+private:
+    // A divided node's nesting and a leaf below the deepest: the rule bounds the depth.
+    static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 1;
+
+    void endLeaf();
+    void openIndexNode();
+    void closeIndexNode();
+    void readWhole(QuadIndexNode& node);
+    void passOver(const QuadIndexNode& node);
+    void add(const QuadTreeLayout::Placed& entity, unsigned char onMidline);
+    QuadKinds kindsOf(const Actor& actor) const;
+
+    QuadTreeLayout& layout_;
+    QuadKindsOf kindsOf_;
+    bool leafOpen_ = false;
+    // A divided node of at most kQuadIndexScanned entities is one index node: the nodes below
+    // it make none, and their entities join it.
+    bool inBucket_ = false;
+    std::size_t bucketLevel_ = 0;
+    std::size_t openDivided_ = 0; // divided nodes open
+    std::array<std::size_t, kMaxOpen> divided_{};
+    std::size_t openNodes_ = 0; // index nodes open
+    std::array<std::int32_t, kMaxOpen> nodes_{};
+    std::array<unsigned char, kMaxOpen> quadrantsSeen_{};
+};
+
 /// Fills the layout (emptied first; its vectors keep their capacity) with the tree that
 /// QuadTreeBuilder would build over the rectangle from the table's actors (null slots skipped,
 /// a null table counted as empty): the same leaves and divided nodes in the same order, with
 /// the same rectangles, depths and entities, each node's node pointer null. Makes no node and
 /// no cell, prints nothing and leaves cellSlotCounter alone: the table is read once, each
 /// actor's position with it, and every node after the root divides only its parent's entities.
-void partitionQuadTree(const QuadRect& world, Actor* const* table, QuadTreeLayout& layout);
+/// The world is taken by value, so it may be a rectangle of the layout being filled. kindsOf
+/// gives each actor's kinds, which the queries' filters ask for.
+void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
+                       QuadKindsOf kindsOf = {});
+
+namespace quadlayout_detail {
+
+/// Calls a callable taking (const Actor&) and returning the actor's kinds.
+template <class KindsOf> QuadKinds call(const void* context, const Actor& actor) {
+    return static_cast<QuadKinds>((*static_cast<const KindsOf*>(context))(actor));
+}
+
+} // namespace quadlayout_detail
+
+/// partitionQuadTree with any callable taking (const Actor&) and returning its kinds, called once
+/// per actor during the build.
+template <class KindsOf,
+          class = std::enable_if_t<!std::is_same_v<std::decay_t<KindsOf>, QuadKindsOf>>>
+void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
+                       const KindsOf& kindsOf) {
+    if constexpr (std::is_function_v<KindsOf>) {
+        KindsOf* const function = &kindsOf;
+        partitionQuadTree(world, table, layout,
+                          QuadKindsOf{&function, &quadlayout_detail::call<KindsOf*>});
+    } else {
+        partitionQuadTree(world, table, layout,
+                          QuadKindsOf{&kindsOf, &quadlayout_detail::call<KindsOf>});
+    }
+}

@@ -77,54 +77,43 @@ void fillLeaf(QuadNode* node, const QuadRect& r, Actor* const* found, std::size_
 struct Build {
     Actor** table;
     Actor** found;
-    QuadTreeLayout* layout;
+    QuadLayoutWriter* writer;
 };
 
-void readLeaf(QuadTreeLayout& layout, const QuadRect& r, int depth, const QuadNode* node,
-              Actor* const* found, std::size_t count) {
-    layout.leaves.push_back({r, depth, node, layout.entities.size(), count});
-    // In cell order: the entity of the highest table slot first.
-    for (std::size_t i = count; i > 0; --i) {
-        layout.entities.push_back(found[i - 1]);
-        layout.positions.push_back(found[i - 1]->getPosition2D());
-    }
-}
-
 // Records a divided node and the entities it found on its midlines, which none of its
-// quadrants will find. Returns the node's index, for readSubtree once its quadrants are built.
-std::size_t readDivided(QuadTreeLayout& layout, const QuadRect& r, int depth, const QuadNode* node,
-                        Actor* const* found, std::size_t count) {
-    const std::size_t first = layout.midline.size();
+// quadrants will find, in cell order.
+void readDivided(QuadLayoutWriter& writer, const QuadRect& r, int depth, const QuadNode* node,
+                 Actor* const* found, std::size_t count) {
+    writer.open(r, depth, node, count);
     const double x = r.midX();
     const double y = r.midY();
     for (std::size_t i = count; i > 0; --i) {
         const Vec2 p = found[i - 1]->getPosition2D();
         if (p.x == x || p.y == y) {
-            layout.midline.push_back(found[i - 1]);
-            layout.midlinePositions.push_back(p);
+            writer.midline(writer.place(found[i - 1], p));
         }
     }
-    layout.divided.push_back(
-        {r, depth, node, layout.leaves.size(), 0, first, layout.midline.size() - first});
-    return layout.divided.size() - 1;
 }
 
-void readSubtree(QuadTreeLayout& layout, std::size_t divided) {
-    QuadDivided& node = layout.divided[divided];
-    node.leafCount = layout.leaves.size() - node.firstLeaf;
+void readLeaf(QuadLayoutWriter& writer, const QuadRect& r, int depth, const QuadNode* node,
+              Actor* const* found, std::size_t count) {
+    writer.leaf(r, depth, node);
+    // In cell order: the entity of the highest table slot first.
+    for (std::size_t i = count; i > 0; --i) {
+        writer.inLeaf(writer.place(found[i - 1], found[i - 1]->getPosition2D()));
+    }
 }
 
 // The actors strictly inside no node: on or outside the root's border, or at NaN.
-void readOutside(QuadTreeLayout& layout, const QuadRect& r, Actor* const* table) {
+void readOutside(QuadLayoutWriter& writer, const QuadRect& r, Actor* const* table) {
     for (std::size_t slot = kEntityTableSize; slot > 0; --slot) {
-        const Actor* actor = table[slot - 1];
+        Actor* const actor = table[slot - 1];
         if (actor == nullptr) {
             continue;
         }
         const Vec2 p = actor->getPosition2D();
         if (!r.surrounds(p.x, p.y)) {
-            layout.outside.push_back(table[slot - 1]);
-            layout.outsidePositions.push_back(p);
+            writer.outside(writer.place(actor, p));
         }
     }
 }
@@ -134,31 +123,32 @@ QuadNode* build(const QuadRect& r, const Build& b, int depth) {
     const std::size_t found = b.table == nullptr ? 0 : collectInside(r, b.table, b.found);
     // A rectangle whose midlines do not lie strictly inside would lose its entities to its
     // quadrants; it becomes a leaf, as at the depth bound.
-    if (found >= kQuadTreeDivideAt && depth < kQuadTreeMaxDepth && r.halvable()) {
-        const std::size_t read =
-            b.layout == nullptr ? 0 : readDivided(*b.layout, r, depth, node, b.found, found);
+    if (quadTreeDivides(r, depth, found)) {
+        if (b.writer != nullptr) {
+            readDivided(*b.writer, r, depth, node, b.found, found);
+        }
         node->children.reserve(4);
         for (const QuadRect& quadrant : r.quadrants()) {
             node->addChild(build(quadrant, b, depth + 1));
         }
-        if (b.layout != nullptr) {
-            readSubtree(*b.layout, read);
+        if (b.writer != nullptr) {
+            b.writer->close();
         }
     } else {
         if (found > 0) {
             fillLeaf(node, r, b.found, found);
         }
-        if (b.layout != nullptr) {
-            readLeaf(*b.layout, r, depth, node, b.found, found);
+        if (b.writer != nullptr) {
+            readLeaf(*b.writer, r, depth, node, b.found, found);
         }
     }
     TraceText().text("\nFinished a quad tree iteration.").print();
     return node;
 }
 
-QuadNode* buildTree(const QuadRect& r, Actor** table, QuadTreeLayout* layout) {
+QuadNode* buildTree(const QuadRect& r, Actor** table, QuadLayoutWriter* writer) {
     std::vector<Actor*> found(kEntityTableSize);
-    return build(r, {table, found.data(), layout}, 0);
+    return build(r, {table, found.data(), writer}, 0);
 }
 
 } // namespace
@@ -169,11 +159,12 @@ QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Ac
 
 QuadNode* QuadTreeBuilder(double minX, double maxX, double minY, double maxY, Actor** table,
                           QuadTreeLayout& layout) {
-    layout.clear();
-    QuadNode* root = buildTree({minX, maxX, minY, maxY}, table, &layout);
+    QuadLayoutWriter writer(layout, {});
+    QuadNode* root = buildTree({minX, maxX, minY, maxY}, table, &writer);
     if (table != nullptr) {
-        readOutside(layout, {minX, maxX, minY, maxY}, table);
+        readOutside(writer, {minX, maxX, minY, maxY}, table);
     }
+    writer.finish();
     return root;
 }
 

@@ -17,13 +17,6 @@ class Cell2d;
 /// south-east, north-east for the first four calls of a run, none after that.
 extern std::int32_t cellSlotCounter;
 
-/// A rectangle holding this many entities or more is divided into four quadrants.
-constexpr int kQuadTreeDivideAt = 5;
-/// Nodes this deep (the root is depth 0) never divide: a leaf there keeps the entities its
-/// cell can hold. Without the bound, entities at one point would divide until a midline lands
-/// on that point, well over a thousand levels near 0.
-constexpr int kQuadTreeMaxDepth = 32;
-
 /// One node of a quad tree, inner node and leaf alike: a divided node has four children, a
 /// leaf one cell in the slot that cellSlotCounter chose, a node with no entity inside neither.
 /// North is the half with the larger y, east the half with the larger x.

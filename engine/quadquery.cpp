@@ -1,183 +1,131 @@
-// Queries over a built layout: a walk through its nodes in their order that passes over the
-// whole subtree of every node the query cannot reach, then the entities that lie in no node.
+// Queries over a built layout's index: each subtree is a range of packed entities, each node's
+// quadrants are linked, and each node's box just holds its entities, so a query goes down only
+// where an answer can be.
 #include "quadquery.h"
 
-#include "actor.h"
-
+#include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
-#include <utility>
 
 namespace {
 
-// How many of count entries from first a list of size entries holds: all of them in a layout a
-// build made, fewer in one a game changed by hand, which is then read only as far as it goes.
-std::size_t held(std::size_t first, std::size_t count, std::size_t size) {
-    if (first >= size) {
-        return 0;
-    }
-    return count < size - first ? count : size - first;
-}
-
-// A run of entities with their positions: count of them from the start.
-struct Run {
-    Actor* const* actors;
-    const Vec2* positions;
-    std::size_t count;
+// How far apart two points are, ordered exactly at every scale. The squared distance keeps its
+// digits only between the normal doubles: below, the distance itself is kept (scaled by a power
+// of two, which rounds as the unscaled would); above, a quarter of it, which a finite pair of
+// coordinates never takes past the largest double.
+struct Reach {
+    int band = 0;   // 0 tiny: the distance; 1: its square; 2 huge: its quarter; 3 NaN
+    double v = 0.0; // in the band's own measure
 };
 
-// The runs of a layout's lists, as far as each list and its positions agree.
-class Lists {
-public:
-    explicit Lists(const QuadTreeLayout& l)
-        : l_(l), entities_(held(0, l.entities.size(), l.positions.size())),
-          midline_(held(0, l.midline.size(), l.midlinePositions.size())) {}
+constexpr int kNaN = 3;
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+// Where a squared distance still keeps the digits of both squares it sums.
+constexpr double kLowest2 = 0x1p-960;
 
-    Run of(const QuadLeaf& leaf) const {
-        return {l_.entities.data() + leaf.first, l_.positions.data() + leaf.first,
-                held(leaf.first, leaf.count, entities_)};
+bool operator<(Reach a, Reach b) {
+    return a.band != b.band ? a.band < b.band : a.v < b.v;
+}
+
+bool operator==(Reach a, Reach b) {
+    return a.band == b.band && a.v == b.v;
+}
+
+// sqrt(dx * dx + dy * dy), scaled by a power of two so that neither square over- nor underflows.
+double scaledLength(double dx, double dy) {
+    const double m = std::max(std::fabs(dx), std::fabs(dy));
+    if (m == 0 || std::isinf(m)) {
+        return m;
     }
-    Run midlineOf(const QuadDivided& node) const {
-        return {l_.midline.data() + node.first, l_.midlinePositions.data() + node.first,
-                held(node.first, node.count, midline_)};
+    const int e = std::ilogb(m);
+    const double x = std::scalbn(dx, -e);
+    const double y = std::scalbn(dy, -e);
+    return std::scalbn(std::sqrt(x * x + y * y), e);
+}
+
+Reach slowReach(Vec2 p, Vec2 q, double d2) {
+    if (std::isnan(d2)) {
+        return {kNaN, 0.0};
     }
-    // Every entity of the node's leaves, which stand together in the layout.
-    Run leavesOf(const QuadDivided& node) const {
-        const std::size_t first = node.firstLeaf;
-        const std::size_t count = held(first, node.leafCount, l_.leaves.size());
-        if (count == 0) {
-            return {nullptr, nullptr, 0};
-        }
-        const QuadLeaf& last = l_.leaves[first + count - 1];
-        const std::size_t from = l_.leaves[first].first;
-        return {l_.entities.data() + from, l_.positions.data() + from,
-                held(from, last.first + last.count - from, entities_)};
+    if (d2 < kLowest2) {
+        return {0, scaledLength(q.x - p.x, q.y - p.y)};
     }
-    // The midline entities of the node and of every divided node below it, which stand
-    // together in the layout: those nodes follow it.
-    Run midlinesBelow(const QuadDivided& node) const {
-        const auto index = static_cast<std::size_t>(&node - l_.divided.data());
-        const std::size_t below = held(index, node.leafCount / 3, l_.divided.size());
-        if (below == 0) {
-            return {nullptr, nullptr, 0};
-        }
-        const QuadDivided& last = l_.divided[index + below - 1];
-        return {l_.midline.data() + node.first, l_.midlinePositions.data() + node.first,
-                held(node.first, last.first + last.count - node.first, midline_)};
+    return {2, scaledLength(q.x * 0.25 - p.x * 0.25, q.y * 0.25 - p.y * 0.25)};
+}
+
+double distance2(Vec2 p, Vec2 q) {
+    const double dx = q.x - p.x;
+    const double dy = q.y - p.y;
+    return dx * dx + dy * dy;
+}
+
+Reach reachBetween(Vec2 p, Vec2 q) {
+    const double d2 = distance2(p, q);
+    if (d2 >= kLowest2 && d2 <= DBL_MAX) {
+        return {1, d2};
     }
-    Run outside() const {
-        return {l_.outside.data(), l_.outsidePositions.data(),
-                held(0, l_.outside.size(), l_.outsidePositions.size())};
+    return slowReach(p, q, d2);
+}
+
+// A distance measured as reachBetween measures one.
+Reach reachOf(double distance) {
+    const double d2 = distance * distance;
+    if (d2 >= kLowest2 && d2 <= DBL_MAX) {
+        return {1, d2};
+    }
+    return d2 < kLowest2 ? Reach{0, distance} : Reach{2, distance * 0.25};
+}
+
+double distanceOf(Reach r) {
+    switch (r.band) {
+    case 0:
+        return r.v;
+    case 1:
+        return std::sqrt(r.v);
+    case 2:
+        return r.v * 4;
+    default:
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+// The point of the box nearest to c: rounding keeps order, so no point of the box is nearer.
+double clamped(double c, double lo, double hi) {
+    return std::max(lo, std::min(c, hi));
+}
+
+// The point of the box nearest to c.
+Vec2 nearestIn(const QuadRect& box, Vec2 c) {
+    return {clamped(c.x, box.minX, box.maxX), clamped(c.y, box.minY, box.maxY)};
+}
+
+// The corner of the box farthest from c: no point of the box is farther.
+Vec2 farthestIn(const QuadRect& box, Vec2 c) {
+    return {c.x - box.minX > box.maxX - c.x ? box.minX : box.maxX,
+            c.y - box.minY > box.maxY - c.y ? box.minY : box.maxY};
+}
+
+// What the filter asks of each entity, with the kinds test left out where it asks for any.
+class Admits {
+public:
+    explicit Admits(const QuadFilter& filter)
+        : kinds_(filter.kinds), any_(filter.kinds == kQuadAnyKind), leaveOut_(filter.leaveOut) {}
+
+    bool node(const QuadIndexNode& n) const { return any_ || (n.kinds & kinds_) != 0; }
+    bool entity(const QuadIndex& index, std::size_t i) const {
+        return (any_ || (index.kinds[i] & kinds_) != 0) && index.actors[i] != leaveOut_;
     }
 
 private:
-    const QuadTreeLayout& l_;
-    std::size_t entities_;
-    std::size_t midline_;
+    QuadKinds kinds_;
+    bool any_;
+    const Actor* leaveOut_;
 };
-
-// A subtree holding this many entities or fewer is read as one list: testing them all costs
-// less than deciding, node by node, which of them to test.
-constexpr std::size_t kScanned = 16;
-
-// The layout's nodes in their order, each divided node before its quadrants. The next node is
-// the next divided node where that one's first leaf is the next leaf, the next leaf otherwise;
-// a divided node's subtree of n leaves holds n / 3 divided nodes, its own included, so a walk
-// passes over it in one step.
-class Walk {
-public:
-    explicit Walk(const QuadTreeLayout& l) : l_(l) {}
-    // From the node that divided[divided] or leaves[leaf] is, whichever comes first.
-    Walk(const QuadTreeLayout& l, std::size_t divided, std::size_t leaf)
-        : l_(l), divided_(divided), leaf_(leaf) {}
-    bool done() const { return leaf_ >= l_.leaves.size(); }
-    // The next node where it is a divided node, null where it is a leaf.
-    const QuadDivided* divided() const {
-        if (divided_ < l_.divided.size() && l_.divided[divided_].firstLeaf == leaf_) {
-            return &l_.divided[divided_];
-        }
-        return nullptr;
-    }
-    // The index in divided of the next divided node.
-    std::size_t nextDivided() const { return divided_; }
-    // Steps into the divided node, to its first quadrant.
-    void enter() { ++divided_; }
-    // Steps over the divided node and everything below it.
-    void pass(const QuadDivided& node) {
-        leaf_ = node.firstLeaf + node.leafCount;
-        divided_ += node.leafCount / 3 > 0 ? node.leafCount / 3 : 1;
-    }
-    // Steps over the leaf, and returns it.
-    const QuadLeaf& leaf() { return l_.leaves[stepOverLeaf()]; }
-    // Steps over the leaf, and returns its index, which lies past the leaves where none is left.
-    std::size_t stepOverLeaf() { return leaf_++; }
-
-private:
-    const QuadTreeLayout& l_;
-    std::size_t divided_ = 0;
-    std::size_t leaf_ = 0;
-};
-
-// A node of the layout: leaves[index] or divided[index].
-struct NodeRef {
-    bool leaf = true;
-    std::size_t index = 0;
-};
-
-// The quadrants of a divided node, south-west to north-east: the nodes that follow it.
-std::array<NodeRef, 4> quadrantsOf(const QuadTreeLayout& layout, std::size_t divided) {
-    std::array<NodeRef, 4> quadrants{};
-    Walk walk(layout, divided + 1, layout.divided[divided].firstLeaf);
-    for (NodeRef& quadrant : quadrants) {
-        if (const QuadDivided* below = walk.divided()) {
-            quadrant = {false, walk.nextDivided()};
-            walk.pass(*below);
-        } else {
-            quadrant = {true, walk.stepOverLeaf()};
-        }
-    }
-    return quadrants;
-}
-
-const QuadRect* rectOf(const QuadTreeLayout& layout, NodeRef node) {
-    if (node.leaf) {
-        return node.index < layout.leaves.size() ? &layout.leaves[node.index].rect : nullptr;
-    }
-    return node.index < layout.divided.size() ? &layout.divided[node.index].rect : nullptr;
-}
-
-bool isNaN(Vec2 p) {
-    return std::isnan(p.x) || std::isnan(p.y);
-}
-
-double squared(double d) {
-    return d * d;
-}
-
-double distance2(Vec2 a, Vec2 b) {
-    return squared(a.x - b.x) + squared(a.y - b.y);
-}
-
-// The gap from c to the range [lo, hi]. Rounding keeps order, so no point of the range rounds
-// to a gap smaller than this one: a node is skipped only when nothing in it can be in reach.
-double gap(double c, double lo, double hi) {
-    if (c < lo) {
-        return lo - c;
-    }
-    return c > hi ? c - hi : 0.0;
-}
-
-double distance2(const QuadRect& r, Vec2 p) {
-    return squared(gap(p.x, r.minX, r.maxX)) + squared(gap(p.y, r.minY, r.maxY));
-}
-
-// The farthest reach from c into [lo, hi]: no point of the range rounds to a larger one.
-double span(double c, double lo, double hi) {
-    return c - lo > hi - c ? c - lo : hi - c;
-}
 
 // A closed rectangle as a query's region.
 struct RectRegion {
@@ -194,202 +142,257 @@ struct RectRegion {
     }
 };
 
-// A closed disc as a query's region, compared in squared distances.
-struct DiscRegion {
+// A closed disc whose squared radius is a normal double: there a squared distance compares
+// exactly as the distance does, since one that fades below the normal doubles lies inside and
+// one that overflows lies outside.
+struct NormalDisc {
     Vec2 c;
     double reach2;
 
-    bool meets(const QuadRect& n) const { return distance2(n, c) <= reach2; }
-    bool covers(const QuadRect& n) const {
-        return squared(span(c.x, n.minX, n.maxX)) + squared(span(c.y, n.minY, n.maxY)) <= reach2;
-    }
-    bool holds(Vec2 p) const { return distance2(p, c) <= reach2; }
+    bool meets(const QuadRect& n) const { return distance2(c, nearestIn(n, c)) <= reach2; }
+    bool covers(const QuadRect& n) const { return distance2(c, farthestIn(n, c)) <= reach2; }
+    bool holds(Vec2 p) const { return distance2(c, p) <= reach2; }
 };
 
-// Hands the visitor every entity of the region: nodes the region does not meet are passed over,
-// and a leaf it covers is handed whole, since its entities lie strictly inside it.
+// A closed disc of any radius, compared in reaches.
+struct ExactDisc {
+    Vec2 c;
+    Reach reach;
+
+    bool meets(const QuadRect& n) const { return !(reach < reachBetween(c, nearestIn(n, c))); }
+    bool covers(const QuadRect& n) const { return !(reach < reachBetween(c, farthestIn(n, c))); }
+    bool holds(Vec2 p) const {
+        const Reach r = reachBetween(c, p);
+        return r.band != kNaN && !(reach < r);
+    }
+};
+
+// Nodes waiting in a walk: each node taken pushes at most its four quadrants, and the depth is
+// bounded, so the walk never holds more.
+constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth) + 2);
+
+// Hands the visitor every entity of the region the filter admits, in the index's order: a node's
+// own entities, then its quadrants', then the outside entities. A node whose box the region does
+// not meet is passed over, and one whose box it covers is handed whole.
 template <class Region> class RegionVisit {
 public:
-    RegionVisit(const QuadTreeLayout& layout, const Region& region, QuadVisitor visitor)
-        : layout_(layout), lists_(layout), region_(region), visitor_(visitor) {}
+    RegionVisit(const QuadIndex& index, const Region& region, const QuadFilter& filter,
+                QuadVisitor visitor)
+        : index_(index), region_(region), admits_(filter), visitor_(visitor) {}
 
     std::size_t run() {
-        Walk walk(layout_);
-        while (!walk.done()) {
-            if (const QuadDivided* node = walk.divided()) {
-                if (!region_.meets(node->rect)) {
-                    walk.pass(*node);
-                    continue;
-                }
-                const Run leaves = lists_.leavesOf(*node);
-                const Run midlines = lists_.midlinesBelow(*node);
-                if (leaves.count + midlines.count <= kScanned) {
-                    if (!hand(leaves, false) || !hand(midlines, false)) {
-                        return found_;
-                    }
-                    walk.pass(*node);
-                    continue;
-                }
-                if (!hand(lists_.midlineOf(*node), false)) {
-                    return found_;
-                }
-                walk.enter();
-                continue;
-            }
-            const QuadLeaf& leaf = walk.leaf();
-            if (leaf.count > 0 && region_.meets(leaf.rect) &&
-                !hand(lists_.of(leaf), region_.covers(leaf.rect))) {
-                return found_;
-            }
+        if (index_.root >= 0 && !tree()) {
+            return found_;
         }
-        hand(lists_.outside(), false);
+        if (index_.outside >= 0) {
+            const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
+            hand(outside.first, outside.end, false);
+        }
         return found_;
     }
 
 private:
-    // Hands over the run's entities that the region holds, or all of them; false once the
+    // False once the visitor has asked to stop.
+    bool tree() {
+        std::array<std::int32_t, kPending> pending{};
+        std::size_t count = 0;
+        pending[count++] = index_.root;
+        while (count > 0) {
+            const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(pending[--count])];
+            if (!admits_.node(node) || !region_.meets(node.box)) {
+                continue;
+            }
+            // Every entity of a tree node lies strictly inside the world, never at NaN.
+            if (region_.covers(node.box)) {
+                if (!hand(node.first, node.end, true)) {
+                    return false;
+                }
+                continue;
+            }
+            if (!hand(node.first, node.own, false)) {
+                return false;
+            }
+            for (std::size_t q = 4; q > 0; --q) {
+                if (node.quadrant[q - 1] >= 0) {
+                    pending[count++] = node.quadrant[q - 1];
+                }
+            }
+        }
+        return true;
+    }
+
+    // Hands over the range's entities that the region holds, or all of them; false once the
     // visitor has asked to stop.
-    bool hand(const Run& run, bool all) {
-        for (std::size_t i = 0; i < run.count; ++i) {
-            if (!all && !region_.holds(run.positions[i])) {
+    bool hand(std::uint32_t first, std::uint32_t end, bool all) {
+        for (std::size_t i = first; i < end; ++i) {
+            if ((!all && !region_.holds(index_.positions[i])) || !admits_.entity(index_, i)) {
                 continue;
             }
             ++found_;
             if (visitor_.call != nullptr &&
-                !visitor_.call(visitor_.context, run.actors[i], run.positions[i])) {
+                !visitor_.call(visitor_.context, index_.actors[i], index_.positions[i])) {
                 return false;
             }
         }
         return true;
     }
 
-    const QuadTreeLayout& layout_;
-    Lists lists_;
+    const QuadIndex& index_;
     Region region_;
+    Admits admits_;
     QuadVisitor visitor_;
     std::size_t found_ = 0;
 };
 
-// The order among entities at the same distance: the smaller identifier, and where a game that
-// rewound be_val gave two actors one identifier, the lower address, so that one actor is the
-// answer wherever the walk meets them.
-bool firstInTies(const Actor& a, const Actor& b) {
-    if (a.getID() != b.getID()) {
-        return a.getID() < b.getID();
-    }
-    return std::less<>()(&a, &b);
-}
-
-// Depth first, the nearer quadrants first, skipping a node that lies farther than the best
-// entity found so far.
+// The k nearest entities the filter admits, kept in out in order: by reach, then identifier,
+// then address, so that one actor is the answer wherever the search meets it. Depth first, the
+// nearer quadrants first, skipping a node that lies farther than the k-th found so far.
 class NearestSearch {
 public:
-    NearestSearch(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut)
-        : layout_(layout), lists_(layout), point_(point), leaveOut_(leaveOut) {}
+    NearestSearch(const QuadIndex& index, Vec2 point, const QuadFilter& filter, QuadNearest* out,
+                  std::size_t k)
+        : index_(index), point_(point), admits_(filter), out_(out), k_(k) {}
 
-    QuadNearest run() {
-        if (layout_.divided.empty()) {
-            leaf(0);
-        } else {
-            divided(0);
+    std::size_t run() {
+        if (index_.root >= 0) {
+            search(index_.root, gapTo(index_.nodes[static_cast<std::size_t>(index_.root)].box));
         }
-        offer(lists_.outside());
-        if (best_.actor != nullptr) {
-            best_.distance = std::sqrt(best2_);
+        if (index_.outside >= 0) {
+            const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
+            offer(outside.first, outside.end);
         }
-        return best_;
+        for (std::size_t i = 0; i < kept_; ++i) {
+            out_[i].distance = distanceOf(reachBetween(point_, out_[i].position));
+        }
+        return kept_;
     }
 
 private:
-    bool beyond(const QuadRect& r) const { return distance2(r, point_) > best2_; }
+    bool full() const { return kept_ == k_; }
 
-    void leaf(std::size_t index) {
-        if (index >= layout_.leaves.size()) {
+    // Squared distances compare as reaches do below the normal doubles' top, so a node or an
+    // entity is passed over on its squared distance alone: limit2_ is the largest that could
+    // still come before the k-th kept.
+    void search(std::int32_t at, double gap) {
+        const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(at)];
+        if (!admits_.node(node) || gap > limit2_) {
             return;
         }
-        const QuadLeaf& l = layout_.leaves[index];
-        if (l.count == 0 || beyond(l.rect)) {
-            return;
-        }
-        offer(lists_.of(l));
-    }
-
-    void divided(std::size_t index) {
-        const QuadDivided& d = layout_.divided[index];
-        if (beyond(d.rect)) {
-            return;
-        }
-        offer(lists_.midlineOf(d));
-        std::array<NodeRef, 4> quadrants = quadrantsOf(layout_, index);
+        offer(node.first, node.own);
+        std::array<std::int32_t, 4> quadrants{};
         std::array<double, 4> gaps{};
-        for (std::size_t q = 0; q < 4; ++q) {
-            const QuadRect* r = rectOf(layout_, quadrants[q]);
-            gaps[q] = r == nullptr ? 0.0 : distance2(*r, point_);
+        std::size_t count = 0;
+        for (const std::int32_t q : node.quadrant) {
+            if (q < 0) {
+                continue;
+            }
+            const double gap = gapTo(index_.nodes[static_cast<std::size_t>(q)].box);
+            std::size_t i = count++;
+            // Nearest first, so the answers found so far skip as many of the others as they can.
+            for (; i > 0 && gap < gaps[i - 1]; --i) {
+                gaps[i] = gaps[i - 1];
+                quadrants[i] = quadrants[i - 1];
+            }
+            gaps[i] = gap;
+            quadrants[i] = q;
         }
-        // Nearest first, so the best found so far skips as many of the others as it can.
-        for (std::size_t q = 1; q < 4; ++q) {
-            for (std::size_t i = q; i > 0 && gaps[i] < gaps[i - 1]; --i) {
-                std::swap(gaps[i], gaps[i - 1]);
-                std::swap(quadrants[i], quadrants[i - 1]);
-            }
-        }
-        for (std::size_t q = 0; q < 4; ++q) {
-            if (gaps[q] > best2_) {
-                return;
-            }
-            if (quadrants[q].leaf) {
-                leaf(quadrants[q].index);
-            } else {
-                divided(quadrants[q].index);
-            }
+        for (std::size_t i = 0; i < count; ++i) {
+            search(quadrants[i], gaps[i]);
         }
     }
 
-    void offer(const Run& run) {
-        for (std::size_t i = 0; i < run.count; ++i) {
-            offer(run.actors[i], run.positions[i]);
+    // The squared distance from the point to the box, which no entity in it comes nearer than.
+    double gapTo(const QuadRect& box) const { return distance2(point_, nearestIn(box, point_)); }
+
+    void offer(std::uint32_t first, std::uint32_t end) {
+        for (std::size_t i = first; i < end; ++i) {
+            // Also passes over NaN, which is never near.
+            if (!(distance2(point_, index_.positions[i]) <= limit2_) ||
+                !admits_.entity(index_, i)) {
+                continue;
+            }
+            const Reach r = reachBetween(point_, index_.positions[i]);
+            if (r.band == kNaN || (full() && worst_ < r)) {
+                continue;
+            }
+            insert(r, i);
         }
     }
 
-    void offer(Actor* actor, Vec2 position) {
-        const double d2 = distance2(position, point_);
-        // Also refuses NaN; the first entity at any distance, infinity included, is taken.
-        if (actor == leaveOut_ || !(d2 <= best2_)) {
+    // Whether the entity at reach r comes before the kept answer.
+    bool before(Reach r, std::size_t i, const QuadNearest& kept) const {
+        const Reach keptReach = reachBetween(point_, kept.position);
+        if (!(r == keptReach)) {
+            return r < keptReach;
+        }
+        if (index_.ids[i] != kept.id) {
+            return index_.ids[i] < kept.id;
+        }
+        return std::less<>()(index_.actors[i], kept.actor);
+    }
+
+    void insert(Reach r, std::size_t i) {
+        if (full() && (k_ == 0 || !before(r, i, out_[k_ - 1]))) {
             return;
         }
-        if (d2 == best2_ && best_.actor != nullptr && !firstInTies(*actor, *best_.actor)) {
-            return;
+        std::size_t at = full() ? k_ - 1 : kept_++;
+        for (; at > 0 && before(r, i, out_[at - 1]); --at) {
+            out_[at] = out_[at - 1];
         }
-        best_.actor = actor;
-        best_.position = position;
-        best2_ = d2;
+        out_[at] = {index_.actors[i], index_.positions[i], 0.0, index_.ids[i]};
+        if (full()) {
+            worst_ = reachBetween(point_, out_[k_ - 1].position);
+            limit2_ = worst_.band == 0 ? kLowest2 : worst_.band == 1 ? worst_.v : kInfinity;
+        }
     }
 
-    const QuadTreeLayout& layout_;
-    Lists lists_;
+    const QuadIndex& index_;
     Vec2 point_;
-    const Actor* leaveOut_;
-    QuadNearest best_;
-    double best2_ = std::numeric_limits<double>::infinity();
+    Admits admits_;
+    QuadNearest* out_;
+    std::size_t k_;
+    std::size_t kept_ = 0;
+    Reach worst_{kNaN, 0.0};
+    double limit2_ = kInfinity;
 };
+
+bool isNaN(Vec2 p) {
+    return std::isnan(p.x) || std::isnan(p.y);
+}
 
 } // namespace
 
-std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, QuadVisitor visitor) {
-    return RegionVisit<RectRegion>(layout, {rect}, visitor).run();
+std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, QuadVisitor visitor,
+                        const QuadFilter& filter) {
+    return RegionVisit<RectRegion>(layout.index, {rect}, filter, visitor).run();
 }
 
 std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance,
-                        QuadVisitor visitor) {
+                        QuadVisitor visitor, const QuadFilter& filter) {
     if (!(distance >= 0) || isNaN(centre)) {
         return 0;
     }
-    return RegionVisit<DiscRegion>(layout, {centre, squared(distance)}, visitor).run();
+    const Reach reach = reachOf(distance);
+    if (reach.band == 1) {
+        return RegionVisit<NormalDisc>(layout.index, {centre, reach.v}, filter, visitor).run();
+    }
+    return RegionVisit<ExactDisc>(layout.index, {centre, reach}, filter, visitor).run();
 }
 
 QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut) {
-    if (isNaN(point)) {
-        return {};
+    return findNearest(layout, point, QuadFilter{kQuadAnyKind, leaveOut});
+}
+
+QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const QuadFilter& filter) {
+    QuadNearest nearest;
+    findKNearest(layout, point, 1, &nearest, filter);
+    return nearest;
+}
+
+std::size_t findKNearest(const QuadTreeLayout& layout, Vec2 point, std::size_t k, QuadNearest* out,
+                         const QuadFilter& filter) {
+    if (isNaN(point) || k == 0 || out == nullptr) {
+        return 0;
     }
-    return NearestSearch(layout, point, leaveOut).run();
+    return NearestSearch(layout.index, point, filter, out, k).run();
 }

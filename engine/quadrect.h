@@ -3,6 +3,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+
+/// A rectangle holding this many entities or more is divided into four quadrants.
+constexpr int kQuadTreeDivideAt = 5;
+/// Nodes this deep (the root is depth 0) never divide: a leaf there keeps the entities its
+/// cell can hold. Without the bound, entities at one point would divide until a midline lands
+/// on that point, well over a thousand levels near 0.
+constexpr int kQuadTreeMaxDepth = 32;
 
 /// An axis-aligned rectangle, held as the quad-tree builder takes it: the x range, then the y
 /// range. North is the half with the larger y, east the half with the larger x.
@@ -28,3 +36,11 @@ struct QuadRect {
     /// at infinity or NaN, and for a rectangle too thin to halve.
     bool halvable() const;
 };
+
+/// The tree's rule, which the builder and the partition both follow: a node at the depth with
+/// this many entities strictly inside divides when it holds kQuadTreeDivideAt or more, lies above
+/// the depth bound and has both midlines strictly inside.
+inline bool quadTreeDivides(const QuadRect& r, int depth, std::size_t count) {
+    return count >= static_cast<std::size_t>(kQuadTreeDivideAt) && depth < kQuadTreeMaxDepth &&
+           r.halvable();
+}

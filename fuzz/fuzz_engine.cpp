@@ -361,7 +361,7 @@ std::string Session::buildTree() {
 // The game's partition is the builder's layout, and a query of each kind, at coordinates of the
 // input's choosing, finds what a scan of the table finds.
 void Session::checkPartition(const QuadRect& world, Actor** table) {
-    partitionQuadTree(world, table, partition_);
+    partitionQuadTree(world, table, partition_, layoutscan::kindsById);
     const std::string difference = layoutscan::differenceBetween(partition_, built_);
     if (!difference.empty()) {
         fail("partition differs from the builder's layout: " + difference);
@@ -372,13 +372,27 @@ void Session::checkPartition(const QuadRect& world, Actor** table) {
             "rectangle query differs from a scan");
     const Vec2 c{coordinate(), coordinate()};
     const double d = coordinate();
-    require(layoutscan::queryWithin(partition_, c, d) == layoutscan::scanWithin(table, c, d),
-            "distance query differs from a scan");
     const TrackedActor* self = pickActor();
     const Actor* leaveOut = self == nullptr ? nullptr : self->actor.get();
+    const QuadFilter filter{in_.ConsumeIntegralInRange<QuadKinds>(0, 7), leaveOut};
+    require(layoutscan::queryInRect(partition_, r, filter) ==
+                layoutscan::filtered(layoutscan::scanInRect(table, r), filter),
+            "filtered rectangle query differs from a scan");
+    const std::size_t k = in_.ConsumeIntegralInRange<std::size_t>(0, 12);
+    if (!layoutscan::squaresOrderExactly(table, c, d)) {
+        return;
+    }
+    require(layoutscan::queryWithin(partition_, c, d) == layoutscan::scanWithin(table, c, d),
+            "distance query differs from a scan");
     require(findNearest(partition_, c, leaveOut).actor ==
                 layoutscan::scanNearest(table, c, leaveOut),
             "nearest differs from a scan");
+    require(layoutscan::queryWithin(partition_, c, d, filter) ==
+                layoutscan::filtered(layoutscan::scanWithin(table, c, d), filter),
+            "filtered distance query differs from a scan");
+    require(layoutscan::queryKNearest(partition_, c, k, filter) ==
+                layoutscan::scanKNearest(table, c, k, filter),
+            "k nearest differs from a scan");
 }
 
 std::string Session::releaseTree() {

@@ -112,3 +112,39 @@ TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStor
     EXPECT_EQ(layout.leaves.size(), 1U) << "a null table is empty";
     EXPECT_TRUE(layout.entities.empty() && layout.outside.empty() && layout.divided.empty());
 }
+
+TEST_F(QuadLayoutTest, AWorldThatIsOneOfTheLayoutsOwnRectanglesIsReadBeforeItIsEmptied) {
+    for (const std::size_t count : {std::size_t{3}, std::size_t{200}}) {
+        TestTable table(Kind::uniform, count, 41);
+        QuadTreeLayout layout;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        const QuadTreeLayout expected = layout;
+        // Last frame's root, whether it divided or stayed a leaf, as this frame's world.
+        const QuadRect& root =
+            layout.divided.empty() ? layout.leaves.front().rect : layout.divided.front().rect;
+        partitionQuadTree(root, table.slots, layout);
+        EXPECT_EQ(differenceBetween(layout, expected), "") << count << " actors";
+    }
+}
+
+// A cluster that passes levels whole, by its box, in each quadrant, with its box reaching the
+// midline of the quadrant it passes into from either side.
+TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivides) {
+    for (const double sx : {1.0, -1.0}) {
+        for (const double sy : {1.0, -1.0}) {
+            for (const double step : {15.0, -15.0, 0.0}) {
+                TestTable table(Kind::uniform, 0, 8);
+                for (int i = 0; i < 40; ++i) {
+                    // A step of 0 makes a tight cluster, which passes two levels by its box.
+                    const Vec2 p = step == 0.0 ? Vec2{300.0 + i % 5, 300.0 + i % 7}
+                                               : Vec2{256 + step * (i % 17), 100.0 + i % 7};
+                    table.place({sx * p.x, sy * p.y});
+                }
+                QuadTreeLayout layout;
+                partitionQuadTree(kTestWorld, table.slots, layout);
+                EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "")
+                    << sx << ' ' << sy << ' ' << step;
+            }
+        }
+    }
+}

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -39,11 +40,25 @@ inline bool same(const QuadLeaf& a, const QuadLeaf& b) {
 }
 inline bool same(const QuadDivided& a, const QuadDivided& b) {
     return same(a.rect, b.rect) && a.depth == b.depth && a.firstLeaf == b.firstLeaf &&
-           a.leafCount == b.leafCount && a.first == b.first && a.count == b.count;
+           a.leafCount == b.leafCount && a.first == b.first && a.count == b.count &&
+           a.dividedCount == b.dividedCount;
+}
+inline bool same(const QuadIndexNode& a, const QuadIndexNode& b) {
+    return same(a.box, b.box) && a.first == b.first && a.own == b.own && a.end == b.end &&
+           a.kinds == b.kinds && std::equal(a.quadrant, a.quadrant + 4, b.quadrant);
+}
+inline bool same(std::uint32_t a, std::uint32_t b) {
+    return a == b;
 }
 template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const T& p, const T& q) { return same(p, q); });
+}
+
+inline bool same(const QuadIndex& a, const QuadIndex& b) {
+    return same(a.nodes, b.nodes) && a.root == b.root && a.outside == b.outside &&
+           same(a.positions, b.positions) && same(a.actors, b.actors) && same(a.ids, b.ids) &&
+           same(a.kinds, b.kinds);
 }
 
 /// The first list in which two layouts differ, the node pointers aside; empty when they agree.
@@ -56,6 +71,7 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
          same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
         {"outside entities",
          same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
+        {"query index", same(a.index, b.index)},
     };
     for (const auto& [name, equal] : lists) {
         if (!equal) {
@@ -93,6 +109,32 @@ inline double distance2(Vec2 a, Vec2 b) {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
 }
 
+/// Whether the scans' squared distances from c, and distance d squared, order as the exact
+/// distances do: each is 0, infinite through an infinite coordinate, NaN, or a normal double that
+/// keeps the digits of both squares. Beyond, the queries compare exact distances, which a scan in
+/// squares cannot, and the unit tests check those scales.
+inline bool squaresOrderExactly(Actor* const* table, Vec2 c, double d) {
+    const auto exact = [](double dx, double dy, bool infinite) {
+        const double d2 = dx * dx + dy * dy;
+        return infinite || std::isnan(d2) || (dx == 0 && dy == 0) ||
+               (d2 >= 0x1p-960 && d2 <= std::numeric_limits<double>::max());
+    };
+    if (!exact(d, 0, std::isinf(d))) {
+        return false;
+    }
+    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
+        if (table[slot] == nullptr) {
+            continue;
+        }
+        const Vec2 p = table[slot]->getPosition2D();
+        const bool infinite = std::isinf(p.x) || std::isinf(p.y);
+        if (!exact(p.x - c.x, p.y - c.y, infinite && std::isfinite(c.x) && std::isfinite(c.y))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 /// Every actor of the table inside the rectangle, borders included.
 inline std::vector<Actor*> scanInRect(Actor* const* table, const QuadRect& r) {
     return scan(table, [&r](Vec2 p) {
@@ -122,17 +164,68 @@ inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
     return best;
 }
 
-/// What visitInRect hands its visitor, sorted by address.
-inline std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadRect& r) {
+/// The kinds the tests give an actor at a build: one of three, by its identifier.
+inline QuadKinds kindsById(const Actor& actor) {
+    return QuadKinds{1} << (actor.getID() % 3);
+}
+
+/// Whether a scan admits the actor as the filter asks, its kinds given by kindsById.
+inline bool admits(const QuadFilter& filter, const Actor* actor) {
+    return actor != filter.leaveOut &&
+           (filter.kinds == kQuadAnyKind || (kindsById(*actor) & filter.kinds) != 0);
+}
+
+/// scanInRect and scanWithin with a filter.
+inline std::vector<Actor*> filtered(std::vector<Actor*> found, const QuadFilter& filter) {
+    found.erase(std::remove_if(found.begin(), found.end(),
+                               [&](const Actor* a) { return !admits(filter, a); }),
+                found.end());
+    return found;
+}
+
+/// The k actors of the table nearest to p that the filter admits, nearest first: by squared
+/// distance, then identifier, then address. NaN distances are never near.
+inline std::vector<Actor*> scanKNearest(Actor* const* table, Vec2 p, std::size_t k,
+                                        const QuadFilter& filter) {
+    const auto key = [p](const Actor* a) {
+        return std::make_tuple(distance2(a->getPosition2D(), p), a->getID(),
+                               reinterpret_cast<std::uintptr_t>(a));
+    };
+    std::vector<Actor*> found =
+        filtered(scan(table, [p](Vec2 at) { return !std::isnan(distance2(at, p)); }), filter);
+    std::sort(found.begin(), found.end(),
+              [&](const Actor* a, const Actor* b) { return key(a) < key(b); });
+    found.resize(std::min(k, found.size()));
+    return found;
+}
+
+/// What findKNearest answers, nearest first.
+inline std::vector<Actor*> queryKNearest(const QuadTreeLayout& layout, Vec2 p, std::size_t k,
+                                         const QuadFilter& filter) {
+    std::vector<QuadNearest> out(k + 1);
+    const std::size_t count = findKNearest(layout, p, k, out.data(), filter);
     std::vector<Actor*> found;
-    visitInRect(layout, r, [&found](Actor* a) { found.push_back(a); });
+    for (std::size_t i = 0; i < count; ++i) {
+        found.push_back(out[i].actor);
+    }
+    return found;
+}
+
+/// What visitInRect hands its visitor, sorted by address.
+inline std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadRect& r,
+                                       const QuadFilter& filter = {}) {
+    std::vector<Actor*> found;
+    visitInRect(
+        layout, r, [&found](Actor* a) { found.push_back(a); }, filter);
     return sorted(found);
 }
 
 /// What visitWithin hands its visitor, sorted by address.
-inline std::vector<Actor*> queryWithin(const QuadTreeLayout& layout, Vec2 c, double d) {
+inline std::vector<Actor*> queryWithin(const QuadTreeLayout& layout, Vec2 c, double d,
+                                       const QuadFilter& filter = {}) {
     std::vector<Actor*> found;
-    visitWithin(layout, c, d, [&found](Actor* a) { found.push_back(a); });
+    visitWithin(
+        layout, c, d, [&found](Actor* a) { found.push_back(a); }, filter);
     return sorted(found);
 }
 

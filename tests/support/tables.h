@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
@@ -49,15 +51,34 @@ public:
 
     /// Puts an actor at p into a free slot chosen at random.
     void place(Vec2 p) {
-        TraceCapture quiet;
-        actors_.push_back(std::make_unique<Actor>("t"));
-        actors_.back()->setPosition(p.x, p.y, 0);
         std::uniform_int_distribution<std::size_t> anySlot(0, kEntityTableSize - 1);
         std::size_t slot = anySlot(random_);
         while (slots[slot] != nullptr) {
             slot = (slot + 1) % kEntityTableSize;
         }
+        placeAt(slot, p);
+    }
+
+    /// Puts an actor at p into the slot.
+    void placeAt(std::size_t slot, Vec2 p) {
+        TraceCapture quiet;
+        actors_.push_back(std::make_unique<Actor>("t"));
+        actors_.back()->setPosition(p.x, p.y, 0);
         slots[slot] = actors_.back().get();
+    }
+
+    /// The actors in the order they were made, which is their identifiers' order.
+    const std::vector<std::unique_ptr<Actor>>& actors() const { return actors_; }
+
+    /// Into an empty table: the same actors in the same slots, made in the same order, with
+    /// every coordinate times scale.
+    void copyScaled(const TestTable& from, double scale) {
+        for (const auto& actor : from.actors_) {
+            const Vec2 p = actor->getPosition2D();
+            const auto slot = std::find(std::begin(from.slots), std::end(from.slots), actor.get());
+            placeAt(static_cast<std::size_t>(slot - std::begin(from.slots)),
+                    {p.x * scale, p.y * scale});
+        }
     }
 
     /// A point drawn as the kind draws them, for queries near its actors.
