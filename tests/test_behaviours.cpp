@@ -239,9 +239,11 @@ TEST(Behaviours, EveryForceIsFiniteAndWithinItsMaximumWhateverItIsGiven) {
     // Ordinary bodies and targets, drawn: the force reaches its maximum but never passes it.
     for (int i = 0; i < 3000; ++i) {
         const double maxForce = 0.01 + random.unit() * 3;
-        const SteeringBody s = body({random.symmetric() * 500, random.symmetric() * 500},
-                                    {random.symmetric() * 9, random.symmetric() * 9},
-                                    0.1 + random.unit() * 10, maxForce);
+        // Drawn in order: the order in which a call's arguments are taken is not fixed.
+        const Vec2 position{random.symmetric() * 500, random.symmetric() * 500};
+        const Vec2 velocity{random.symmetric() * 9, random.symmetric() * 9};
+        const double maxSpeed = 0.1 + random.unit() * 10;
+        const SteeringBody s = body(position, velocity, maxSpeed, maxForce);
         const Vec2 point{random.symmetric() * 500, random.symmetric() * 500};
         for (const auto& [name, f] : everyForce(s, point, random.unit() * 50, random)) {
             ASSERT_LE(f.length(), maxForce) << name << " at draw " << i;
