@@ -65,11 +65,22 @@ bool finite(Vec3 v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
+/// Vec2::length, its common case inline: steering takes several lengths per actor and frame.
+double lengthOf(Vec2 v) {
+    const double squares = v.x * v.x + v.y * v.y;
+    return squares >= DBL_MIN && squares <= DBL_MAX ? std::sqrt(squares) : v.length();
+}
+
 } // namespace
 
 Vec2 normalized(Vec2 v) {
     if (!finite(v) || (v.x == 0 && v.y == 0)) {
         return {};
+    }
+    const double squares = v.x * v.x + v.y * v.y;
+    if (squares >= DBL_MIN && squares <= DBL_MAX) {
+        const double length = std::sqrt(squares);
+        return {v.x / length, v.y / length};
     }
     v.normalize();
     return v;
@@ -79,14 +90,16 @@ Vec2 capLength(Vec2 v, double maximum) {
     if (!(maximum > 0) || !finite(v)) {
         return {};
     }
-    if (v.length() <= maximum) {
+    const double length = lengthOf(v);
+    if (length <= maximum) {
         return v;
     }
-    // The unit vector times the maximum may round to a length a little above it.
-    const Vec2 unit = normalized(v);
+    // A length that overflowed leaves the direction to normalized, which scales first. The
+    // unit vector times the maximum may round to a length a little above it.
+    const Vec2 unit = std::isfinite(length) ? Vec2(v.x / length, v.y / length) : normalized(v);
     double scale = maximum;
     Vec2 capped = unit * scale;
-    while (capped.length() > maximum) {
+    while (lengthOf(capped) > maximum) {
         scale = std::nextafter(scale, 0.0);
         capped = unit * scale;
     }

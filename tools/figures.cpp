@@ -25,6 +25,7 @@ constexpr char kUsage[] = "usage: figures (--out DIR | --compare DIR)\n";
 std::vector<Figure> allFigures() {
     std::vector<Figure> figures = treeFigures();
     figures.push_back(wanderFigure());
+    figures.push_back(flockFigure());
     return figures;
 }
 
