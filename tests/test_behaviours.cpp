@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -68,6 +69,8 @@ TEST(Behaviours, PursuitAndEvadeAimAtWhereTheMoverWillBe) {
     EXPECT_TRUE(near(pursuit(stuck, {10, 0}, {0, 1}), seek(stuck, {10, 0})));
     EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {NAN, 1}), seek(hunter, {10, 0})));
     EXPECT_TRUE(near(evade(hunter, {10, 0}, {INFINITY, 0}), flee(hunter, {10, 0})));
+    // A quarry nearer than one step still has its motion taken into account.
+    EXPECT_TRUE(near(pursuit(hunter, {1, 0}, {0, 4}), seek(hunter, {1, 2})));
     // Pursuit reaches a crossing quarry sooner than seek, which trails it.
     const auto stepsToReach = [](bool predict) {
         SteeringBody hunter = body({0, 0}, {0, 0}, 2, 0.5);
@@ -106,6 +109,10 @@ TEST(Behaviours, ArriveSlowsWithinItsRadiusAndComesToRestOnTheTargetWithoutPassi
     for (const double radius : {0.0, -5.0, static_cast<double>(NAN)}) {
         EXPECT_TRUE(near(arrive(still, {3, 4}, radius), seek(still, {3, 4}))) << radius;
     }
+    // A target whose distance overflows lies beyond any radius, an infinite one included.
+    const Vec2 far{DBL_MAX, DBL_MAX};
+    EXPECT_TRUE(near(arrive(still, far, INFINITY), seek(still, far)));
+    EXPECT_GT(seek(still, far).length(), 1);
 }
 
 TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceAndTurnsWithTheBody) {
@@ -174,10 +181,17 @@ TEST(Behaviours, ApplyForceCapsTheForceAndTheSpeedAndMovesByTheVelocity) {
     applyForce(b, {0, -1}, 0.5);
     EXPECT_TRUE(near(b.velocity, capLength({2, -0.5}, 2)));
     // No time, or no finite time: nothing moves. No finite force: the body coasts.
-    for (const double dt : {0.0, -1.0, static_cast<double>(NAN), static_cast<double>(INFINITY)}) {
-        SteeringBody same = b;
-        applyForce(same, push, dt);
-        EXPECT_TRUE(near(same.position, b.position, 0) && near(same.velocity, b.velocity, 0));
+    // A body faster than its maximum keeps its speed too: no step, no cap.
+    SteeringBody fast = body({1, 2}, {10, 0}, 2, 1);
+    for (const double dt :
+         {0.0, -0.0, -1.0, static_cast<double>(NAN), static_cast<double>(INFINITY)}) {
+        for (const SteeringBody& start : {b, fast}) {
+            SteeringBody same = start;
+            applyForce(same, push, dt);
+            EXPECT_TRUE(near(same.position, start.position, 0) &&
+                        near(same.velocity, start.velocity, 0))
+                << dt;
+        }
     }
     SteeringBody coasting = b;
     applyForce(coasting, {NAN, 1}, 1);
@@ -197,6 +211,14 @@ TEST(Behaviours, AtTheTargetOrWithoutAMaximumEveryForceIsDefined) {
     const SteeringBody still = body({1, 1}, {0, 0}, 2, 5);
     for (const Vec2 f : {seek(still, {1, 1}), flee(still, {1, 1}), arrive(still, {1, 1}, 3)}) {
         EXPECT_TRUE(near(f, {0, 0}, 0));
+    }
+    // A body that is nowhere, or whose motion is not finite, is steered by nothing.
+    RandomSource draws;
+    for (const SteeringBody& lost : {body({NAN, 1}, {0, 3}, 2, 5), body({1, 1}, {0, NAN}, 2, 5),
+                                     body({1, -INFINITY}, {0, 3}, 2, 5)}) {
+        for (const auto& [name, f] : everyForce(lost, {7, 9}, 4, draws)) {
+            EXPECT_TRUE(near(f, {0, 0}, 0)) << name;
+        }
     }
     // No maximum force: no force at all. No maximum speed: every wanted velocity is zero.
     RandomSource random;

@@ -189,8 +189,12 @@ TEST_F(FlockTest, AloneStackedOrWithoutARadiusTheForcesAreDefined) {
     EXPECT_TRUE(near(stacked.separation, {0, 0}, 0));
     EXPECT_TRUE(near(stacked.cohesion, {0, -1}));
     EXPECT_TRUE(near(stacked.alignment, Vec2{std::sqrt(0.5), std::sqrt(0.5) - 1}));
+    // With another neighbour beside it, the pushes are that one's alone: 5 away, 1/5.
     flock.add({15, 10}, {1, 1});
-    EXPECT_EQ(flock.forces(self, rules).neighbours, 2U);
+    const FlockForces beside = flock.forces(self, rules);
+    EXPECT_EQ(beside.neighbours, 2U);
+    EXPECT_TRUE(near(beside.separation, {-0.2, 0}));
+    EXPECT_EQ(FlockForces{}.neighbours, 0U);
     // No force allowed: the neighbours are still counted, every force is zero.
     flock.maxForce = 0;
     const FlockForces none = flock.forces(self, rules);
