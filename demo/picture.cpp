@@ -45,11 +45,11 @@ Vec2 pixelCentre(LONG column, LONG row) {
 }
 
 std::size_t pointerMarks(const World& world, Vec2 pointer, PointerMarks& marks) {
-    marks.near.clear();
+    marks.within.clear();
     marks.nearest.clear();
     const std::size_t found =
         visitWithin(world.layout(), pointer, kPointerReach, [&marks](Actor*, Vec2 p) {
-            marks.near.push_back(square(columnOf(p.x), rowOf(p.y)));
+            marks.within.push_back(square(columnOf(p.x), rowOf(p.y)));
         });
     const QuadNearest nearest = findNearest(world.layout(), pointer);
     if (nearest.actor != nullptr) {

@@ -58,7 +58,7 @@ Vec2 pixelCentre(LONG column, LONG row);
 /// What the page marks around its pointer, from the queries of the frame's layout.
 struct PointerMarks {
     /// A 3 x 3 square on every actor within kPointerReach of the pointer, the circle included.
-    std::vector<D3DRECT> near;
+    std::vector<D3DRECT> within;
     /// A 5 x 5 square on the actor nearest to the pointer, when there is any.
     std::vector<D3DRECT> nearest;
 };

@@ -126,27 +126,27 @@ TEST_F(PictureTest, ThePointerMarksTheActorsAScanFindsNearItAndTheNearestOne) {
             const Vec2 pointer = pixelCentre(column, row);
             ASSERT_EQ(columnOf(pointer.x), column);
             ASSERT_EQ(rowOf(pointer.y), row);
-            std::vector<std::string> near;
+            std::vector<std::string> expected;
             double nearest = INFINITY;
             for (std::size_t i = 0; i < world.actorCount(); ++i) {
                 const double d = distance(world.position(i), pointer);
                 if (d <= kPointerReach) {
                     const LONG x = columnOf(world.position(i).x);
                     const LONG y = rowOf(world.position(i).y);
-                    near.push_back(std::to_string(x) + "," + std::to_string(y));
+                    expected.push_back(std::to_string(x) + "," + std::to_string(y));
                 }
                 nearest = std::min(nearest, d);
             }
-            EXPECT_EQ(pointerMarks(world, pointer, marks), near.size());
+            EXPECT_EQ(pointerMarks(world, pointer, marks), expected.size());
             std::vector<std::string> marked;
-            for (const D3DRECT& r : marks.near) {
+            for (const D3DRECT& r : marks.within) {
                 ASSERT_EQ(r.x2 - r.x1, 3);
                 ASSERT_EQ(r.y2 - r.y1, 3);
                 marked.push_back(std::to_string(r.x1 + 1) + "," + std::to_string(r.y1 + 1));
             }
-            std::sort(near.begin(), near.end());
+            std::sort(expected.begin(), expected.end());
             std::sort(marked.begin(), marked.end());
-            EXPECT_EQ(marked, near) << column << ", " << row;
+            EXPECT_EQ(marked, expected) << column << ", " << row;
             ASSERT_EQ(marks.nearest.size(), 1U);
             const D3DRECT& n = marks.nearest.front();
             EXPECT_EQ(n.x2 - n.x1, 5);

@@ -38,7 +38,7 @@ const std::array<ColouredRects, 3> kPictureLists = clearOrder(page.rects);
 
 /// The pointer's marks, cleared after the picture's lists.
 const std::array<ColouredRects, 2> kPointerLists{
-    {{kNearColour, &page.marks.near}, {kNearestColour, &page.marks.nearest}}};
+    {{kNearColour, &page.marks.within}, {kNearestColour, &page.marks.nearest}}};
 
 const ColouredRects* pictureList(int list) {
     const auto pictureLists = static_cast<int>(kPictureLists.size());
@@ -53,7 +53,7 @@ const ColouredRects* pictureList(int list) {
 
 /// The marks of the pointer over the frame that stands; none while it is off the canvas.
 int markPointer() {
-    page.marks.near.clear();
+    page.marks.within.clear();
     page.marks.nearest.clear();
     if (!page.pointerOn) {
         return 0;
