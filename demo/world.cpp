@@ -149,7 +149,7 @@ Vec2 World::flockForce(Walker& walker) const {
     return flock + wander(body, walker.flockWander, walker.random) * kFlockWander;
 }
 
-void World::steer(Walker& walker, Vec2 force) {
+void World::steer(const Walker& walker, Vec2 force) {
     Actor& moving = *walker.actor;
     SteeringBody body;
     body.position = moving.getPosition2D();

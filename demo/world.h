@@ -122,7 +122,7 @@ private:
     /// The flock's force on the walker from this frame's layout.
     Vec2 flockForce(Walker& walker) const;
     /// One step of the walker under the force, capped as a flock member is.
-    static void steer(Walker& walker, Vec2 force);
+    static void steer(const Walker& walker, Vec2 force);
     /// The receiver of every actor of the world: the one that received starts to flash.
     static void received(void* world, const Message& message);
     /// Index of the actor in the world, from its identifier.

@@ -61,7 +61,7 @@ bool finite(Vec2 v) {
     return std::isfinite(v.x) && std::isfinite(v.y);
 }
 
-bool finite(Vec3 v) {
+bool finite(const Vec3& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
 
@@ -79,8 +79,8 @@ Vec2 normalized(Vec2 v) {
     }
     const double squares = v.x * v.x + v.y * v.y;
     if (squares >= DBL_MIN && squares <= DBL_MAX) {
-        const double length = std::sqrt(squares);
-        return {v.x / length, v.y / length};
+        const double size = std::sqrt(squares);
+        return {v.x / size, v.y / size};
     }
     v.normalize();
     return v;
@@ -90,13 +90,13 @@ Vec2 capLength(Vec2 v, double maximum) {
     if (!(maximum > 0) || !finite(v)) {
         return {};
     }
-    const double length = lengthOf(v);
-    if (length <= maximum) {
+    const double size = lengthOf(v);
+    if (size <= maximum) {
         return v;
     }
     // A length that overflowed leaves the direction to normalized, which scales first. The
     // unit vector times the maximum may round to a length a little above it.
-    const Vec2 unit = std::isfinite(length) ? Vec2(v.x / length, v.y / length) : normalized(v);
+    const Vec2 unit = std::isfinite(size) ? Vec2(v.x / size, v.y / size) : normalized(v);
     double scale = maximum;
     Vec2 capped = unit * scale;
     while (lengthOf(capped) > maximum) {
@@ -106,7 +106,7 @@ Vec2 capLength(Vec2 v, double maximum) {
     return capped;
 }
 
-double length(Vec3 v) {
+double length(const Vec3& v) {
     const double squares = v.x * v.x + v.y * v.y + v.z * v.z;
     if ((squares >= DBL_MIN && squares <= DBL_MAX) || (v.x == 0 && v.y == 0 && v.z == 0) ||
         !finite(v)) {
@@ -117,7 +117,7 @@ double length(Vec3 v) {
     return s * length({v.x / s, v.y / s, v.z / s});
 }
 
-Vec3 normalized(Vec3 v) {
+Vec3 normalized(const Vec3& v) {
     if (!finite(v) || (v.x == 0 && v.y == 0 && v.z == 0)) {
         return {};
     }

@@ -91,31 +91,31 @@ Vec2 normalized(Vec2 v);
 Vec2 capLength(Vec2 v, double maximum);
 
 /// The component-wise sum a + b.
-inline Vec3 operator+(Vec3 a, Vec3 b) {
+inline Vec3 operator+(const Vec3& a, const Vec3& b) {
     return {a.x + b.x, a.y + b.y, a.z + b.z};
 }
 /// The component-wise difference a - b.
-inline Vec3 operator-(Vec3 a, Vec3 b) {
+inline Vec3 operator-(const Vec3& a, const Vec3& b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 /// All three components negated.
-inline Vec3 operator-(Vec3 v) {
+inline Vec3 operator-(const Vec3& v) {
     return {-v.x, -v.y, -v.z};
 }
 /// All three components scaled by s.
-inline Vec3 operator*(Vec3 v, double s) {
+inline Vec3 operator*(const Vec3& v, double s) {
     return {v.x * s, v.y * s, v.z * s};
 }
 /// All three components scaled by s: s * v is v * s.
-inline Vec3 operator*(double s, Vec3 v) {
+inline Vec3 operator*(double s, const Vec3& v) {
     return v * s;
 }
 /// a = a + b; returns a.
-inline Vec3& operator+=(Vec3& a, Vec3 b) {
+inline Vec3& operator+=(Vec3& a, const Vec3& b) {
     return a = a + b;
 }
 /// a = a - b; returns a.
-inline Vec3& operator-=(Vec3& a, Vec3 b) {
+inline Vec3& operator-=(Vec3& a, const Vec3& b) {
     return a = a - b;
 }
 /// v = v * s; returns v.
@@ -123,19 +123,19 @@ inline Vec3& operator*=(Vec3& v, double s) {
     return v = v * s;
 }
 /// a.x * b.x + a.y * b.y + a.z * b.z.
-inline double dot(Vec3 a, Vec3 b) {
+inline double dot(const Vec3& a, const Vec3& b) {
     return a.x * b.x + a.y * b.y + a.z * b.z;
 }
 /// x * x + y * y + z * z, the length squared without the root.
-inline double lengthSquared(Vec3 v) {
+inline double lengthSquared(const Vec3& v) {
     return dot(v, v);
 }
 /// The Euclidean length, kept right for huge and tiny components as Vec2::length keeps it.
-double length(Vec3 v);
+double length(const Vec3& v);
 /// The length of a - b.
-inline double distance(Vec3 a, Vec3 b) {
+inline double distance(const Vec3& a, const Vec3& b) {
     return length(a - b);
 }
 /// The unit vector along v; the zero vector, and one with a NaN or infinite component, give
 /// the zero vector.
-Vec3 normalized(Vec3 v);
+Vec3 normalized(const Vec3& v);

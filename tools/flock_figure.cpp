@@ -143,7 +143,7 @@ Figure flockFigure() {
     svg.text({10, 22}, "A flock on the game's partition", "title");
     const Point centre = view.at(focus.body.position);
     svg.circle(centre, kRules.radius * kScale, "guide");
-    visitWithin(run.layout(), focus.body.position, kRules.radius, [&](Actor* other, Vec2 at) {
+    visitWithin(run.layout(), focus.body.position, kRules.radius, [&](const Actor* other, Vec2 at) {
         if (other != focus.actor.get()) {
             svg.line(centre, view.at(at), "path");
         }
