@@ -130,6 +130,12 @@ TEST(Vectors, CapLengthNeverLeavesAVectorLongerThanTheMaximum) {
     const Vec2 shortOne{0.3, -0.4};
     const Vec2 kept = capLength(shortOne, 0.5);
     EXPECT_TRUE(kept.x == shortOne.x && kept.y == shortOne.y);
+    // So do vectors exactly as long as the maximum, which a rescaling would round.
+    for (const Vec2 v : {Vec2{1, 1}, Vec2{-2.0632984775519221, -1.5650229242595572},
+                         Vec2{0.025756547365810172, 0.37219193663153383}}) {
+        const Vec2 same = capLength(v, v.length());
+        EXPECT_TRUE(same.x == v.x && same.y == v.y) << v.x << ", " << v.y;
+    }
     const Vec2 capped = capLength({30, -40}, 5);
     EXPECT_DOUBLE_EQ(capped.x, 3);
     EXPECT_DOUBLE_EQ(capped.y, -4);
