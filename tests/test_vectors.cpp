@@ -92,6 +92,8 @@ TEST(Vectors, LengthsAndDistancesKeepTheirDigitsForHugeAndTinyComponents) {
         EXPECT_DOUBLE_EQ(distance(c.v, Vec3{}), c.length) << c.length;
     }
     EXPECT_TRUE(std::isnan(length(Vec3{NAN, 0, 0})));
+    EXPECT_EQ(distance(Vec3{1, 2, 3}, Vec3{4, 6, 3}), 5);
+    EXPECT_DOUBLE_EQ(distance(Vec3{1e200, 0, 0}, Vec3{-1e200, 0, 0}), 2e200);
 }
 
 TEST(Vectors, NormalizedGivesTheDirectionAndZeroWhereThereIsNone) {
