@@ -1,6 +1,6 @@
 // demo-frame: one frame of the demo, drawn headless into the stand-in's Direct3D 9 device and
 // written as a PNG, or compared with one.
-//   demo-frame [--actors K] --frames N (--out FILE.png | --compare FILE.png)
+//   demo-frame [--actors K] [--motion flock] --frames N (--out FILE.png | --compare FILE.png)
 // Prints what the frame holds. With --compare it exits with 1 when the file's pixels differ
 // from the frame's in size or in any pixel, naming how many.
 #include "options.h"
@@ -20,8 +20,9 @@
 
 namespace {
 
-constexpr char kUsage[] = "usage: demo-frame [--actors K] --frames N (--out FILE.png | --compare "
-                          "FILE.png)   (K from 1 to 1000, N from 1 to 86400000)\n";
+constexpr char kUsage[] =
+    "usage: demo-frame [--actors K] [--motion flock] --frames N (--out FILE.png "
+    "| --compare FILE.png)   (K from 1 to 1000, N from 1 to 86400000)\n";
 
 /// An opaque ARGB pixel from 8-bit red, green and blue.
 std::uint32_t argb(const png_byte* rgb) {
@@ -78,13 +79,15 @@ bool readPng(const char* path, std::vector<std::uint32_t>& pixels) {
 }
 
 /// Frame N of a world of K actors, as the stand-in's front buffer holds it after Present.
-bool renderFrame(long actors, long frames, std::vector<std::uint32_t>& pixels) {
+bool renderFrame(const DemoOptions& options, std::vector<std::uint32_t>& pixels) {
+    const long actors = options.actors;
+    const long frames = options.frames;
     standin::setClientArea(kPictureSize, kPictureSize);
     if (FAILED(setupDevice(nullptr))) {
         std::cerr << "demo-frame: the stand-in's device could not be set up\n";
         return false;
     }
-    World world(static_cast<int>(actors));
+    World world(static_cast<int>(actors), World::Build::partition, options.motion);
     for (long frame = 0; frame < frames; ++frame) {
         world.step();
     }
@@ -118,7 +121,7 @@ int compareWith(const char* path, const std::vector<std::uint32_t>& frame) {
 
 int run(const DemoOptions& options) {
     std::vector<std::uint32_t> pixels;
-    if (!renderFrame(options.actors, options.frames, pixels)) {
+    if (!renderFrame(options, pixels)) {
         return 1;
     }
     if (options.out != nullptr && !writePng(options.out, pixels)) {

@@ -26,8 +26,8 @@ constexpr char kTitle[] = "Engine demo";
 constexpr UINT_PTR kFrameTimer = kCloseTimer + 1;
 /// About 60 frames a second; the timer only paces the frames, the world steps by frame.
 constexpr UINT kFrameMilliseconds = 16;
-constexpr char kUsage[] = "usage: demo [--actors K] [--frames N] [--ms M]   (K from 1 to 1000, "
-                          "N, M from 1 to 86400000)\n";
+constexpr char kUsage[] = "usage: demo [--actors K] [--frames N] [--ms M] [--motion flock]   (K "
+                          "from 1 to 1000, N, M from 1 to 86400000)\n";
 
 struct Demo {
     std::unique_ptr<World> world;
@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        demo.world = std::make_unique<World>(static_cast<int>(options.actors));
+        demo.world = std::make_unique<World>(static_cast<int>(options.actors),
+                                             World::Build::partition, options.motion);
     } catch (const std::exception& error) {
         std::cerr << kProgram << ": " << error.what() << '\n';
         return 1;

@@ -23,6 +23,9 @@ bool parseDemoOptions(const std::vector<std::string_view>& words, DemoProgram pr
             ok = parseCount(value, World::kMinActors, World::kMaxActors, options.actors);
         } else if (name == "--frames") {
             ok = parseCount(value, 1, kMaxLimit, options.frames);
+        } else if (name == "--motion") {
+            ok = value == "wander" || value == "flock";
+            options.motion = value == "flock" ? World::Motion::flock : World::Motion::wander;
         } else if (name == "--ms" && program == DemoProgram::window) {
             ok = parseCount(value, 1, kMaxLimit, options.milliseconds);
         } else if (name == "--out" && program == DemoProgram::frameTool) {

@@ -3,6 +3,8 @@
 
 #include "world.h"
 
+#include <engine/quadquery.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +37,27 @@ LONG columnOf(double x) {
 
 LONG rowOf(double y) {
     return static_cast<LONG>(std::floor((kWorldHalf - y) / kUnitsPerPixel));
+}
+
+Vec2 pixelCentre(LONG column, LONG row) {
+    return {static_cast<double>(column) * kUnitsPerPixel - kWorldHalf + kUnitsPerPixel / 2,
+            kWorldHalf - static_cast<double>(row) * kUnitsPerPixel - kUnitsPerPixel / 2};
+}
+
+std::size_t pointerMarks(const World& world, Vec2 pointer, PointerMarks& marks) {
+    marks.within.clear();
+    marks.nearest.clear();
+    const std::size_t found =
+        visitWithin(world.layout(), pointer, kPointerReach, [&marks](Actor*, Vec2 p) {
+            marks.within.push_back(square(columnOf(p.x), rowOf(p.y)));
+        });
+    const QuadNearest nearest = findNearest(world.layout(), pointer);
+    if (nearest.actor != nullptr) {
+        const LONG column = columnOf(nearest.position.x);
+        const LONG row = rowOf(nearest.position.y);
+        marks.nearest.push_back({column - 2, row - 2, column + 3, row + 3});
+    }
+    return found;
 }
 
 void pictureRects(const World& world, PictureRects& rects) {

@@ -6,6 +6,8 @@
 
 #include <d3d9.h>
 
+#include <engine/vectors.h>
+
 #include <array>
 #include <vector>
 
@@ -19,6 +21,11 @@ constexpr D3DCOLOR kBackgroundColour = 0xFF0000FF; ///< the render shell's blue
 constexpr D3DCOLOR kMidlineColour = 0xFFFFFFFF;
 constexpr D3DCOLOR kActorColour = 0xFFFFFF00;
 constexpr D3DCOLOR kFlashColour = 0xFFFF0000;
+constexpr D3DCOLOR kNearColour = 0xFF00FF00;    ///< an actor near the pointer, on the page
+constexpr D3DCOLOR kNearestColour = 0xFFFFFFFF; ///< the actor nearest to the pointer
+
+/// How far from the pointer, in world units, the page marks the actors: 32 pixels.
+constexpr double kPointerReach = 64.0;
 
 /// The pixel column of a world x: column c covers x from 2c - 512 up to, not including, 2c - 510.
 LONG columnOf(double x);
@@ -44,6 +51,21 @@ struct ColouredRects {
 
 /// The lists in the order they are cleared, after the background, each with its colour.
 std::array<ColouredRects, 3> clearOrder(const PictureRects& rects);
+
+/// The world point at the centre of a pixel, the inverse of columnOf and rowOf.
+Vec2 pixelCentre(LONG column, LONG row);
+
+/// What the page marks around its pointer, from the queries of the frame's layout.
+struct PointerMarks {
+    /// A 3 x 3 square on every actor within kPointerReach of the pointer, the circle included.
+    std::vector<D3DRECT> within;
+    /// A 5 x 5 square on the actor nearest to the pointer, when there is any.
+    std::vector<D3DRECT> nearest;
+};
+
+/// Fills the marks (emptying them first) for the pointer at the world point, with visitWithin
+/// and findNearest over the world's layout; returns how many actors are near.
+std::size_t pointerMarks(const World& world, Vec2 pointer, PointerMarks& marks);
 
 /// Fills the lists for the world's current frame (emptying them first).
 void pictureRects(const World& world, PictureRects& rects);

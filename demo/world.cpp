@@ -25,6 +25,10 @@ constexpr double kStep = 1.0;
 constexpr double kWanderRadius = 1.0;
 constexpr double kWanderDistance = 2.0;
 constexpr double kWanderJitter = 0.4;
+/// The flock: neighbours within 40 units, the three forces, and a quarter of the wander force.
+constexpr FlockRules kFlockRules{40.0, 0.5, 1.0, 1.0};
+constexpr double kFlockForce = 0.05;
+constexpr double kFlockWander = 0.25;
 /// The content of every message the actors exchange.
 constexpr std::uint8_t kContent = 'p';
 
@@ -65,7 +69,8 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 } // namespace
 
-World::World(int actors, Build build) : firstId_(be_val), build_(build) {
+World::World(int actors, Build build, Motion motion)
+    : firstId_(be_val), build_(build), motion_(motion) {
     if (actors < kMinActors || actors > kMaxActors) {
         throw std::invalid_argument("the number of actors must be from 1 to 1000");
     }
@@ -107,6 +112,7 @@ void World::place(std::size_t index) {
     walker.wander.m_dRadius = kWanderRadius;
     walker.wander.m_dDistance = kWanderDistance;
     walker.wander.m_dJitter = kWanderJitter;
+    walker.random = RandomSource(index);
 }
 
 Vec2 World::position(std::size_t index) const {
@@ -133,6 +139,28 @@ void World::move(Walker& walker) {
     moving.setVelocity(velocity.x, velocity.y, 0.0);
 }
 
+Vec2 World::flockForce(Walker& walker) const {
+    SteeringBody body;
+    body.position = walker.actor->getPosition2D();
+    body.velocity = {walker.actor->velocity.x, walker.actor->velocity.y};
+    body.maxSpeed = kTopSpeed;
+    body.maxForce = kFlockForce;
+    const Vec2 flock = flockForces(layout_, *walker.actor, body, kFlockRules).total;
+    return flock + wander(body, walker.flockWander, walker.random) * kFlockWander;
+}
+
+void World::steer(const Walker& walker, Vec2 force) {
+    Actor& moving = *walker.actor;
+    SteeringBody body;
+    body.position = moving.getPosition2D();
+    body.velocity = {moving.velocity.x, moving.velocity.y};
+    body.maxSpeed = kTopSpeed;
+    body.maxForce = kFlockForce;
+    applyForce(body, force, kStep);
+    moving.setPosition(wrapX(body.position.x), wrapY(body.position.y), 0.0);
+    moving.setVelocity(body.velocity.x, body.velocity.y, 0.0);
+}
+
 void World::step() {
     simulate();
     buildTree();
@@ -142,8 +170,18 @@ void World::step() {
 
 void World::simulate() {
     ++frame_;
-    for (Walker& walker : walkers_) {
-        move(walker);
+    if (motion_ == Motion::wander) {
+        for (Walker& walker : walkers_) {
+            move(walker);
+        }
+        return;
+    }
+    forces_.resize(walkers_.size());
+    for (std::size_t i = 0; i < walkers_.size(); ++i) {
+        forces_[i] = flockForce(walkers_[i]);
+    }
+    for (std::size_t i = 0; i < walkers_.size(); ++i) {
+        steer(walkers_[i], forces_[i]);
     }
 }
 

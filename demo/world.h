@@ -3,8 +3,11 @@
 // engine's public API; the frames are the same on every target (no clock, no sin or cos).
 #pragma once
 
+#include <engine/behaviours.h>
+#include <engine/flock.h>
 #include <engine/quadlayout.h>
 #include <engine/quadrect.h>
+#include <engine/randomsource.h>
 #include <engine/steering.h>
 #include <engine/vectors.h>
 
@@ -41,12 +44,22 @@ public:
         builder,
     };
 
+    /// How the actors move.
+    enum class Motion {
+        /// Each by its own WanderBehaviour: the demo's default.
+        wander,
+        /// As a flock: separation, alignment and cohesion over the neighbours that a query of
+        /// the frame's layout finds, and a little wander from a random source of each actor's
+        /// own.
+        flock,
+    };
+
     /// Creates the actors at their fixed starting places and puts them into EntityTable,
     /// attaching the table and the world's receiver to their handlers. Throws
     /// std::invalid_argument for a count outside kMinActors to kMaxActors and std::runtime_error
     /// when an identifier's slot lies past the table. Builds frame 0's tree over the starting
     /// places. The world sends the engine's trace nowhere while it works.
-    explicit World(int actors, Build build = Build::partition);
+    explicit World(int actors, Build build = Build::partition, Motion motion = Motion::wander);
     /// Releases the builder's tree, if any, and the actors, and empties their table slots.
     ~World();
     World(const World&) = delete;
@@ -54,8 +67,9 @@ public:
 
     /// One frame: simulate, buildTree, findNeighbours, exchangeMessages.
     void step();
-    /// Starts the next frame: moves every actor by one step of its wander steering, wrapping
-    /// at the square's sides.
+    /// Starts the next frame: moves every actor by one step of its steering, wrapping at the
+    /// square's sides. A flock takes every actor's forces from the last frame's layout, which
+    /// stands where the actors stand, before it moves any.
     void simulate();
     /// Builds this frame's tree over the world square, into the layout; the builder releases
     /// the last frame's tree first.
@@ -68,6 +82,7 @@ public:
 
     /// Frames stepped so far; 0 before the first step.
     int frame() const { return frame_; }
+    Motion motion() const { return motion_; }
     std::size_t actorCount() const { return walkers_.size(); }
     const Actor& actor(std::size_t index) const { return *walkers_[index].actor; }
     Vec2 position(std::size_t index) const;
@@ -95,12 +110,19 @@ private:
         std::unique_ptr<Actor> actor;
         WanderBehaviour wander;
         Vec2 heading;
+        /// The flock's wander and its source, seeded with the actor's index.
+        Wander flockWander;
+        RandomSource random;
         int flashUntil = -1;
         int lastReception = -1;
     };
 
     void place(std::size_t index);
     static void move(Walker& walker);
+    /// The flock's force on the walker from this frame's layout.
+    Vec2 flockForce(Walker& walker) const;
+    /// One step of the walker under the force, capped as a flock member is.
+    static void steer(const Walker& walker, Vec2 force);
     /// The receiver of every actor of the world: the one that received starts to flash.
     static void received(void* world, const Message& message);
     /// Index of the actor in the world, from its identifier.
@@ -110,6 +132,9 @@ private:
     /// Identifiers are drawn in order, so the world's actors hold firstId_ onwards.
     std::uint32_t firstId_ = 0;
     Build build_;
+    Motion motion_;
+    /// The flock's forces of this frame, one per actor, taken before any moves.
+    std::vector<Vec2> forces_;
     /// The builder's tree of this frame; null with Build::partition.
     QuadNode* tree_ = nullptr;
     QuadTreeLayout layout_;

@@ -1,5 +1,6 @@
 /// @file
-/// Plain 2-D and 3-D vectors of doubles: positions, velocities and steering targets.
+/// Plain 2-D and 3-D vectors of doubles: positions, velocities and steering targets, and the
+/// arithmetic a game does with them.
 #pragma once
 
 /// A point or direction in the plane: an actor's position as the quad tree sees it, and the
@@ -43,3 +44,98 @@ Vec2 componentProduct(Vec2 a, Vec2 b);
 /// (a.x * b.x, a.y * b.y, a.z * b.z): scales each axis by its own factor; nothing in the
 /// engine calls it.
 Vec3 componentProduct(Vec3 a, Vec3 b);
+
+/// The component-wise difference a - b.
+inline Vec2 operator-(Vec2 a, Vec2 b) {
+    return {a.x - b.x, a.y - b.y};
+}
+/// Both components negated.
+inline Vec2 operator-(Vec2 v) {
+    return {-v.x, -v.y};
+}
+/// Both components scaled by s: s * v is v * s.
+inline Vec2 operator*(double s, Vec2 v) {
+    return v * s;
+}
+/// a = a + b; returns a.
+inline Vec2& operator+=(Vec2& a, Vec2 b) {
+    return a = a + b;
+}
+/// a = a - b; returns a.
+inline Vec2& operator-=(Vec2& a, Vec2 b) {
+    return a = a - b;
+}
+/// v = v * s; returns v.
+inline Vec2& operator*=(Vec2& v, double s) {
+    return v = v * s;
+}
+/// a.x * b.x + a.y * b.y.
+inline double dot(Vec2 a, Vec2 b) {
+    return a.x * b.x + a.y * b.y;
+}
+/// x * x + y * y, the length squared without the root: it compares distances exactly and
+/// overflows above about 1e154 where length() does not.
+inline double lengthSquared(Vec2 v) {
+    return dot(v, v);
+}
+/// The length of a - b, kept right for huge and tiny differences as length() keeps it.
+inline double distance(Vec2 a, Vec2 b) {
+    return (a - b).length();
+}
+/// The unit vector along v. Unlike normalize, the zero vector stays zero, and so does a vector
+/// with a NaN or infinite component: no NaN comes out of any input.
+Vec2 normalized(Vec2 v);
+/// v shortened to the maximum length when it is longer, else v itself. The result is never
+/// longer than the maximum (its rounding is taken down where it would land above). A maximum
+/// of zero, below zero or NaN, and a vector with a NaN or infinite component, give zero.
+Vec2 capLength(Vec2 v, double maximum);
+
+/// The component-wise sum a + b.
+inline Vec3 operator+(const Vec3& a, const Vec3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+/// The component-wise difference a - b.
+inline Vec3 operator-(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+/// All three components negated.
+inline Vec3 operator-(const Vec3& v) {
+    return {-v.x, -v.y, -v.z};
+}
+/// All three components scaled by s.
+inline Vec3 operator*(const Vec3& v, double s) {
+    return {v.x * s, v.y * s, v.z * s};
+}
+/// All three components scaled by s: s * v is v * s.
+inline Vec3 operator*(double s, const Vec3& v) {
+    return v * s;
+}
+/// a = a + b; returns a.
+inline Vec3& operator+=(Vec3& a, const Vec3& b) {
+    return a = a + b;
+}
+/// a = a - b; returns a.
+inline Vec3& operator-=(Vec3& a, const Vec3& b) {
+    return a = a - b;
+}
+/// v = v * s; returns v.
+inline Vec3& operator*=(Vec3& v, double s) {
+    return v = v * s;
+}
+/// a.x * b.x + a.y * b.y + a.z * b.z.
+inline double dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+/// x * x + y * y + z * z, the length squared without the root.
+inline double lengthSquared(const Vec3& v) {
+    return dot(v, v);
+}
+/// The Euclidean length, kept right for huge and tiny components as Vec2::length keeps it.
+double length(const Vec3& v);
+/// The length of a - b.
+inline double distance(const Vec3& a, const Vec3& b) {
+    return length(a - b);
+}
+/// The unit vector along v; the zero vector, and one with a NaN or infinite component, give
+/// the zero vector.
+Vec3 normalized(const Vec3& v);

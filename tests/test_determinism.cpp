@@ -1,10 +1,14 @@
 // The same numbers on every target: a long fixed run of table draws, wander steps and vector
 // arithmetic must hash to one golden value, bit for bit, on the native and the Windows builds;
-// so must a game's partition of a fixed world and the answers of its queries.
+// so must a game's partition of a fixed world and the answers of its queries, and a flock
+// steered on that partition with random sources of its own.
 #include <engine/actor.h>
 #include <engine/baseentity.h>
+#include <engine/behaviours.h>
+#include <engine/flock.h>
 #include <engine/quadlayout.h>
 #include <engine/quadquery.h>
+#include <engine/randomsource.h>
 #include <engine/steering.h>
 #include <engine/trace.h>
 #include <engine/vectors.h>
@@ -23,6 +27,7 @@ namespace {
 constexpr int kSteps = 20000;
 constexpr std::uint64_t kGoldenHash = 0xc5afbc148e68e7e4u;
 constexpr std::uint64_t kGoldenWorldHash = 0xa6e78fbfaebdd166u;
+constexpr std::uint64_t kGoldenFlockHash = 0x62f1ebdf19aed19eu;
 
 /// Every result of the run goes into the hash; the sums carry rounding from step to step, so
 /// one intermediate kept at extended precision anywhere changes the value.
@@ -119,6 +124,60 @@ std::uint64_t hashFixedWorld() {
     return digest.hash;
 }
 
+// 1000 actors, each with a random source of its own (seeds 0 to 999), flocking and wandering
+// for 20 frames: every force, neighbour count and step of every frame goes into the hash.
+std::uint64_t hashFixedFlock() {
+    const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    struct Member {
+        std::unique_ptr<Actor> actor;
+        SteeringBody body;
+        Wander wander;
+        RandomSource random;
+    };
+    std::vector<Member> flock(1000);
+    Actor* table[kEntityTableSize] = {};
+    RandomSource places(35);
+    for (std::size_t i = 0; i < flock.size(); ++i) {
+        Member& m = flock[i];
+        m.actor = std::make_unique<Actor>();
+        m.body.position = {places.symmetric() * 300, places.symmetric() * 300};
+        m.body.velocity = {places.symmetric() * 2, places.symmetric() * 2};
+        m.body.maxSpeed = 2.0 + static_cast<double>(i % 3) / 3.0;
+        m.body.maxForce = 0.125 + static_cast<double>(i % 7) / 70.0;
+        m.random = RandomSource(i);
+        table[i + 1] = m.actor.get();
+    }
+    const FlockRules rules{30.0, 1.5, 1.0, 1.0 / 3.0};
+    QuadTreeLayout layout;
+    std::vector<Vec2> forces(flock.size());
+    Digest digest;
+    for (int frame = 0; frame < 20; ++frame) {
+        for (Member& m : flock) {
+            m.actor->setPosition(m.body.position.x, m.body.position.y, 0);
+            m.actor->setVelocity(m.body.velocity.x, m.body.velocity.y, 0);
+        }
+        partitionQuadTree({-512, 512, -512, 512}, table, layout);
+        for (std::size_t i = 0; i < flock.size(); ++i) {
+            Member& m = flock[i];
+            const FlockForces f = flockForces(layout, *m.actor, m.body, rules);
+            forces[i] = f.total + wander(m.body, m.wander, m.random) * 0.25;
+            digest.add(std::uint64_t{f.neighbours});
+            for (const Vec2 v : {f.separation, f.alignment, f.cohesion, forces[i]}) {
+                digest.add(v.x);
+                digest.add(v.y);
+            }
+        }
+        for (std::size_t i = 0; i < flock.size(); ++i) {
+            applyForce(flock[i].body, forces[i], 1.0);
+            for (const double value : {flock[i].body.position.x, flock[i].body.position.y,
+                                       flock[i].body.velocity.x, flock[i].body.velocity.y}) {
+                digest.add(value);
+            }
+        }
+    }
+    return digest.hash;
+}
+
 } // namespace
 
 TEST(Determinism, AGamesPartitionAndQueriesHashToTheGoldenValueOnEveryTarget) {
@@ -131,4 +190,10 @@ TEST(Determinism, LongRunHashesToTheGoldenValueOnEveryTarget) {
     const std::uint64_t first = hashFixedRun();
     EXPECT_EQ(first, hashFixedRun()) << "the run must not depend on state left by an earlier one";
     EXPECT_EQ(first, kGoldenHash) << std::hex << "hash 0x" << first;
+}
+
+TEST(Determinism, AFlockWithRandomSourcesOfItsOwnHashesToTheGoldenValueOnEveryTarget) {
+    const std::uint64_t first = hashFixedFlock();
+    EXPECT_EQ(first, hashFixedFlock());
+    EXPECT_EQ(first, kGoldenFlockHash) << std::hex << "hash 0x" << first;
 }

@@ -76,3 +76,24 @@ TEST(DemoOptions, APageAddressWithANulInAValueIsRefusedAsTheCommandLineRefuses5x
             parseDemoOptions({"demo.html"sv, "--frames"sv, value}, DemoProgram::page, options));
     }
 }
+
+TEST(DemoOptions, EveryProgramTakesAFlockOrWanderersAndNothingElseForMotion) {
+    EXPECT_EQ(parse(DemoProgram::window, {}).value().motion, World::Motion::wander);
+    for (const DemoProgram program :
+         {DemoProgram::window, DemoProgram::frameTool, DemoProgram::page}) {
+        const Args file =
+            program == DemoProgram::frameTool ? Args{"--frames", "1", "--out", "a.png"} : Args{};
+        for (const auto& [word, motion] : {std::pair{"flock", World::Motion::flock},
+                                           std::pair{"wander", World::Motion::wander}}) {
+            Args args = file;
+            args.insert(args.end(), {"--motion", word});
+            EXPECT_EQ(parse(program, args).value().motion, motion) << word;
+        }
+        for (const Args& bad : {Args{"--motion", "Flock"}, Args{"--motion", ""},
+                                Args{"--motion", "flock", "--motion", "flock"}, Args{"--motion"}}) {
+            Args args = file;
+            args.insert(args.end(), bad.begin(), bad.end());
+            EXPECT_FALSE(parse(program, args)) << ::testing::PrintToString(args);
+        }
+    }
+}

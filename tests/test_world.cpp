@@ -111,3 +111,45 @@ TEST_F(WorldTest, EitherBuildMakesTheBuildersTreeAndLeavesAndTheRecordedFrameHun
         EXPECT_EQ(digest.hash, 0x1cc07b30d1b04286ULL) << name << std::hex << " " << digest.hash;
     }
 }
+
+TEST_F(WorldTest, AFlockGathersInsideTheSquareAtItsSpeedTheSameWayEveryRun) {
+    // Its members end with many more neighbours than they started with, never leave the square
+    // or the top speed, and the layout stays the builder's; two runs end alike, on every target.
+    const auto neighbours = [](const World& world) {
+        std::size_t sum = 0;
+        for (std::size_t i = 0; i < world.actorCount(); ++i) {
+            sum += visitWithin(world.layout(), world.position(i), 40.0, [](Actor*) {}) - 1;
+        }
+        return static_cast<double>(sum) / static_cast<double>(world.actorCount());
+    };
+    std::uint64_t hashes[2] = {};
+    for (std::uint64_t& hash : hashes) {
+        SetUp();
+        World world(World::kDefaultActors, World::Build::partition, World::Motion::flock);
+        EXPECT_EQ(world.motion(), World::Motion::flock);
+        const double before = neighbours(world);
+        for (int frame = 1; frame <= 300; ++frame) {
+            world.step();
+            for (std::size_t i = 0; i < world.actorCount(); ++i) {
+                const Actor& a = world.actor(i);
+                ASSERT_TRUE(a.position.x >= -512 && a.position.x < 512 && a.position.y > -512 &&
+                            a.position.y <= 512)
+                    << "actor " << i << ", frame " << frame;
+                ASSERT_LE(Vec2(a.velocity.x, a.velocity.y).length(), 2.0);
+            }
+        }
+        EXPECT_GT(neighbours(world), 4 * before);
+        const BuilderTree builder;
+        EXPECT_EQ(layoutscan::differenceBetween(world.layout(), builder.layout), "");
+        Digest digest;
+        for (std::size_t i = 0; i < world.actorCount(); ++i) {
+            const Actor& a = world.actor(i);
+            for (const double v : {a.position.x, a.position.y, a.velocity.x, a.velocity.y}) {
+                digest.add(v);
+            }
+        }
+        hash = digest.hash;
+    }
+    EXPECT_EQ(hashes[0], hashes[1]);
+    EXPECT_EQ(hashes[0], 0x6d9abe9ae2dc9326ULL) << std::hex << hashes[0];
+}

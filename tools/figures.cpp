@@ -1,5 +1,5 @@
-// figures: the manual's pictures of built quad trees and of wander, drawn as SVG from runs of
-// the engine, written into a folder or compared with the ones committed there.
+// figures: the manual's pictures of built quad trees, of wander and of a flock, drawn as SVG
+// from runs of the engine, written into a folder or compared with the ones committed there.
 //   figures (--out DIR | --compare DIR)
 // With --compare it exits with 1 when a committed picture differs from what is drawn now,
 // naming the file and the first line that differs, when a picture is missing, or when a file
@@ -25,6 +25,7 @@ constexpr char kUsage[] = "usage: figures (--out DIR | --compare DIR)\n";
 std::vector<Figure> allFigures() {
     std::vector<Figure> figures = treeFigures();
     figures.push_back(wanderFigure());
+    figures.push_back(flockFigure());
     return figures;
 }
 

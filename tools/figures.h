@@ -20,3 +20,6 @@ constexpr char kFigureMark[] =
 std::vector<Figure> treeFigures();
 /// The wander circle and the targets of successive wander calls from the start of a run.
 Figure wanderFigure();
+/// A small flock after a run of flockForces on its partition, with one member's neighbours and
+/// forces.
+Figure flockFigure();

@@ -1,6 +1,7 @@
 // The demo's page: the world and the rectangle lists of its picture, for the script of
 // demo.html that draws them on a canvas. The script calls these in this order: pageArgument
-// for each option of the address, pageStart once, then pageStep for every animation frame.
+// for each option of the address, pageStart once, then pageStep for every animation frame, and
+// pagePointer whenever the pointer moves over the canvas or leaves it.
 #include <demo/caption.h>
 #include <demo/options.h>
 #include <demo/picture.h>
@@ -20,6 +21,11 @@ struct Page {
     std::vector<std::string> arguments{"demo.html"};
     std::unique_ptr<World> world;
     PictureRects rects;
+    PointerMarks marks;
+    /// The pixel under the pointer; off the canvas while pointerOn is false.
+    LONG pointerColumn = 0;
+    LONG pointerRow = 0;
+    bool pointerOn = false;
     long frameLimit = 0;
     std::string caption;
 };
@@ -30,11 +36,30 @@ Page page;
 /// from 1 up, after list 0, the background.
 const std::array<ColouredRects, 3> kPictureLists = clearOrder(page.rects);
 
+/// The pointer's marks, cleared after the picture's lists.
+const std::array<ColouredRects, 2> kPointerLists{
+    {{kNearColour, &page.marks.within}, {kNearestColour, &page.marks.nearest}}};
+
 const ColouredRects* pictureList(int list) {
-    if (list < 1 || list > static_cast<int>(kPictureLists.size())) {
-        return nullptr;
+    const auto pictureLists = static_cast<int>(kPictureLists.size());
+    if (list >= 1 && list <= pictureLists) {
+        return &kPictureLists[static_cast<std::size_t>(list - 1)];
     }
-    return &kPictureLists[static_cast<std::size_t>(list - 1)];
+    if (list > pictureLists && list <= pictureLists + static_cast<int>(kPointerLists.size())) {
+        return &kPointerLists[static_cast<std::size_t>(list - pictureLists - 1)];
+    }
+    return nullptr;
+}
+
+/// The marks of the pointer over the frame that stands; none while it is off the canvas.
+int markPointer() {
+    page.marks.within.clear();
+    page.marks.nearest.clear();
+    if (!page.pointerOn) {
+        return 0;
+    }
+    const Vec2 at = pixelCentre(page.pointerColumn, page.pointerRow);
+    return static_cast<int>(pointerMarks(*page.world, at, page.marks));
 }
 
 } // namespace
@@ -54,7 +79,8 @@ EMSCRIPTEN_KEEPALIVE bool pageStart() {
     if (!parseDemoOptions(words, DemoProgram::page, options)) {
         return false;
     }
-    page.world = std::make_unique<World>(static_cast<int>(options.actors));
+    page.world = std::make_unique<World>(static_cast<int>(options.actors), World::Build::partition,
+                                         options.motion);
     page.frameLimit = options.frames;
     pictureRects(*page.world, page.rects);
     return true;
@@ -67,12 +93,23 @@ EMSCRIPTEN_KEEPALIVE bool pageStep() {
     }
     page.world->step();
     pictureRects(*page.world, page.rects);
+    markPointer();
     return true;
 }
 
-/// How many lists the script draws: the background and the picture's.
+/// The pointer over pixel (column, row) of the canvas, or off it (on = false): marks the actors
+/// within kPointerReach of that pixel's centre and the nearest one, from the queries of the
+/// frame's layout. Returns how many are near.
+EMSCRIPTEN_KEEPALIVE int pagePointer(bool on, int column, int row) {
+    page.pointerOn = on && column >= 0 && column < kPictureSize && row >= 0 && row < kPictureSize;
+    page.pointerColumn = column;
+    page.pointerRow = row;
+    return markPointer();
+}
+
+/// How many lists the script draws: the background, the picture's and the pointer's.
 EMSCRIPTEN_KEEPALIVE int pageListCount() {
-    return 1 + static_cast<int>(kPictureLists.size());
+    return 1 + static_cast<int>(kPictureLists.size() + kPointerLists.size());
 }
 
 /// The colour of a list as 0xAARRGGBB; 0 for a list that does not exist.
