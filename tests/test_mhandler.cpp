@@ -486,6 +486,7 @@ TEST_F(MHandlerTest, MailToALifeThatNeverWasIsRefusedAndTheHolderOrOwnSenderDeci
         EXPECT_NE(reason, kDropOtherLife) << "a reason of its own";
     }
     EXPECT_FALSE(handler->sendToLife({0, 0}, 'z', 0));
+    EXPECT_FALSE(handler->sendToLife(EntityLife{}, 'z', 0)) << "a life made empty is none";
     EXPECT_EQ(handler->count, 0);
     Heard atReceiver;
     Heard atSender;
