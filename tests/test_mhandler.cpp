@@ -480,7 +480,13 @@ TEST_F(MHandlerTest, ADrainHandlesWhatWasQueuedInOrderAndLeavesWhatWaitsPastTheB
 
 TEST_F(MHandlerTest, MailToALifeThatNeverWasIsRefusedAndTheHolderOrOwnSenderDecidesWhatIsOwn) {
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
+    for (const DropReason reason :
+         {DropReason::toHolder, DropReason::noTable, DropReason::pastTable, DropReason::emptySlot,
+          DropReason::handlerDestroyed}) {
+        EXPECT_NE(reason, kDropOtherLife) << "a reason of its own";
+    }
     EXPECT_FALSE(handler->sendToLife({0, 0}, 'z', 0));
+    EXPECT_FALSE(handler->sendToLife(EntityLife{}, 'z', 0)) << "a life made empty is none";
     EXPECT_EQ(handler->count, 0);
     Heard atReceiver;
     Heard atSender;
