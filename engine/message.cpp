@@ -1,13 +1,12 @@
 // Message construction. Each value-taking overload keeps its own identifier counter, so an
 // identifier is unique only among the messages of one overload. The checks stay active in
 // every build.
-#undef NDEBUG
 #include "message.h"
 
-#include <cassert>
+#include "check.h"
 
 std::uint32_t Message::initialize(std::uint32_t& mval) {
-    assert((mval <= mval + 1) && "<Message::initialize>: invalid ID");
+    ENGINE_ASSERT((mval <= mval + 1) && "<Message::initialize>: invalid ID");
     return mval++;
 }
 
@@ -34,9 +33,9 @@ Message::Message(std::uint32_t sender, std::uint32_t receiver, std::uint8_t cont
 Message::Message(std::uint32_t sender, std::uint32_t receiver, std::uint8_t content, double dval) {
     static std::uint32_t mval = 0;
     id = initialize(mval);
-    assert(sender && "Message::Message Error: Invalid sender ID");
+    ENGINE_ASSERT(sender && "Message::Message Error: Invalid sender ID");
     this->sender = sender;
-    assert(receiver && "Message::Message Error: Invalid Receiver ID");
+    ENGINE_ASSERT(receiver && "Message::Message Error: Invalid Receiver ID");
     this->receiver = receiver;
     this->content = content;
     this->dval = dval;

@@ -90,19 +90,21 @@ std::string firstDifference(const std::vector<D3DCOLOR>& actual,
 
 } // namespace
 
-TEST_F(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
-    for (const int actors : {1, 7, World::kDefaultActors, World::kMaxActors}) {
-        TearDown();
-        SetUp();
-        World world(actors);
-        std::vector<int> lastHeard(world.actorCount(), -1);
-        for (int frame = 0; frame <= 24; ++frame) {
-            if (frame > 0) {
-                world.step();
-                noteReceptions(world, lastHeard);
-            }
-            ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
-                << actors << " actors, frame " << frame;
+class PictureOfWorldTest : public PictureTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PictureOfWorldTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
+    const int actors = GetParam();
+    World world(actors);
+    std::vector<int> lastHeard(world.actorCount(), -1);
+    for (int frame = 0; frame <= 24; ++frame) {
+        if (frame > 0) {
+            world.step();
+            noteReceptions(world, lastHeard);
         }
+        ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
+            << actors << " actors, frame " << frame;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(OfEachSize, PictureOfWorldTest,
+                         ::testing::Values(1, 7, World::kDefaultActors, World::kMaxActors));

@@ -4,7 +4,8 @@
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
   manual.py links ROOT                the pages' links, anchors and the index's reach
-  manual.py site HTML                 every page's headings reached its page of the built site
+  manual.py site HTML                 every page's headings reached its page of the built site,
+                                     every public header its page, every member its comment
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
   manual.py routes PAGE TREE HOME [TEXT=VALUE...]
@@ -197,12 +198,37 @@ def check_links(root):
           "every page of docs/ reached from docs/index.md")
 
 
+BARE_MEMBER = re.compile(r"~\w+\(|= *(default|delete);")
+DELETED_COPY = re.compile(r"^(\w+)(&operator=)?\(const(\w+)&\)=delete;$")
+
+
+def check_reference(root, html):
+    """Every public header has its page in the site HTML: Doxygen holds a header's free
+    functions, globals and constants to a comment only when it has a file comment (@file). And
+    a destructor or a defaulted or deleted member, which Doxygen lets pass, needs a comment on
+    the line above (or ///<), but a deleted copy operation, which says by itself what it does."""
+    faults = []
+    for header in sorted((root / "engine").glob("*.h")):
+        name = header.relative_to(root)
+        if not (Path(html) / (header.stem.replace("_", "__") + "_8h.html")).exists():
+            faults.append(f"{name}: no file comment (@file)")
+        above = ""
+        for number, line in enumerate(header.read_text().split("\n"), 1):
+            copy = DELETED_COPY.match(re.sub(r"\s", "", line))
+            if BARE_MEMBER.search(line) and not line.lstrip().startswith("//") \
+                    and "///<" not in line and not above.lstrip().startswith("///") \
+                    and not (copy and copy.group(1) == copy.group(3)):
+                faults.append(f"{name}:{number}: without a comment: {line.strip()}")
+            above = line
+    return faults
+
+
 def check_site(html):
     """Each page of the tree has its page in the site HTML, holding the label of every heading
     but the title: Doxygen takes what the filter gives it, nothing where the filter could not
-    run, and does not say so."""
+    run, and does not say so. And the API reference, as check_reference has it."""
     root = Path(__file__).resolve().parents[2]
-    faults = []
+    faults = check_reference(root, html)
     for page in sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md")):
         built = Path(html) / f"{page_name(page)}.html"
         text = built.read_text(errors="replace") if built.exists() else ""
@@ -214,7 +240,7 @@ def check_site(html):
         print(f"site: {fault}", file=sys.stderr)
     if faults:
         sys.exit(1)
-    print(f"site: every page's headings in {html}")
+    print(f"site: every page's headings in {html}, every public name with its comment")
 
 
 def write_examples(out, headers):
