@@ -41,8 +41,13 @@ protected:
     // A test's hooks note into its own locals, gone by now: none may run as the actors go, even
     // after a failed assertion ended the test early.
     void TearDown() override {
-        for (MHandler* held : {&receiver->handler, &above->handler, handler.get()}) {
-            held->hooks = {};
+        for (Actor* actor : {receiver.get(), above.get()}) {
+            if (actor != nullptr) {
+                actor->handler.hooks = {};
+            }
+        }
+        if (handler) {
+            handler->hooks = {};
         }
         resetEngineGlobals();
     }

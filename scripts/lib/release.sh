@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# Sourced by check-install and windows-check: what a user of a release does with it, checked
-# the same way for the native build and for the Windows builds.
+# Sourced by windows-check and the native build's test release_archive (tests/consumers.cmake):
+# what a user of a release does with it, checked the same way for each target.
 
 # What the example game must print: its message delivered, then the tree built.
 example_reception=$'Message received... asshole.\nReceiver:0\nMessage:g'
@@ -109,4 +109,14 @@ expected_listing() {
 # check.h, the engine's own check, is not one.
 engine_headers() {
     git ls-files 'engine/*.h' | grep -v -x -e engine/check.h -e "engine/${1:-}" | sed 's|^|include/|'
+}
+
+# native_release_check BUILD OUT: the native TGZ, made from BUILD into OUT, holds exactly what
+# it should.
+native_release_check() {
+    mkdir -p "$2"
+    make_release "$1" "$2" Linux
+    mapfile -t entries < <(printf '%s\n' bin/scenario lib/libenginecore.a; engine_headers rendershell.h)
+    expected_listing "$release" "${entries[@]}" > "$2/expected-listing"
+    check_listing "$2/$release.tar.gz" "$2/expected-listing"
 }
