@@ -1,6 +1,7 @@
 # Runs one check of the gate (checks/CMakeLists.txt): the command after "--", from the current
 # folder, its whole output in LOGS/NAME.log and its verdict in LOGS/NAME.verdict.
 #   cmake -DNAME=<check> -DLOGS=<folder> [-DSKIPS_FAIL=true] -P run.cmake -- COMMAND...
+cmake_minimum_required(VERSION 3.23)
 set(log ${LOGS}/${NAME}.log)
 set(command "")
 set(taking OFF)
@@ -48,14 +49,20 @@ file(WRITE ${LOGS}/${NAME}.verdict "failed: ${status}")
 
 # The lines around the first error where it lies above the last 30, then the last 30.
 list(LENGTH lines count)
-math(EXPR tail "${count} > 30 ? ${count} - 30 : 0")
+set(tail 0)
+if(count GREATER 30)
+    math(EXPR tail "${count} - 30")
+endif()
 set(shown "")
 set(index 0)
 foreach(line IN LISTS lines)
     if(index GREATER_EQUAL tail)
         break()
     elseif(line MATCHES "[Ee]rror:|ERROR:|: Failure$|CMake Error|FAILED")
-        math(EXPR from "${index} > 2 ? ${index} - 2 : 0")
+        math(EXPR from "${index} - 2")
+        if(from LESS 0)
+            set(from 0)
+        endif()
         list(SUBLIST lines ${from} 12 shown)
         list(APPEND shown "...")
         break()
