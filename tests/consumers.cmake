@@ -90,5 +90,6 @@ endif()
 
 get_property(consumer_tests DIRECTORY PROPERTY TESTS)
 list(FILTER consumer_tests INCLUDE REGEX "^(install|consumer_|subproject_|using_|release_|.*_runs$)")
-set_tests_properties(${consumer_tests} PROPERTIES LABELS install
+# Each builds a project of its own: on a busy machine longer than a unit test's bound.
+set_tests_properties(${consumer_tests} PROPERTIES LABELS install TIMEOUT 1800
                      ENVIRONMENT CMAKE_BUILD_PARALLEL_LEVEL=2)
