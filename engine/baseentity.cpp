@@ -1,10 +1,9 @@
 // Identifier allocation. The exhaustion check must stay active in every build.
-#undef NDEBUG
 #include "baseentity.h"
 
 #include "actor.h"
+#include "check.h"
 
-#include <cassert>
 #include <cstdint>
 
 std::uint32_t be_val = 0;
@@ -15,7 +14,7 @@ BaseEntity::BaseEntity() {
 }
 
 void BaseEntity::initialize() {
-    assert((be_val <= be_val + 1) && "<BaseEntity::initialize>: invalid ID");
+    ENGINE_ASSERT((be_val <= be_val + 1) && "<BaseEntity::initialize>: invalid ID");
     ID = be_val;
     be_val = be_val + 1;
 }

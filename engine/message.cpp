@@ -1,10 +1,10 @@
 // Message construction. Each value-taking overload keeps its own identifier counter, so an
 // identifier is unique only among the messages of one overload. The checks stay active in
 // every build.
-#undef NDEBUG
 #include "message.h"
 
-#include <cassert>
+#include "check.h"
+
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -122,7 +122,7 @@ void Message::restartIdentifiers() noexcept {
 }
 
 std::uint32_t Message::initialize(std::uint32_t& mval) {
-    assert((mval <= mval + 1) && "<Message::initialize>: invalid ID");
+    ENGINE_ASSERT((mval <= mval + 1) && "<Message::initialize>: invalid ID");
     return mval++;
 }
 
@@ -145,9 +145,9 @@ Message::Message(std::uint32_t sender, std::uint32_t receiver, std::uint8_t cont
 
 Message::Message(std::uint32_t sender, std::uint32_t receiver, std::uint8_t content, double dval) {
     id = initialize(mvalWithReal);
-    assert(sender && "Message::Message Error: Invalid sender ID");
+    ENGINE_ASSERT(sender && "Message::Message Error: Invalid sender ID");
     this->sender = sender;
-    assert(receiver && "Message::Message Error: Invalid Receiver ID");
+    ENGINE_ASSERT(receiver && "Message::Message Error: Invalid Receiver ID");
     this->receiver = receiver;
     this->content = content;
     this->dval = dval;

@@ -1,14 +1,13 @@
 // Message handler: sending, processing, delivery and reception. The holder check stays active
 // in every build.
-#undef NDEBUG
 #include "mhandler.h"
 
 #include "actor.h"
+#include "check.h"
 #include "message.h"
 #include "trace.h"
 
 #include <algorithm>
-#include <cassert>
 #include <memory>
 
 namespace {
@@ -62,7 +61,7 @@ std::size_t MHandler::alive() noexcept {
 }
 
 void MHandler::initialize(std::uint32_t holder) {
-    assert(holder && "<MHandler::initialize>: invalid ID");
+    ENGINE_ASSERT(holder && "<MHandler::initialize>: invalid ID");
     this->holder = holder;
     count = 0;
 }

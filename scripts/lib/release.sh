@@ -1,50 +1,6 @@
 # shellcheck shell=bash
-# Sourced by check-install and windows-check: what a user of a release does with it, checked
-# the same way for the native build and for the Windows builds.
-
-# What the example game must print: its message delivered, then the tree built.
-example_reception=$'Message received... asshole.\nReceiver:0\nMessage:g'
-example_last_line="Finished a quad tree iteration."
-
-# run_example PROGRAM [RUNNER...]: runs the example game and checks its exit status and trace.
-run_example() {
-    local program=$1 output status=0
-    shift
-    output=$("$@" "$program") || status=$?
-    output=${output//$'\r'/}
-    [ "$status" = 0 ] || { echo "example: $program exited with $status" >&2; return 1; }
-    [[ $output == *"$example_reception"* ]] ||
-        { echo "example: no reception trace in: $output" >&2; return 1; }
-    [[ $output == *"$example_last_line" ]] ||
-        { echo "example: does not end with the tree's line: $output" >&2; return 1; }
-    echo "example: $program delivered its message and built its tree"
-}
-
-# build_example_installed BUILD PREFIX [CMAKE-ARGS...]: configures and builds examples/ against
-# the package installed in PREFIX.
-build_example_installed() {
-    local build=$1 prefix=$2
-    shift 2
-    rm -rf "$build"
-    cmake -S examples -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$prefix" "$@"
-    cmake --build "$build" -j "$(nproc)"
-}
-
-# build_with_pkgconfig PROGRAM PC-DIR MODULE SOURCE COMPILER...: builds SOURCE into PROGRAM with
-# nothing but the compiler line and pkg-config's flags for MODULE, which it finds in PC-DIR
-# alone, after checking that MODULE carries the project's version.
-build_with_pkgconfig() {
-    local program=$1 module=$3 source=$4 version flags
-    local -x PKG_CONFIG_LIBDIR=$2
-    shift 4
-    version=$(pkg-config --modversion "$module")
-    [ "$version" = "$(project_version)" ] ||
-        { echo "pkg-config: $module has version $version, not $(project_version)" >&2; return 1; }
-    flags=$(pkg-config --cflags --libs "$module")
-    # shellcheck disable=SC2086 # the flags are separate words, as in a makefile
-    "$@" -o "$program" "$source" $flags
-    echo "pkg-config: built $program with $* $flags"
-}
+# Sourced by windows-check and the native build's test release_archive (tests/consumers.cmake):
+# what a user of a release does with it, checked the same way for each target.
 
 # project_version: the version, read where it lives, in project().
 project_version() {
@@ -105,7 +61,18 @@ expected_listing() {
     done
 }
 
-# engine_headers [EXCEPT]: the public headers as installed, include/engine/NAME.h, but EXCEPT.
+# engine_headers [EXCEPT]: the public headers as installed, include/engine/NAME.h, but EXCEPT;
+# check.h, the engine's own check, is not one.
 engine_headers() {
-    git ls-files 'engine/*.h' | grep -v -x "engine/${1:-}" | sed 's|^|include/|'
+    git ls-files 'engine/*.h' | grep -v -x -e engine/check.h -e "engine/${1:-}" | sed 's|^|include/|'
+}
+
+# native_release_check BUILD OUT: the native TGZ, made from BUILD into OUT, holds exactly what
+# it should.
+native_release_check() {
+    mkdir -p "$2"
+    make_release "$1" "$2" Linux
+    mapfile -t entries < <(printf '%s\n' bin/scenario lib/libenginecore.a; engine_headers rendershell.h)
+    expected_listing "$release" "${entries[@]}" > "$2/expected-listing"
+    check_listing "$2/$release.tar.gz" "$2/expected-listing"
 }

@@ -24,11 +24,14 @@
 /// Every world starts from the globals of a fresh process, as the demo does.
 class DemoWorldTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override { startFresh(); }
+    void TearDown() override { resetEngineGlobals(); }
+
+    /// A fresh process's globals, for a test that runs a second world after its first.
+    static void startFresh() {
         resetEngineGlobals();
         pi_idx = 2;
     }
-    void TearDown() override { resetEngineGlobals(); }
 };
 
 /// What the system's own builder makes of the table as it stands: the tree a world's frame must
