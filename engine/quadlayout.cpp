@@ -245,7 +245,7 @@ void QuadLayoutWriter::passOver(const QuadIndexNode& node) {
 
 // A small subtree is read as one list: its leaves' entities, then its midline entities, each in
 // the order they were written.
-void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
+void QuadLayoutWriter::readWhole(const QuadIndexNode& node) {
     QuadIndex& index = layout_.index;
     struct Entity {
         Vec2 position;
@@ -266,16 +266,16 @@ void QuadLayoutWriter::readWhole(QuadIndexNode& node) {
                       index.onMidline[from]};
     }
     std::size_t to = node.first;
-    for (const unsigned char midline : {0, 1}) {
+    for (const unsigned char onMidline : {0, 1}) {
         for (std::size_t i = 0; i < count; ++i) {
-            if (held[i].onMidline != midline) {
+            if (held[i].onMidline != onMidline) {
                 continue;
             }
             index.positions[to] = held[i].position;
             index.actors[to] = held[i].actor;
             index.ids[to] = held[i].id;
             index.kinds[to] = held[i].kinds;
-            index.onMidline[to] = midline;
+            index.onMidline[to] = onMidline;
             ++to;
         }
     }
@@ -526,6 +526,8 @@ private:
 
 } // namespace
 
+// By value: the world may be one of the layout's own rectangles, which the build empties.
+// cppcheck-suppress passedByValue
 void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
                        QuadKindsOf kindsOf) {
     // The writer empties the layout, world included where it is one of its rectangles: the

@@ -180,7 +180,7 @@ private:
     void endLeaf();
     void openIndexNode();
     void closeIndexNode();
-    void readWhole(QuadIndexNode& node);
+    void readWhole(const QuadIndexNode& node);
     void passOver(const QuadIndexNode& node);
     void add(const QuadTreeLayout::Placed& entity, unsigned char onMidline);
     QuadKinds kindsOf(const Actor& actor) const;
@@ -223,6 +223,7 @@ template <class KindsOf> QuadKinds call(const void* context, const Actor& actor)
 /// per actor during the build.
 template <class KindsOf,
           class = std::enable_if_t<!std::is_same_v<std::decay_t<KindsOf>, QuadKindsOf>>>
+// cppcheck-suppress passedByValue
 void partitionQuadTree(QuadRect world, Actor* const* table, QuadTreeLayout& layout,
                        const KindsOf& kindsOf) {
     if constexpr (std::is_function_v<KindsOf>) {

@@ -286,14 +286,14 @@ private:
             if (q < 0) {
                 continue;
             }
-            const double gap = gapTo(index_.nodes[static_cast<std::size_t>(q)].box);
+            const double quadrantGap = gapTo(index_.nodes[static_cast<std::size_t>(q)].box);
             std::size_t i = count++;
             // Nearest first, so the answers found so far skip as many of the others as they can.
-            for (; i > 0 && gap < gaps[i - 1]; --i) {
+            for (; i > 0 && quadrantGap < gaps[i - 1]; --i) {
                 gaps[i] = gaps[i - 1];
                 quadrants[i] = quadrants[i - 1];
             }
-            gaps[i] = gap;
+            gaps[i] = quadrantGap;
             quadrants[i] = q;
         }
         for (std::size_t i = 0; i < count; ++i) {
