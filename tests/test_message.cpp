@@ -158,16 +158,14 @@ TEST(MessageBlocks, AReleasedBlockIsHandedOutOnceAgainAndTheRestGoBackOnRequest)
 }
 
 TEST(MessageBlocks, RestartingTheIdentifiersBringsEveryCounterBackToZero) {
-    for (int i = 0; i < 3; ++i) {
-        static_cast<void>(Message(1, 2, 'a', 0));
-        static_cast<void>(Message(1, 2, 'b'));
-        static_cast<void>(Message(1, 2, 'c', 0.5, 3));
-        static_cast<void>(Message(1, 2, 'd', 0.5));
-    }
+    const auto ids = [] {
+        return std::make_tuple(Message(1, 2, 'a', 0).getID(), Message(1, 2, 'b').getID(),
+                               Message(1, 2, 'c', 0.5, 3).getID(), Message(1, 2, 'd', 0.5).getID());
+    };
+    ids();
+    ids();
     Message::restartIdentifiers();
-    EXPECT_EQ(std::make_tuple(Message(1, 2, 'a', 0).getID(), Message(1, 2, 'b').getID(),
-                              Message(1, 2, 'c', 0.5, 3).getID(), Message(1, 2, 'd', 0.5).getID()),
-              std::make_tuple(0u, 0u, 0u, 0u));
+    EXPECT_EQ(ids(), std::make_tuple(0u, 0u, 0u, 0u));
 }
 
 #if defined(__has_feature)

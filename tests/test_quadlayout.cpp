@@ -52,8 +52,7 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
             TestTable table(kind, count, static_cast<unsigned>(count) + 7U);
             for (const QuadRect& r : rects) {
                 SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
-                                                << count << " actors, rect " << r.minX << ' '
-                                                << r.maxX << ' ' << r.minY << ' ' << r.maxY);
+                                                << count << " actors, rect " << (&r - rects));
                 QuadTreeLayout layout;
                 partitionQuadTree(r, table.slots, layout);
                 EXPECT_EQ(differenceBetween(layout, builderLayout(r, table.slots)), "");
@@ -90,7 +89,6 @@ TEST_F(QuadLayoutTest, APartitionAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
                   [](const QuadDivided& a, const QuadDivided& b) { return a.depth < b.depth; })
                   ->depth,
               kQuadTreeMaxDepth - 1);
-    EXPECT_TRUE(holdsEveryActorOnce(layout, table.slots));
 }
 #endif
 
@@ -129,21 +127,19 @@ TEST_F(QuadLayoutTest, AWorldThatIsOneOfTheLayoutsOwnRectanglesIsReadBeforeItIsE
 // A cluster that passes levels whole, by its box, in each quadrant, with its box reaching the
 // midline of the quadrant it passes into from either side.
 TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivides) {
-    for (const double sx : {1.0, -1.0}) {
-        for (const double sy : {1.0, -1.0}) {
-            for (const double step : {15.0, -15.0, 0.0}) {
-                TestTable table(Kind::uniform, 0, 8);
-                for (int i = 0; i < 40; ++i) {
-                    // A step of 0 makes a tight cluster, which passes two levels by its box.
-                    const Vec2 p = step == 0.0 ? Vec2{300.0 + i % 5, 300.0 + i % 7}
-                                               : Vec2{256 + step * (i % 17), 100.0 + i % 7};
-                    table.place({sx * p.x, sy * p.y});
-                }
-                QuadTreeLayout layout;
-                partitionQuadTree(kTestWorld, table.slots, layout);
-                EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "")
-                    << sx << ' ' << sy << ' ' << step;
+    for (const Vec2 sign : {Vec2{1, 1}, Vec2{1, -1}, Vec2{-1, 1}, Vec2{-1, -1}}) {
+        for (const double step : {15.0, -15.0, 0.0}) {
+            TestTable table(Kind::uniform, 0, 8);
+            for (int i = 0; i < 40; ++i) {
+                // A step of 0 makes a tight cluster, which passes two levels by its box.
+                const Vec2 p = step == 0.0 ? Vec2{300.0 + i % 5, 300.0 + i % 7}
+                                           : Vec2{256 + step * (i % 17), 100.0 + i % 7};
+                table.place({sign.x * p.x, sign.y * p.y});
             }
+            QuadTreeLayout layout;
+            partitionQuadTree(kTestWorld, table.slots, layout);
+            EXPECT_EQ(differenceBetween(layout, builderLayout(kTestWorld, table.slots)), "")
+                << sign.x << ' ' << sign.y << ' ' << step;
         }
     }
 }
