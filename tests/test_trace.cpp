@@ -208,10 +208,10 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
 namespace {
 
 // A stream buffer that logs each write (the bytes it took) and each flush; after the writes it
-// takes whole, it can take one byte less than offered, or throw; or it can throw from each flush.
+// takes whole, it can take one byte less than offered, or throw; or each flush can throw or fail.
 class Recorder : public std::streambuf {
 public:
-    enum class Takes { All, OneLess, Throws, SyncThrows };
+    enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
     Recorder(Takes takes, std::string& log, std::string name, int wholeWrites = 0)
         : takes_(takes), log_(log), name_(std::move(name)), wholeWrites_(wholeWrites) {}
 
@@ -231,7 +231,7 @@ protected:
             throw std::runtime_error("cannot flush");
         }
         log_ += name_ + "flush ";
-        return 0;
+        return takes_ == Takes::SyncFails ? -1 : 0;
     }
 
 private:
@@ -271,26 +271,31 @@ void onRouteOf(std::ostream& out, std::streambuf& target, const std::function<vo
 
 TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThrown) {
     using Takes = Recorder::Takes;
+    constexpr std::ios::iostate good = std::ios::goodbit, failed = std::ios::failbit,
+                                bad = std::ios::badbit;
     const struct {
         const char* stream;
         Takes takes;
-        bool tied, unitBuffered, failedBefore;
+        bool tied, unitBuffered;
+        std::ios::iostate before;
         std::string log;
         std::ios::iostate after;
         Takes tieTakes = Takes::All; // a tie of its own is unit-buffered
     } cases[] = {
-        {"plain", Takes::All, false, false, false, "[\nDEBUG::x]", std::ios::goodbit},
-        {"tied", Takes::All, true, false, false, "tie-flush [\nDEBUG::x]", std::ios::goodbit},
-        {"unit-buffered", Takes::All, false, true, false, "[\nDEBUG::x]flush ", std::ios::goodbit},
-        {"taking fewer bytes", Takes::OneLess, false, false, false, "[\nDEBUG::]",
-         std::ios::badbit},
-        {"throwing", Takes::Throws, false, false, false, "", std::ios::badbit},
-        {"tied and throwing", Takes::Throws, true, false, false, "tie-flush ", std::ios::badbit},
-        {"already failed", Takes::All, false, false, true, "", std::ios::failbit},
-        {"unit-buffered, its flush throwing", Takes::SyncThrows, false, true, false, "[\nDEBUG::x]",
-         std::ios::badbit},
-        {"tied to a stream whose flush throws", Takes::All, true, false, false, "[\nDEBUG::x]",
-         std::ios::goodbit, Takes::SyncThrows},
+        {"plain", Takes::All, false, false, good, "[\nDEBUG::x]", good},
+        {"tied", Takes::All, true, false, good, "tie-flush [\nDEBUG::x]", good},
+        {"unit-buffered", Takes::All, false, true, good, "[\nDEBUG::x]flush ", good},
+        {"taking fewer bytes", Takes::OneLess, false, false, good, "[\nDEBUG::]", bad},
+        {"throwing", Takes::Throws, false, false, good, "", bad},
+        {"tied and throwing", Takes::Throws, true, false, good, "tie-flush ", bad},
+        {"already failed", Takes::All, false, false, failed, "", failed},
+        {"already bad", Takes::All, false, false, bad, "", bad | failed},
+        {"unit-buffered, its flush throwing", Takes::SyncThrows, false, true, good, "[\nDEBUG::x]",
+         bad},
+        {"unit-buffered, its flush failing", Takes::SyncFails, false, true, good,
+         "[\nDEBUG::x]flush ", bad},
+        {"tied to a stream whose flush throws", Takes::All, true, false, good, "[\nDEBUG::x]", good,
+         Takes::SyncThrows},
     };
     const KeptRoute kept;
     std::ostream given(nullptr);
@@ -308,7 +313,7 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
                 onRouteOf(*out, target, [&] {
                     out->tie(c.tied ? &tieStream : nullptr);
                     out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
-                    out->setstate(c.failedBefore ? std::ios::failbit : std::ios::goodbit);
+                    out->setstate(c.before);
                     armExceptions(*out, mask);
                     EXPECT_NO_THROW(DebugPrint("x")) << route << ", " << c.stream;
                     after = out->rdstate();
