@@ -187,11 +187,13 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
         {[](TraceText& t) { t.decimal(4294967295u); }, "4294967295"},
         {[](TraceText& t) { t.character('c'); }, "c"},
         {[&](TraceText& t) { t.address(&object); }, addressText(&object)},
+        {[](TraceText& t) { t.address(reinterpret_cast<const void*>(~std::uintptr_t{0})); },
+         "0x" + std::string(2 * sizeof(std::uintptr_t), 'f')},
         {[](TraceText& t) { t.text("piece"); }, "piece"},
         {[](TraceText& t) { t.text(std::string(200, 'p')); }, std::string(200, 'p')},
     };
     // From well short of the 96-byte buffer to exactly full, so every piece meets each edge.
-    for (std::size_t filled = 80; filled <= 96; ++filled) {
+    for (std::size_t filled = 70; filled <= 96; ++filled) {
         const std::string head(filled, 'a');
         for (const auto& piece : pieces) {
             TraceCapture capture;
