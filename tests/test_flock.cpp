@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -100,7 +101,102 @@ private:
     std::vector<std::unique_ptr<Actor>> actors_;
 };
 
+/// The forces as the steering functions make them: the sums in the order the query hands the
+/// neighbours, then capLength, normalized and seek themselves.
+FlockForces reference(const QuadTreeLayout& layout, const Actor& actor, const SteeringBody& body,
+                      const FlockRules& rules) {
+    Vec2 push;
+    Vec2 velocity;
+    Vec2 offset;
+    std::size_t count = 0;
+    visitWithin(layout, body.position, rules.radius, [&](Actor* other, Vec2 at) {
+        if (other == &actor) {
+            return;
+        }
+        const Vec2 away = body.position - at;
+        const double squared = lengthSquared(away);
+        if (squared > 0) {
+            push += Vec2(away.x / squared, away.y / squared);
+        }
+        velocity += Vec2(other->velocity.x, other->velocity.y);
+        offset -= away;
+        ++count;
+    });
+    FlockForces f;
+    f.neighbours = count;
+    if (count == 0) {
+        return f;
+    }
+    const double speed = body.maxSpeed > 0 ? body.maxSpeed : 0.0;
+    f.separation = capLength(push, body.maxForce);
+    if (velocity.x != 0 || velocity.y != 0) {
+        f.alignment = capLength(normalized(velocity) * speed - body.velocity, body.maxForce);
+    }
+    f.cohesion = seek(body, body.position + offset * (1.0 / static_cast<double>(count)));
+    f.total = capLength(f.separation * rules.separation + f.alignment * rules.alignment +
+                            f.cohesion * rules.cohesion,
+                        body.maxForce);
+    return f;
+}
+
+::testing::AssertionResult sameBits(const FlockForces& got, const FlockForces& want) {
+    const Vec2 pairs[4][2] = {{got.separation, want.separation},
+                              {got.alignment, want.alignment},
+                              {got.cohesion, want.cohesion},
+                              {got.total, want.total}};
+    for (const auto& pair : pairs) {
+        if (std::memcmp(&pair[0], &pair[1], sizeof(Vec2)) != 0) {
+            return ::testing::AssertionFailure() << near(pair[0], pair[1], 0).message();
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
 } // namespace
+
+TEST_F(FlockTest, TheForcesAreTheSteeringFunctionsOwnToTheLastBit) {
+    // The flock takes the common cases of normalized, capLength and seek itself, and a run of a
+    // flock is in the determinism hash: its forces must be theirs bit for bit. Caps that bind,
+    // that would round above the maximum, a maximum that is the push's own length (where the
+    // squares alone cannot tell), maxima whose squares leave the normal doubles, no maximum,
+    // and velocities that are not finite.
+    Flock flock;
+    RandomSource random(7);
+    for (int i = 0; i < 150; ++i) {
+        const Vec2 place{random.symmetric() * 40, random.symmetric() * 40};
+        const Vec2 velocity{random.symmetric(), random.symmetric()};
+        flock.add(place, velocity);
+    }
+    partitionQuadTree(kTestWorld, flock.table, flock.layout);
+    const FlockRules rules{20, 1.5, 1, 0.5};
+    for (const auto& actor : flock.actors()) {
+        SteeringBody body = flock.body(*actor);
+        const Vec2 own = body.velocity;
+        body.maxForce = INFINITY;
+        const double push = reference(flock.layout, *actor, body, rules).separation.length();
+        for (const double maxForce :
+             {0.05, 0.3, push, 1e-160, 1e160, static_cast<double>(INFINITY), 0.0, -1.0}) {
+            for (const Vec2 velocity : {own, Vec2{NAN, 0}, Vec2{0, INFINITY}}) {
+                for (const double maxSpeed : {2.0, 0.0, 1e-160}) {
+                    body.maxForce = maxForce;
+                    body.velocity = velocity;
+                    body.maxSpeed = maxSpeed;
+                    ASSERT_TRUE(sameBits(flockForces(flock.layout, *actor, body, rules),
+                                         reference(flock.layout, *actor, body, rules)))
+                        << "maximum force " << maxForce << ", speed " << maxSpeed;
+                }
+            }
+        }
+    }
+    // A body that is nowhere finds its neighbours only within an infinite radius; it steers
+    // towards none of them.
+    SteeringBody nowhere = flock.body(*flock.actors()[0]);
+    nowhere.position = {INFINITY, 0};
+    const FlockRules everywhere{INFINITY, 1, 1, 1};
+    const FlockForces lost = flockForces(flock.layout, *flock.actors()[0], nowhere, everywhere);
+    EXPECT_GT(lost.neighbours, 0U);
+    EXPECT_TRUE(sameBits(lost, reference(flock.layout, *flock.actors()[0], nowhere, everywhere)));
+}
 
 TEST_F(FlockTest, ThreeForcesFromTheNeighboursWithinTheRadiusWeightedAndSummed) {
     // Neighbours at (3, 0) and (0, 4); one beyond the radius and the actor itself left out.
