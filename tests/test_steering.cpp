@@ -80,6 +80,12 @@ TEST(Steering, WanderAddsTwoDrawsBeforeNormalisingAndStillDrawsWithoutJitter) {
     const Vec2 next = degenerate.wander();
     EXPECT_DOUBLE_EQ(next.x, 11.0);
     EXPECT_DOUBLE_EQ(next.y, 0.0);
+    // A target on an axis has not collapsed: it keeps its direction from call to call.
+    WanderBehaviour upward{10.0, 1.0, 0.0, {0.0, 4.0}};
+    upward.wander();
+    const Vec2 again = upward.wander();
+    EXPECT_DOUBLE_EQ(again.x, 1.0);
+    EXPECT_DOUBLE_EQ(again.y, 10.0);
 }
 
 TEST(Steering, AWandererWhoseTargetCollapsedFindsItAgainOnceItsOwnerSetsIt) {
