@@ -1,20 +1,13 @@
 #!/usr/bin/env python3
-"""The manual's Markdown as the checks and the site read it: the pages of the top folder
-(README.md among them) and of docs/.
+"""The manual's Markdown (the pages of the top folder and of docs/) as the checks and the site
+read it (docs/testing.md, "Documentation checks"):
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
   manual.py links ROOT               the pages' links and anchors, the index's reach, the lists
-                                     of the API
-  manual.py site HTML                every page's headings in its page of the built site, every
-                                     public header its page, every member its comment
+  manual.py site HTML                the built site against the pages and the public headers
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
-  manual.py routes PAGE              runs the marked blocks of the "Using the engine" page in a
-                                     copy of the tree, its placeholders the copy's path and URL
-
-Headings get the anchors GitHub gives them (lower case, punctuation dropped, spaces as
-hyphens, a repeated one numbered); the filter hands Doxygen the same ones, prefixed with the
-page's name, so that a link to a part of a page works on GitHub and in the site alike.
+  manual.py routes PAGE              runs the marked blocks of the page in a copy of the tree
 """
 import os
 import re
@@ -69,7 +62,9 @@ def parse(path):
 
 
 def anchors(path):
-    """The page's title anchor and every heading's anchor, in order."""
+    """The page's title anchor and every heading's anchor, in order, as GitHub makes them (lower
+    case, punctuation dropped, spaces as hyphens, a repeated one numbered); the filter hands
+    Doxygen the same, prefixed with the page's name, so that links work in both alike."""
     seen, found = {}, []
     for _, line in parse(path)[1]:
         match = HEADING.match(line)
