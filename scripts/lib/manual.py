@@ -322,17 +322,12 @@ def run_routes_in_copy(page):
     quoted path all the same."""
     with tempfile.TemporaryDirectory() as scratch:
         tree, home = Path(scratch) / "enginecore", Path(scratch) / "home"
-        home.mkdir()
-        listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others",
-                                 "--exclude-standard"], cwd=ROOT, check=True,
-                                capture_output=True).stdout.decode().split("\0")
-        for name in filter(None, listed):
-            if (ROOT / name).is_file():
-                (tree / name).parent.mkdir(parents=True, exist_ok=True)
-                shutil.copy2(ROOT / name, tree / name)
+        # The tree as it stands, uncommitted changes included, less the builds and git's own.
+        shutil.copytree(ROOT, tree, ignore=shutil.ignore_patterns(".git", "build*", "node_modules"))
         git = ["git", "-c", "user.name=check", "-c", "user.email=check@localhost"]
         for step in (["init", "-q", "-b", "main"], ["add", "-A"], ["commit", "-q", "-m", "copy"]):
             subprocess.run(git + step, cwd=tree, check=True)
+        home.mkdir()
         run_routes(ROOT / page, str(tree), str(home),
                    [("<path to the engine>", f'"{tree}"'),
                     ("<url of the engine's repository>", f'"file://{tree}"')])
