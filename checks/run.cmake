@@ -3,7 +3,6 @@
 #   cmake -DNAME=<check> -DLOGS=<folder> [-DSKIPS_FAIL=true] -P run.cmake -- COMMAND...
 cmake_minimum_required(VERSION 3.23)
 set(log ${LOGS}/${NAME}.log)
-set(command "")
 math(EXPR last "${CMAKE_ARGC} - 1")
 foreach(i RANGE ${last})
     if(DEFINED dashes)
@@ -15,17 +14,15 @@ endforeach()
 
 file(MAKE_DIRECTORY ${LOGS})
 execute_process(COMMAND ${command} OUTPUT_FILE ${log} ERROR_FILE ${log} RESULT_VARIABLE status)
+file(READ ${log} text)
+if("$ENV{V}" STREQUAL "1")
+    message("${text}")
+endif()
 # The log as lines, less what the analysers print about the warnings they were told to leave
 # out; a semicolon would split a line, so it stands as a mark until shown.
-file(READ ${log} text)
 string(REPLACE ";" "<:>" text "${text}")
 string(REPLACE "\n" ";" lines "${text}")
 list(FILTER lines EXCLUDE REGEX "^[0-9]+ warnings? generated\\.$|^Cannot find file: .*DartConf")
-if("$ENV{V}" STREQUAL "1")
-    list(JOIN lines "\n" shown)
-    string(REPLACE "<:>" ";" shown "${shown}")
-    message("${shown}")
-endif()
 
 if(status EQUAL 0)
     file(WRITE ${LOGS}/${NAME}.verdict "passed")

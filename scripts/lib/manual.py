@@ -97,10 +97,8 @@ def page_name(page):
 
 
 def site_link(page, target, site_files):
-    """A link as the site takes it: a page or a part of one becomes a reference to its name or
-    label, and a file that the site holds a copy of (one of SITE_FILES) a link to that copy.
-    Doxygen would make a link to a page a reference to the file's path, which a space in the
-    path breaks."""
+    """A link as the site takes it: to a page or a part of one, a reference to its name or label
+    (a space in the path would break Doxygen's own), to one of SITE_FILES, to its copy."""
     path, _, anchor = target.partition("#")
     goal = (Path(page).parent / path) if path else Path(page)
     if EXTERNAL.match(target):
@@ -182,6 +180,7 @@ def check_links(root):
 
 
 def report(what, faults, success):
+    """Each fault on standard error, and a failure where there is one; else SUCCESS."""
     for fault in faults:
         print(f"{what}: {fault}", file=sys.stderr)
     if faults:
@@ -194,12 +193,11 @@ DELETED_COPY = re.compile(r"^(\w+)(&operator=)?\(const(\w+)&\)=delete;$")
 
 
 def check_site(html):
-    """Each page of the tree has its page in the site HTML, holding the label of every heading
-    but the title: Doxygen takes what the filter gives it, nothing where the filter could not
-    run, and does not say so. Every public header has its page: Doxygen holds a header's free
-    functions, globals and constants to a comment only when it has a file comment (@file). And
-    a destructor or a defaulted or deleted member, which Doxygen lets pass, needs a comment on
-    the line above (or ///<), but a deleted copy operation, which says by itself what it does."""
+    """Each page has its page in the site HTML with every heading's label but the title's, as
+    Doxygen takes nothing, silently, where the filter could not run; every public header has a
+    file comment, without which Doxygen holds none of its free names to one; and a destructor or
+    a defaulted or deleted member, which Doxygen lets pass, has a comment above (or ///<), but a
+    deleted copy operation, which says by itself what it does."""
     faults = []
     for header in sorted((ROOT / "engine").glob("*.h")):
         name = header.relative_to(ROOT)
@@ -244,27 +242,25 @@ def write_examples(out, headers):
                 source = (f"{includes}#include <iostream>\n#include <memory>\n\n"
                           f"void docFragment() {{\n{at}{block.text()}\n}}\n")
                 declarations.append(f'doc_fragment("{name}" {stem})')
-                print(f"{name}: a fragment, compiled inside a function")
             elif block.info == "cpp":
                 source, expected = at + block.text() + "\n", ""
                 if following is not None and following.info == "text":
-                    expected = f"{stem}.txt"
-                    (out / expected).write_text(following.text())
+                    expected = out / f"{stem}.txt"
+                    expected.write_text(following.text())
                 declarations.append(f'doc_program("{name}" {stem} "{expected}")')
-                shown = "its output compared" if expected else "it shows no output"
-                print(f"{name}: a whole program, compiled and run, {shown}")
             else:
                 sys.exit(f"{relative}:{block.line}: a C++ block is ```cpp or ```cpp fragment")
             path = out / f"{stem}.cpp"
             if not path.exists() or path.read_text() != source:
                 path.write_text(source)
     (out / "examples.cmake").write_text("\n".join(declarations) + "\n")
+    print(f"examples: {len(declarations)} C++ blocks, each a program or a fragment; the list: "
+          f"{out / 'examples.cmake'}")
 
 
 def compare(expected, program):
     """Runs PROGRAM: exit status 0, and with EXPECTED (a file, or "" for none) exactly that
-    output, where each 0x and hex digits stands for any address. A block cannot show a last
-    line end apart from the fence's, so the output may end in one more."""
+    output, each 0x and hex digits any address, and maybe one more line end than a block shows."""
     result = subprocess.run([program], capture_output=True, timeout=60, check=False)
     sys.stderr.buffer.write(result.stderr)
     if result.returncode != 0:
@@ -317,9 +313,8 @@ def run_routes(page, tree, home, replacements):
 
 def run_routes_in_copy(page):
     """run_routes in a copy of the source tree made a git repository (FetchContent's URL), with a
-    home folder of its own, both in a temporary folder outside the clone, whose path may hold a
-    space that the page's pkg-config line, as any, would split: each placeholder becomes a
-    quoted path all the same."""
+    home folder of its own, both in a temporary folder outside the clone; each placeholder
+    becomes a quoted path, as the folder's may hold a space."""
     with tempfile.TemporaryDirectory() as scratch:
         tree, home = Path(scratch) / "enginecore", Path(scratch) / "home"
         # The tree as it stands, uncommitted changes included, less the builds and git's own.

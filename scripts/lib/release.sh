@@ -20,8 +20,9 @@ make_release() {
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     # shellcheck disable=SC2034 # read by the caller
-    release="EngineCore-$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-$3"
-    mapfile -t release_reference < <(cd "$html" && find . -type f | sed 's|^\./|share/doc/EngineCore/html/|')
+    release=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/EngineCore-\1/p' CMakeLists.txt)-$3
+    mapfile -t release_reference < <(cd "$html" && find . -type f |
+        sed 's|^\./|share/doc/EngineCore/html/|')
 }
 
 # check_listing ARCHIVE EXPECTED-FILE: the archive holds exactly the files listed.
