@@ -1,12 +1,6 @@
 # How a game takes the engine in, as CTest tests labelled install (natively the test preset
-# install; the Windows builds run them with the rest), in the order their fixtures give: the
-# build installed into a prefix in the build folder; the example game built against it with
-# find_package, and with nothing but the compiler and pkg-config, and run (on Windows the host
-# too, only built). Natively also: every installed header compiled alone with g++ and with
-# clang++; the example built with add_subdirectory of the source tree, GoogleTest made
-# unfindable, defining no target but the engine's library and its own; the manual's C++
-# examples built against the installed engine and run; the routes of the "Using the engine"
-# page run as the page shows them; and the native release archive, holding what it should.
+# install; the Windows builds run them with the rest), in the order their fixtures give; what
+# each does is in docs/testing.md (the check install).
 set(work ${CMAKE_BINARY_DIR}/consumers)
 set(prefix ${work}/prefix)
 set(root ${PROJECT_SOURCE_DIR})
@@ -36,8 +30,8 @@ function(game_runs name program)
 endfunction()
 
 add_test(NAME install_clean COMMAND ${CMAKE_COMMAND} -E rm -rf ${work})
-add_test(NAME install COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${prefix})
 set_tests_properties(install_clean PROPERTIES FIXTURES_SETUP clean)
+add_test(NAME install COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${prefix})
 set_tests_properties(install PROPERTIES FIXTURES_SETUP installed FIXTURES_REQUIRED clean)
 
 consumer(find_package ${root}/examples)
@@ -88,8 +82,8 @@ if(NOT CMAKE_CROSSCOMPILING)
     set_tests_properties(release_archive PROPERTIES FIXTURES_REQUIRED clean)
 endif()
 
+# Each builds a project of its own: on a busy machine longer than a unit test's bound.
 get_property(consumer_tests DIRECTORY PROPERTY TESTS)
 list(FILTER consumer_tests INCLUDE REGEX "^(install|consumer_|subproject_|using_|release_|.*_runs$)")
-# Each builds a project of its own: on a busy machine longer than a unit test's bound.
 set_tests_properties(${consumer_tests} PROPERTIES LABELS install TIMEOUT 1800
                      ENVIRONMENT CMAKE_BUILD_PARALLEL_LEVEL=2)

@@ -1,20 +1,13 @@
 #!/usr/bin/env python3
-"""The manual's Markdown as the checks and the site read it: the pages of the top folder
-(README.md among them) and of docs/.
+"""The manual's Markdown (the pages of the top folder and of docs/) as the checks and the site
+read it (docs/testing.md, "Documentation checks"):
 
   manual.py filter [FILE...] PAGE    the page as Doxygen reads it (Doxygen's input filter)
-  manual.py links ROOT                the pages' links, anchors, the index's reach and the
-                                     lists of the API
-  manual.py site HTML                 every page's headings reached its page of the built site,
-                                     every public header its page, every member its comment
+  manual.py links ROOT               the pages' links and anchors, the index's reach, the lists
+  manual.py site HTML                the built site against the pages and the public headers
   manual.py examples OUT HEADER...   the C++ blocks as sources and a CMake list of them
   manual.py compare EXPECTED PROGRAM runs a doc example, compares what it prints
-  manual.py routes PAGE               runs the marked blocks of the "Using the engine" page in a
-                                     copy of the tree, its placeholders the copy's path and URL
-
-Headings get the anchors GitHub gives them (lower case, punctuation dropped, spaces as
-hyphens, a repeated one numbered); the filter hands Doxygen the same ones, prefixed with the
-page's name, so that a link to a part of a page works on GitHub and in the site alike.
+  manual.py routes PAGE              runs the marked blocks of the page in a copy of the tree
 """
 import os
 import re
@@ -24,16 +17,17 @@ import sys
 import tempfile
 from pathlib import Path
 
+ROOT = Path(__file__).resolve().parents[2]
 FENCE = re.compile(r"^(\s*)(`{3,}|~{3,})\s*(.*?)\s*$")
 HEADING = re.compile(r"^(#{1,6})\s+(.*?)\s*$")
 LINK = re.compile(r"(!?\[[^\]]*\]\()([^)\s]+)((?:\s+\"[^\"]*\")?\))")
 CODE_SPAN = re.compile(r"(`+).+?\1")
 MARKER = re.compile(r"^\s*<!--\s*check-install:\s*(.*?)\s*-->\s*$")
-ADDRESS = re.compile(rb"0x[0-9a-f]+")
+EXTERNAL = re.compile(r"^[a-z][a-z0-9+.-]*:")
 
 
 class Block:
-    """A fenced block: its opening line (1-based), info string, lines, and marker if any."""
+    """A fenced block: its opening line (1-based), info string, marker if any, and lines."""
 
     def __init__(self, line, info, marker):
         self.line, self.info, self.marker, self.lines = line, info, marker, []
@@ -45,60 +39,48 @@ class Block:
 
 def parse(path):
     """Splits a page into its fenced blocks and the numbered lines outside them."""
-    blocks, prose, open_block, fence, indent, marker = [], [], None, "", 0, None
+    blocks, prose, block, fence, indent, marker = [], [], None, "", 0, None
     for number, line in enumerate(Path(path).read_text().split("\n"), 1):
         match = FENCE.match(line)
-        if open_block is not None:
-            if match and match.group(2)[0] == fence[0] and len(match.group(2)) >= len(fence) \
-                    and not match.group(3):
-                blocks.append(open_block)
-                open_block = None
-            else:
-                open_block.lines.append(line[min(indent, len(line) - len(line.lstrip())):])
-        elif match:
+        if block is None and match:
             indent, fence = len(match.group(1)), match.group(2)
-            open_block, marker = Block(number, match.group(3), marker), None
-        else:
+            block, marker = Block(number, match.group(3), marker), None
+        elif block is None:
             prose.append((number, line))
             if line.strip():
                 found = MARKER.match(line)
                 marker = found.group(1) if found else None
-    if open_block is not None:
-        sys.exit(f"{path}:{open_block.line}: the block is never closed")
+        elif match and match.group(2)[0] == fence[0] and len(match.group(2)) >= len(fence) \
+                and not match.group(3):
+            blocks.append(block)
+            block = None
+        else:
+            block.lines.append(line[min(indent, len(line) - len(line.lstrip())):])
+    if block is not None:
+        sys.exit(f"{path}:{block.line}: the block is never closed")
     return blocks, prose
 
 
-def slug(heading):
-    text = CODE_SPAN.sub(lambda m: m.group(0).strip("`"), heading).lower()
-    return re.sub(r"[^\w\- ]", "", text).replace(" ", "-")
-
-
 def anchors(path):
-    """The page's title anchor and every heading's anchor, in order."""
+    """The page's title anchor and every heading's anchor, in order, as GitHub makes them (lower
+    case, punctuation dropped, spaces as hyphens, a repeated one numbered); the filter hands
+    Doxygen the same, prefixed with the page's name, so that links work in both alike."""
     seen, found = {}, []
     for _, line in parse(path)[1]:
         match = HEADING.match(line)
         if match:
-            base = slug(match.group(2))
+            text = CODE_SPAN.sub(lambda m: m.group(0).strip("`"), match.group(2)).lower()
+            base = re.sub(r"[^\w\- ]", "", text).replace(" ", "-")
             found.append(base if base not in seen else f"{base}-{seen[base]}")
             seen[base] = seen.get(base, 0) + 1
     return found
 
 
-def link_matches(line):
+def links(line):
     """The links of a line of prose that do not start inside a code span; a link's text may
     hold one."""
     spans = [m.span() for m in CODE_SPAN.finditer(line)]
     return [m for m in LINK.finditer(line) if not any(a <= m.start() < b for a, b in spans)]
-
-
-def links(line):
-    """The link targets of a line of prose."""
-    return [m.group(2) for m in link_matches(line)]
-
-
-def external(target):
-    return re.match(r"^[a-z][a-z0-9+.-]*:", target) is not None
 
 
 def label(page, anchor):
@@ -108,28 +90,26 @@ def label(page, anchor):
 def page_name(page):
     """Doxygen's name for the page of a Markdown file: md_ and its path in the tree, each
     character that is no identifier's an underscore; the index is the main page."""
-    relative = Path(page).resolve().relative_to(Path(__file__).resolve().parents[2])
+    relative = Path(page).resolve().relative_to(ROOT)
     if relative == Path("docs/index.md"):
         return "index"
     return "md_" + re.sub(r"\W", "_", relative.with_suffix("").as_posix())
 
 
 def site_link(page, target, site_files):
-    """A link as the site takes it: a page or a part of one becomes a reference to its name or
-    label, and a file that the site holds a copy of (one of SITE_FILES) a link to that copy.
-    Doxygen would make a link to a page a reference to the file's path, which a space in the
-    path breaks."""
-    if external(target):
-        return target
+    """A link as the site takes it: to a page or a part of one, a reference to its name or label
+    (a space in the path would break Doxygen's own), to one of SITE_FILES, to its copy."""
     path, _, anchor = target.partition("#")
     goal = (Path(page).parent / path) if path else Path(page)
+    if EXTERNAL.match(target):
+        return target
     if path and goal.resolve() in site_files:
         # "./": Doxygen takes a bare name without a dot for text, not for a link.
         return f"./{goal.name}" + (f"#{anchor}" if anchor else "")
-    if goal.suffix != ".md" or not goal.exists():
+    if goal.suffix != ".md" or not goal.exists() or not (path or anchor):
         return target
     if not path:
-        return f"#{label(goal, anchor)}" if anchor else target
+        return f"#{label(goal, anchor)}"
     if not anchor or anchor in anchors(goal)[:1]:
         return f"@ref {page_name(goal)}"
     return f"@ref {label(goal, anchor)}"
@@ -140,26 +120,19 @@ def filter_page(page, site_files):
     pages turned to those labels; the line count stays, so Doxygen's warnings stay right."""
     site_files = {Path(f).resolve() for f in site_files}
     outside = dict(parse(page)[1])
-    titled, own = False, iter(anchors(page))
-    out = []
+    titled, own, out = False, iter(anchors(page)), []
     for number, line in enumerate(Path(page).read_text().split("\n"), 1):
-        if number in outside:
-            heading = HEADING.match(line)
-            if heading:
-                anchor = next(own)
-                if titled or len(heading.group(1)) > 1:
-                    line = f"{line} {{#{label(page, anchor)}}}"
-                titled = True
-            else:
-                line = rewrite_links(page, line, site_files)
+        heading = HEADING.match(line) if number in outside else None
+        if heading:
+            anchor = next(own)
+            if titled or len(heading.group(1)) > 1:
+                line = f"{line} {{#{label(page, anchor)}}}"
+            titled = True
+        elif number in outside:
+            for m in reversed(links(line)):
+                line = line[:m.start(2)] + site_link(page, m.group(2), site_files) + line[m.end(2):]
         out.append(line)
     sys.stdout.write("\n".join(out))
-
-
-def rewrite_links(page, line, site_files):
-    for m in reversed(link_matches(line)):
-        line = line[:m.start(2)] + site_link(page, m.group(2), site_files) + line[m.end(2):]
-    return line
 
 
 # The pages that each list every free function of a public header: the queries stand in the
@@ -169,30 +142,16 @@ DECLARATION = re.compile(
     r"^(?!template|namespace|using|struct|class|return)[A-Za-z_][\w:<>, ]*[ &*](\w+)\(", re.M)
 
 
-def unlisted(root):
-    """Each free function of a header in API_LISTS that a page of its lists leaves out."""
-    faults = []
-    for header, pages in API_LISTS.items():
-        names = sorted(set(DECLARATION.findall((root / header).read_text())))
-        for page in pages:
-            text = (root / page).read_text()
-            faults += [f"{page}: lists no `{name}` of {header}" for name in names
-                       if f"`{name}" not in text]
-    return faults
-
-
 def check_links(root):
     """Every relative link of the pages leads to a file, every anchor to a heading, the index
     reaches every page of docs/ through links, and each list of API_LISTS is whole."""
     root = Path(root)
     pages = sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md"))
-    faults, reached, edges = [], set(), {}
+    faults, edges = [], {}
     for page in pages:
         edges[page.resolve()] = set()
         for number, line in parse(page)[1]:
-            for target in links(line):
-                if external(target):
-                    continue
+            for target in (m.group(2) for m in links(line) if not EXTERNAL.match(m.group(2))):
                 path, _, anchor = target.partition("#")
                 goal = (page.parent / path).resolve() if path else page.resolve()
                 where = f"{page.relative_to(root)}:{number}: {target}"
@@ -202,36 +161,46 @@ def check_links(root):
                     faults.append(f"{where}: no heading with that anchor")
                 elif goal.suffix == ".md":
                     edges[page.resolve()].add(goal)
-    todo = [(root / "docs" / "index.md").resolve()]
+    reached, todo = set(), [(root / "docs" / "index.md").resolve()]
     while todo:
         page = todo.pop()
         if page not in reached:
             reached.add(page)
             todo.extend(edges.get(page, ()))
-    for page in sorted((root / "docs").glob("*.md")):
-        if page.resolve() not in reached:
-            faults.append(f"{page.relative_to(root)}: not reached from docs/index.md by links")
-    faults += unlisted(root)
+    faults += [f"{page.relative_to(root)}: not reached from docs/index.md by links"
+               for page in sorted((root / "docs").glob("*.md")) if page.resolve() not in reached]
+    for header, lists in API_LISTS.items():
+        names = sorted(set(DECLARATION.findall((root / header).read_text())))
+        for page in lists:
+            text = (root / page).read_text()
+            faults += [f"{page}: lists no `{name}` of {header}" for name in names
+                       if f"`{name}" not in text]
+    report("links", faults, f"{len(pages)} pages, every link leads to a file or heading, every "
+           "page of docs/ reached from docs/index.md, every list of the API whole")
+
+
+def report(what, faults, success):
+    """Each fault on standard error, and a failure where there is one; else SUCCESS."""
     for fault in faults:
-        print(f"links: {fault}", file=sys.stderr)
+        print(f"{what}: {fault}", file=sys.stderr)
     if faults:
         sys.exit(1)
-    print(f"links: {len(pages)} pages, every link leads to a file or heading, "
-          "every page of docs/ reached from docs/index.md, every list of the API whole")
+    print(f"{what}: {success}")
 
 
 BARE_MEMBER = re.compile(r"~\w+\(|= *(default|delete);")
 DELETED_COPY = re.compile(r"^(\w+)(&operator=)?\(const(\w+)&\)=delete;$")
 
 
-def check_reference(root, html):
-    """Every public header has its page in the site HTML: Doxygen holds a header's free
-    functions, globals and constants to a comment only when it has a file comment (@file). And
-    a destructor or a defaulted or deleted member, which Doxygen lets pass, needs a comment on
-    the line above (or ///<), but a deleted copy operation, which says by itself what it does."""
+def check_site(html):
+    """Each page has its page in the site HTML with every heading's label but the title's, as
+    Doxygen takes nothing, silently, where the filter could not run; every public header has a
+    file comment, without which Doxygen holds none of its free names to one; and a destructor or
+    a defaulted or deleted member, which Doxygen lets pass, has a comment above (or ///<), but a
+    deleted copy operation, which says by itself what it does."""
     faults = []
-    for header in sorted((root / "engine").glob("*.h")):
-        name = header.relative_to(root)
+    for header in sorted((ROOT / "engine").glob("*.h")):
+        name = header.relative_to(ROOT)
         if not (Path(html) / (header.stem.replace("_", "__") + "_8h.html")).exists():
             faults.append(f"{name}: no file comment (@file)")
         above = ""
@@ -242,41 +211,27 @@ def check_reference(root, html):
                     and not (copy and copy.group(1) == copy.group(3)):
                 faults.append(f"{name}:{number}: without a comment: {line.strip()}")
             above = line
-    return faults
-
-
-def check_site(html):
-    """Each page of the tree has its page in the site HTML, holding the label of every heading
-    but the title: Doxygen takes what the filter gives it, nothing where the filter could not
-    run, and does not say so. And the API reference, as check_reference has it."""
-    root = Path(__file__).resolve().parents[2]
-    faults = check_reference(root, html)
-    for page in sorted(root.glob("*.md")) + sorted((root / "docs").glob("*.md")):
+    for page in sorted(ROOT.glob("*.md")) + sorted((ROOT / "docs").glob("*.md")):
         built = Path(html) / f"{page_name(page)}.html"
         text = built.read_text(errors="replace") if built.exists() else ""
         lost = [a for a in anchors(page)[1:] if f'id="{label(page, a)}"' not in text]
         if not text or lost:
-            faults.append(f"{page.relative_to(root)}: {built.name} lacks "
+            faults.append(f"{page.relative_to(ROOT)}: {built.name} lacks "
                           + (", ".join(lost) if text else "everything"))
-    for fault in faults:
-        print(f"site: {fault}", file=sys.stderr)
-    if faults:
-        sys.exit(1)
-    print(f"site: every page's headings in {html}, every public name with its comment")
+    report("site", faults, f"every page's headings in {html}, every public name with its comment")
 
 
 def write_examples(out, headers):
     """Writes each ```cpp block of README.md and docs/*.md as a source in OUT, what the block
     after it shows as its expected output, and OUT/examples.cmake, which declares them."""
-    root = Path(__file__).resolve().parents[2]
     out = Path(out)
     out.mkdir(parents=True, exist_ok=True)
     includes = "".join(f"#include <{h}>\n" for h in headers)
     declarations = []
-    for page in [root / "README.md"] + sorted((root / "docs").glob("*.md")):
+    for page in [ROOT / "README.md"] + sorted((ROOT / "docs").glob("*.md")):
         blocks = parse(page)[0]
-        relative = page.relative_to(root).as_posix()
-        for i, block in enumerate(blocks):
+        relative = page.relative_to(ROOT).as_posix()
+        for block, following in zip(blocks, blocks[1:] + [None]):
             # Any fence that GitHub shows as C++ is one; none escapes by its spelling.
             if block.info.split()[:1] not in (["cpp"], ["c++"], ["cxx"], ["cc"]):
                 continue
@@ -287,29 +242,25 @@ def write_examples(out, headers):
                 source = (f"{includes}#include <iostream>\n#include <memory>\n\n"
                           f"void docFragment() {{\n{at}{block.text()}\n}}\n")
                 declarations.append(f'doc_fragment("{name}" {stem})')
-                print(f"{name}: a fragment, compiled inside a function")
             elif block.info == "cpp":
-                source = at + block.text() + "\n"
-                expected = ""
-                following = blocks[i + 1] if i + 1 < len(blocks) else None
+                source, expected = at + block.text() + "\n", ""
                 if following is not None and following.info == "text":
-                    (out / f"{stem}.txt").write_text(following.text())
-                    expected = f"{stem}.txt"
+                    expected = out / f"{stem}.txt"
+                    expected.write_text(following.text())
                 declarations.append(f'doc_program("{name}" {stem} "{expected}")')
-                shown = "its output compared" if expected else "it shows no output"
-                print(f"{name}: a whole program, compiled and run, {shown}")
             else:
                 sys.exit(f"{relative}:{block.line}: a C++ block is ```cpp or ```cpp fragment")
             path = out / f"{stem}.cpp"
             if not path.exists() or path.read_text() != source:
                 path.write_text(source)
     (out / "examples.cmake").write_text("\n".join(declarations) + "\n")
+    print(f"examples: {len(declarations)} C++ blocks, each a program or a fragment; the list: "
+          f"{out / 'examples.cmake'}")
 
 
 def compare(expected, program):
     """Runs PROGRAM: exit status 0, and with EXPECTED (a file, or "" for none) exactly that
-    output, where each 0x and hex digits stands for any address. A block cannot show a last
-    line end apart from the fence's, so the output may end in one more."""
+    output, each 0x and hex digits any address, and maybe one more line end than a block shows."""
     result = subprocess.run([program], capture_output=True, timeout=60, check=False)
     sys.stderr.buffer.write(result.stderr)
     if result.returncode != 0:
@@ -319,20 +270,18 @@ def compare(expected, program):
         print("example: ran, exit status 0 (the page shows no output)")
         return
     wanted = Path(expected).read_bytes()
-    pattern = b"0x[0-9a-f]+".join(re.escape(part) for part in ADDRESS.split(wanted)) + b"\n?"
+    address = re.compile(rb"0x[0-9a-f]+")
+    pattern = address.pattern.join(re.escape(part) for part in address.split(wanted)) + b"\n?"
     if not re.fullmatch(pattern, result.stdout):
-        page = wanted.decode(errors="replace")
-        printed = result.stdout.decode(errors="replace")
         sys.exit("example: the output differs from the page's\n"
-                 f"--- page (0x... = any address) ---\n{page}\n--- printed ---\n{printed}\n"
-                 "--- end ---")
+                 f"--- page (0x... = any address) ---\n{wanted.decode(errors='replace')}\n"
+                 f"--- printed ---\n{result.stdout.decode(errors='replace')}\n--- end ---")
     print("example: ran, exit status 0, printed what the page shows")
 
 
 def run_routes(page, tree, home, replacements):
     """Writes, runs or compares each block that a check-install marker names, in page order,
     in TREE with HOME as the home folder; a shell or CMake block without a marker fails."""
-    env = dict(os.environ, HOME=home)
     done = 0
     for block in parse(page)[0]:
         text = block.text() + "\n"
@@ -344,74 +293,50 @@ def run_routes(page, tree, home, replacements):
         if action == "file":
             target.parent.mkdir(parents=True, exist_ok=True)
             target.write_text(text)
-        elif action == "matches":
-            if target.read_text() != text:
-                sys.exit(f"{where}: differs from {target}:\n{target.read_text()}")
+        elif action == "matches" and target.read_text() != text:
+            sys.exit(f"{where}: differs from {target}:\n{target.read_text()}")
         elif action == "run":
             print(f"routes: running {where}:\n{text}", flush=True)
-            status = subprocess.run(["bash", "-euo", "pipefail", "-c", text], cwd=tree, env=env,
-                                    check=False).returncode
+            status = subprocess.run(["bash", "-euo", "pipefail", "-c", text], cwd=tree,
+                                    env=dict(os.environ, HOME=home), check=False).returncode
             # The engine's trace leaves its last line open.
             print(flush=True)
             if status:
                 sys.exit(f"{where}: the block failed")
-        elif action:
-            if action != "shown":
-                sys.exit(f"{where}: no such check-install marker: {block.marker}")
-            continue
-        elif block.info.split()[:1] in (["sh"], ["cmake"]):
+        elif action not in ("", "matches", "shown"):
+            sys.exit(f"{where}: no such check-install marker: {block.marker}")
+        elif not action and block.info.split()[:1] in (["sh"], ["cmake"]):
             sys.exit(f"{where}: a shell or CMake block needs a check-install marker")
-        else:
-            continue
-        done += 1
+        done += action in ("file", "matches", "run")
     print(f"routes: {page}: {done} blocks written, run or compared as the page shows them")
 
 
 def run_routes_in_copy(page):
     """run_routes in a copy of the source tree made a git repository (FetchContent's URL), with a
-    home folder of its own, both in a temporary folder outside the clone, whose path may hold a
-    space that the page's pkg-config line, as any, would split: each placeholder becomes a
-    quoted path all the same."""
-    root = Path(__file__).resolve().parents[2]
+    home folder of its own, both in a temporary folder outside the clone; each placeholder
+    becomes a quoted path, as the folder's may hold a space."""
     with tempfile.TemporaryDirectory() as scratch:
         tree, home = Path(scratch) / "enginecore", Path(scratch) / "home"
-        home.mkdir()
-        listed = subprocess.run(["git", "ls-files", "-z", "--cached", "--others",
-                                 "--exclude-standard"], cwd=root, check=True,
-                                capture_output=True).stdout.decode().split("\0")
-        for name in filter(None, listed):
-            if (root / name).is_file():
-                (tree / name).parent.mkdir(parents=True, exist_ok=True)
-                shutil.copy2(root / name, tree / name)
+        # The tree as it stands, uncommitted changes included, less the builds and git's own.
+        shutil.copytree(ROOT, tree, ignore=shutil.ignore_patterns(".git", "build*", "node_modules"))
         git = ["git", "-c", "user.name=check", "-c", "user.email=check@localhost"]
         for step in (["init", "-q", "-b", "main"], ["add", "-A"], ["commit", "-q", "-m", "copy"]):
             subprocess.run(git + step, cwd=tree, check=True)
-        run_routes(root / page, str(tree), str(home),
+        home.mkdir()
+        run_routes(ROOT / page, str(tree), str(home),
                    [("<path to the engine>", f'"{tree}"'),
                     ("<url of the engine's repository>", f'"file://{tree}"')])
 
 
-# The arguments each command needs at least.
-NEEDS = {"filter": 1, "links": 1, "site": 1, "examples": 1, "compare": 2, "routes": 1}
-
-
-def main():
-    command, args = (sys.argv + [""])[1], sys.argv[2:]
-    if command not in NEEDS or len(args) < NEEDS[command]:
-        sys.exit(__doc__)
-    if command == "filter":
-        filter_page(args[-1], args[:-1])
-    elif command == "links":
-        check_links(args[0])
-    elif command == "site":
-        check_site(args[0])
-    elif command == "examples":
-        write_examples(args[0], args[1:])
-    elif command == "compare":
-        compare(args[0], args[1])
-    elif command == "routes":
-        run_routes_in_copy(args[0])
-
+# Each command and the arguments it needs at least.
+COMMANDS = {"filter": (1, lambda a: filter_page(a[-1], a[:-1])),
+            "links": (1, lambda a: check_links(a[0])), "site": (1, lambda a: check_site(a[0])),
+            "examples": (1, lambda a: write_examples(a[0], a[1:])),
+            "compare": (2, lambda a: compare(a[0], a[1])),
+            "routes": (1, lambda a: run_routes_in_copy(a[0]))}
 
 if __name__ == "__main__":
-    main()
+    needs, command = COMMANDS.get((sys.argv + [""])[1], (0, None))
+    if command is None or len(sys.argv) - 2 < needs:
+        sys.exit(__doc__)
+    command(sys.argv[2:])

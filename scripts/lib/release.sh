@@ -2,24 +2,17 @@
 # Sourced by windows-check and the native build's test release_archive (tests/consumers.cmake):
 # what a user of a release does with it, checked the same way for each target.
 
-# project_version: the version, read where it lives, in project().
-project_version() {
-    sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
-}
-
 # make_release BUILD OUT SYSTEM: runs cpack in the build folder BUILD, writing the archive into
-# OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM.
-# Sets release_reference to the site (the manual and the API reference) as the archive must hold
-# it: every file that the docs target made in BUILD, which must include an index.html, a page
-# for every page of docs/ and the demo's page that BUILD was configured with (ENGINE_DEMO_PAGE).
+# OUT, and sets release to the archive's name without extension, EngineCore-VERSION-SYSTEM, and
+# release_reference to the site as the archive must hold it: every file that the docs target
+# made in BUILD, which must include a page for every page of docs/ (docs/index.md is its
+# index.html) and the demo's page that BUILD was configured with (ENGINE_DEMO_PAGE).
 make_release() {
-    local out html=$1/docs/html page demo
-    [ -s "$html/index.html" ] || { echo "release: no $html/index.html to pack" >&2; return 1; }
-    # Every page of the manual: docs/index.md is the site's index.html, the others have its
-    # names for them.
+    local html=$1/docs/html page demo out
     for page in docs/*.md; do
-        [ "$page" = docs/index.md ] || [ -s "$html/md_docs_$(basename "$page" .md).html" ] ||
-            { echo "release: no page for $page in $html to pack" >&2; return 1; }
+        page=md_docs_$(basename "$page" .md).html
+        [ -s "$html/${page/md_docs_index.html/index.html}" ] ||
+            { echo "release: no $page in $html to pack" >&2; return 1; }
     done
     demo=$(sed -n 's/^ENGINE_DEMO_PAGE:FILEPATH=//p' "$1/CMakeCache.txt")
     cmp -s "$demo" "$html/demo.html" ||
@@ -27,27 +20,23 @@ make_release() {
     out=$(cd "$2" && pwd)
     (cd "$1" && cpack -B "$out" > /dev/null)
     # shellcheck disable=SC2034 # read by the caller
-    release="EngineCore-$(project_version)-$3"
+    release=$(sed -n 's/^project(EngineCore VERSION \([0-9.]*\).*/EngineCore-\1/p' CMakeLists.txt)-$3
     mapfile -t release_reference < <(cd "$html" && find . -type f |
         sed 's|^\./|share/doc/EngineCore/html/|')
 }
 
 # check_listing ARCHIVE EXPECTED-FILE: the archive holds exactly the files listed.
 check_listing() {
-    local archive=$1 expected=$2 actual
-    actual=$(cmake -E tar tf "$archive" | grep -v '/$' | sort)
-    if [ "$actual" != "$(sort "$expected")" ]; then
-        echo "release: $archive does not hold exactly the expected files" >&2
-        diff <(sort "$expected") <(echo "$actual") >&2 || true
+    if ! diff <(sort "$2") <(cmake -E tar tf "$1" | grep -v '/$' | sort) >&2; then
+        echo "release: $1 does not hold exactly the expected files" >&2
         return 1
     fi
-    echo "release: $archive holds the $(wc -l < "$expected") expected files"
+    echo "release: $1 holds the $(wc -l < "$2") expected files"
 }
 
 # expected_listing TOP ENTRY...: the files of a release in folder TOP: the entries given (its
-# programs, libraries and headers), and the CMake package, the core's pkg-config file, the
-# README, the license, the change log and the site (from the last make_release) that every
-# release has.
+# programs, libraries and headers), and what every release has: the CMake package, the core's
+# pkg-config file, the README, the license, the change log and the site (from make_release).
 expected_listing() {
     local top=$1 entry
     shift
