@@ -122,6 +122,9 @@ TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStand
     const std::vector<std::pair<char, DropReason>> told{{'s', kDropOtherLife},
                                                         {'n', kDropOtherLife}};
     EXPECT_EQ(ears[0].dropped, told);
+    for (int known = 0; known <= static_cast<int>(DropReason::handlerDestroyed); ++known) {
+        EXPECT_NE(kDropOtherLife, static_cast<DropReason>(known)) << "a reason of its own";
+    }
     EXPECT_TRUE(ears[3].dropped.empty()) << "released untold where not asked";
 
     // A life ended and its slot empty: the empty slot's reason, as for any message.
