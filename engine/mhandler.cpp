@@ -95,11 +95,10 @@ bool MHandler::sendToLife(EntityLife receiver, std::uint8_t content, std::int32_
 
 void MHandler::sendAs(std::uint32_t sender) noexcept {
     ownSender_ = sender;
-    hasOwnSender_ = true;
 }
 
 std::uint32_t MHandler::sendsAs() const noexcept {
-    return hasOwnSender_ ? ownSender_ : holder;
+    return ownSender_.value_or(holder);
 }
 
 bool MHandler::queueMessage(std::uint32_t receiver, std::uint32_t receiverLife,

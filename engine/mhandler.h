@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class Actor;
 class Message;
@@ -157,9 +158,8 @@ private:
     /// Tells hooks.dropped, if set.
     void drop(const Message& message, DropReason reason) const;
 
-    /// The sender that sendAs set, where hasOwnSender_ says one was.
-    std::uint32_t ownSender_ = 0;
-    bool hasOwnSender_ = false;
+    /// The sender that sendAs set, if it was called.
+    std::optional<std::uint32_t> ownSender_;
     /// Set between an actor's lives and while one ends: send creates nothing.
     bool closed_ = false;
 };
