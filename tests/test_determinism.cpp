@@ -178,22 +178,23 @@ std::uint64_t hashFixedFlock() {
     return digest.hash;
 }
 
+/// Two runs alike (nothing left over from the first steers the second) and the golden value.
+void expectGolden(std::uint64_t (*run)(), std::uint64_t golden) {
+    const std::uint64_t first = run();
+    EXPECT_EQ(first, run()) << "the run must not depend on state left by an earlier one";
+    EXPECT_EQ(first, golden) << std::hex << "hash 0x" << first;
+}
+
 } // namespace
 
 TEST(Determinism, AGamesPartitionAndQueriesHashToTheGoldenValueOnEveryTarget) {
-    const std::uint64_t first = hashFixedWorld();
-    EXPECT_EQ(first, hashFixedWorld());
-    EXPECT_EQ(first, kGoldenWorldHash) << std::hex << "hash 0x" << first;
+    expectGolden(hashFixedWorld, kGoldenWorldHash);
 }
 
 TEST(Determinism, LongRunHashesToTheGoldenValueOnEveryTarget) {
-    const std::uint64_t first = hashFixedRun();
-    EXPECT_EQ(first, hashFixedRun()) << "the run must not depend on state left by an earlier one";
-    EXPECT_EQ(first, kGoldenHash) << std::hex << "hash 0x" << first;
+    expectGolden(hashFixedRun, kGoldenHash);
 }
 
 TEST(Determinism, AFlockWithRandomSourcesOfItsOwnHashesToTheGoldenValueOnEveryTarget) {
-    const std::uint64_t first = hashFixedFlock();
-    EXPECT_EQ(first, hashFixedFlock());
-    EXPECT_EQ(first, kGoldenFlockHash) << std::hex << "hash 0x" << first;
+    expectGolden(hashFixedFlock, kGoldenFlockHash);
 }
