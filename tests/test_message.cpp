@@ -12,35 +12,48 @@
 #include <memory>
 #include <set>
 #include <tuple>
-#include <vector>
 
 TEST(Message, EachOverloadStoresItsFieldsAndLeavesTheOthersZero) {
-    // Sender, receiver, content, integer and real payload.
     using Fields = std::tuple<std::uint32_t, std::uint32_t, char, std::int32_t, double>;
     const auto fields = [](const Message& m) {
         return Fields(m.sender, m.getReceiver(), static_cast<char>(m.getContent()), m.ival, m.dval);
     };
-    EXPECT_EQ(fields(Message(0, 0, 'a', 0)), Fields(0, 0, 'a', 0, 0.0));
-    EXPECT_EQ(fields(Message(1, 2, 'b', -9)), Fields(1, 2, 'b', -9, 0.0));
+    EXPECT_EQ(fields(Message(0, 0, 'a', -9)), Fields(0, 0, 'a', -9, 0.0));
     EXPECT_EQ(fields(Message(5, 6, 'd')), Fields(5, 6, 'd', 0, 0.0));
     EXPECT_EQ(fields(Message(7, 8, 'e', 0.5, 3)), Fields(7, 8, 'e', 3, 0.5));
     EXPECT_EQ(fields(Message(3, 4, 'f', -0.25)), Fields(3, 4, 'f', 0, -0.25));
-    const Message plain;
-    EXPECT_EQ(fields(plain), Fields(0, 0, '\0', 0, 0.0));
-    EXPECT_EQ(plain.getID(), 0u);
 }
 
 using MessageDeathTest = ChildProcessTest;
 
-TEST_F(MessageDeathTest, IdentifierStepHandsOutTheLastValueThenFailsTheAssertion) {
+TEST_F(MessageDeathTest, TheLastIdentifierAndZeroIdentifiersForARealPayloadFailTheirAssertions) {
     std::uint32_t mval = std::numeric_limits<std::uint32_t>::max() - 1;
     EXPECT_EQ(Message::initialize(mval), std::numeric_limits<std::uint32_t>::max() - 1);
     EXPECT_EQ(mval, std::numeric_limits<std::uint32_t>::max());
     EXPECT_DEATH(Message::initialize(mval),
                  "\\(mval <= mval \\+ 1\\) && \"<Message::initialize>: invalid ID\"");
+    EXPECT_DEATH(Message(0, 2, 'p', 1.0),
+                 "sender && \"Message::Message Error: Invalid sender ID\"");
+    EXPECT_DEATH(Message(1, 0, 'p', 1.0),
+                 "receiver && \"Message::Message Error: Invalid Receiver ID\"");
 }
 
-TEST_F(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) {
+namespace {
+
+// Releases its message as the process ends, as an actor at namespace scope does.
+struct ReleasedAtExit {
+    Message* message;
+    ~ReleasedAtExit() {
+        delete message;
+        std::cerr << ", kept at the end: " << Message::pooled();
+    }
+    ReleasedAtExit(const ReleasedAtExit&) = delete;
+    ReleasedAtExit& operator=(const ReleasedAtExit&) = delete;
+};
+
+} // namespace
+
+TEST_F(MessageDeathTest, EachOverloadCountsFromZeroInAProcessAndKeptBlocksGoBackAtExit) {
     // Re-executed rather than forked: a forked child would inherit the counters of earlier tests.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -53,43 +66,13 @@ TEST_F(MessageDeathTest, EachOverloadCountsItsOwnIdentifiersFromZeroInAProcess) 
                 std::cerr << ' ' << Message(1, 2, 'a', 0).getID() << Message(1, 2, 'b').getID()
                           << Message(1, 2, 'c', 0.5, 3).getID() << Message(1, 2, 'd', 0.5).getID();
             }
-            std::exit(0);
-        },
-        ::testing::ExitedWithCode(0), "kept 0, ids 0000 1111");
-}
-
-namespace {
-
-// Releases its message as the process ends, as an actor at namespace scope does.
-struct ReleasedAtExit {
-    Message* message;
-    ~ReleasedAtExit() {
-        delete message;
-        std::cerr << "kept at the end: " << Message::pooled();
-    }
-    ReleasedAtExit(const ReleasedAtExit&) = delete;
-    ReleasedAtExit& operator=(const ReleasedAtExit&) = delete;
-};
-
-} // namespace
-
-TEST_F(MessageDeathTest, KeptBlocksGoBackAtExitAndAMessageReleasedLaterGoesStraightBack) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            // Made before the first block is kept, so it ends after the kept blocks went back.
+            // Made before the first block is kept, so it ends after the kept blocks went back,
+            // and its message goes straight back.
             static const ReleasedAtExit late{new Message(1, 2, 'l', 0)};
             delete new Message(1, 2, 'k', 0);
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "kept at the end: 0");
-}
-
-TEST_F(MessageDeathTest, RealPayloadOverloadRefusesZeroIdentifiers) {
-    EXPECT_DEATH(Message(0, 2, 'p', 1.0),
-                 "sender && \"Message::Message Error: Invalid sender ID\"");
-    EXPECT_DEATH(Message(1, 0, 'p', 1.0),
-                 "receiver && \"Message::Message Error: Invalid Receiver ID\"");
+        ::testing::ExitedWithCode(0), "kept 0, ids 0000 1111, kept at the end: 0");
 }
 
 namespace {
@@ -120,12 +103,10 @@ TEST(MessageBlocks, AReleasedBlockIsHandedOutOnceAgainAndTheRestGoBackOnRequest)
     for (Message*& message : second) {
         message = new Message(3, 4, 'b', 0);
     }
-    const long takenAfter = blocksTaken();
-    const std::size_t keptAfter = Message::pooled();
-    EXPECT_EQ(keptInUse, inUse + 8) << "kept, not given back";
-    EXPECT_EQ(kept, 8u);
-    EXPECT_EQ(takenAfter, taken);
-    EXPECT_EQ(keptAfter, 2u);
+    const auto after =
+        std::make_tuple(keptInUse - inUse, kept, blocksTaken() - taken, Message::pooled());
+    EXPECT_EQ(after, std::make_tuple(8L, std::size_t{8}, 0L, std::size_t{2}))
+        << "kept, then reused";
 
     // Each kept block goes to one message only, and a message made from one is whole.
     const std::set<const Message*> released(std::begin(first), std::end(first));
@@ -142,30 +123,16 @@ TEST(MessageBlocks, AReleasedBlockIsHandedOutOnceAgainAndTheRestGoBackOnRequest)
     auto tagged = std::make_unique<Tagged>();
     EXPECT_EQ(released.count(tagged.get()), 0u);
     tagged.reset();
-    EXPECT_EQ(Message::pooled(), 2u);
-    EXPECT_EQ(blocksInUse(), beforeTagged);
-
-    const long beforeRelease = blocksInUse();
+    const auto keptAndInUse = [] { return std::make_tuple(Message::pooled(), blocksInUse()); };
+    EXPECT_EQ(keptAndInUse(), std::make_tuple(std::size_t{2}, beforeTagged));
     Message::releasePooled();
-    EXPECT_EQ(Message::pooled(), 0u);
-    EXPECT_EQ(blocksInUse(), beforeRelease - 2);
+    EXPECT_EQ(keptAndInUse(), std::make_tuple(std::size_t{0}, beforeTagged - 2));
     for (Message* message : second) {
         delete message;
     }
     EXPECT_EQ(Message::pooled(), 6u);
     Message::releasePooled();
-    EXPECT_EQ(blocksInUse(), beforeRelease - 8);
-}
-
-TEST(MessageBlocks, RestartingTheIdentifiersBringsEveryCounterBackToZero) {
-    const auto ids = [] {
-        return std::make_tuple(Message(1, 2, 'a', 0).getID(), Message(1, 2, 'b').getID(),
-                               Message(1, 2, 'c', 0.5, 3).getID(), Message(1, 2, 'd', 0.5).getID());
-    };
-    ids();
-    ids();
-    Message::restartIdentifiers();
-    EXPECT_EQ(ids(), std::make_tuple(0u, 0u, 0u, 0u));
+    EXPECT_EQ(blocksInUse(), beforeTagged - 8);
 }
 
 #if defined(__has_feature)
