@@ -10,10 +10,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <functional>
 #include <iomanip>
-#include <ios>
 #include <iostream>
 #include <locale>
 #include <memory>
@@ -23,56 +21,13 @@
 #include <utility>
 #include <vector>
 
-namespace {
-
-// Digits grouped by threes, as a caller's locale may ask of every number the stream prints.
-class Thousands : public std::numpunct<char> {
-protected:
-    char do_thousands_sep() const override { return ','; }
-    std::string do_grouping() const override { return "\3"; }
-};
-
-// The route put back at the end of a test, whatever the test set.
-class KeptRoute {
-public:
-    KeptRoute() : kept_(traceRoute()) {}
-    ~KeptRoute() { setTraceRoute(kept_); }
-    KeptRoute(const KeptRoute&) = delete;
-    KeptRoute& operator=(const KeptRoute&) = delete;
-
-private:
-    TraceRoute kept_;
-};
-
-} // namespace
-
-TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutBack) {
-    ASSERT_EQ(traceRoute().stream(), &std::cout);
-    ASSERT_EQ(TraceRoute::standardOutput().stream(), &std::cout);
-    const KeptRoute kept;
-    ConsoleWatch console;
-    std::ostringstream given;
-    const TraceRoute first = setTraceRoute(TraceRoute::to(given));
-    DebugPrint("given");
-    const TraceRoute second = setTraceRoute(TraceRoute::nowhere());
-    DebugPrint("nowhere");
-    EXPECT_EQ(traceRoute().stream(), nullptr);
-    setTraceRoute(second);
-    DebugPrint("given again");
-    setTraceRoute(first);
-    DebugPrint("standard output");
-    EXPECT_EQ(first.stream(), &std::cout);
-    EXPECT_EQ(second.stream(), &given);
-    EXPECT_EQ(given.str(), "\nDEBUG::given\nDEBUG::given again");
-    EXPECT_EQ(console.take(), "\nDEBUG::standard output");
-}
-
 // Scopes held by objects of lifetimes of their own, a level and a menu, end in any order; the
 // streams end with them, so a trace written to one would be a write into freed memory.
 TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTheOneBefore) {
-    const KeptRoute kept;
+    ASSERT_EQ(traceRoute().stream(), &std::cout) << "standard output from the start";
+    const ScopedTraceRoute kept(traceRoute());
     std::ostringstream before;
-    setTraceRoute(TraceRoute::to(before));
+    EXPECT_EQ(setTraceRoute(TraceRoute::to(before)).stream(), &std::cout) << "the one replaced";
     constexpr std::size_t kScopes = 3;
     std::array<std::size_t, kScopes> order{0, 1, 2};
     do {
@@ -95,10 +50,9 @@ TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTh
     } while (std::next_permutation(order.begin(), order.end()));
 
     // Nested, with a route set by hand inside: each scope puts back what it replaced.
-    std::ostringstream outer;
     std::ostringstream byHand;
     {
-        const ScopedTraceRoute outerScope(TraceRoute::to(outer));
+        const ScopedTraceRoute outer(TraceRoute::nowhere());
         setTraceRoute(TraceRoute::to(byHand));
         { const ScopedTraceRoute inner(TraceRoute::nowhere()); }
         EXPECT_EQ(traceRoute().stream(), &byHand);
@@ -108,15 +62,17 @@ TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTh
 
 namespace {
 
-// The bytes of every kind of piece, traced while `out` carries a width of 40 and whatever
-// format the test set on it; the identifier lies past the largest signed value, so that a
-// signed or grouped one would show.
-struct EveryKind {
-    std::string expected;
-    std::streamsize widthAfterTrace;
+// Digits grouped by threes, as a caller's locale may ask of every number the stream prints.
+class Thousands : public std::numpunct<char> {
+protected:
+    char do_thousands_sep() const override { return ','; }
+    std::string do_grouping() const override { return "\3"; }
 };
 
-EveryKind traceEveryKind(std::ostream& out) {
+// Traces every kind of piece while `out` carries a width of 40: the bytes expected, and the width
+// left after a trace. The identifier lies past the largest signed value, so that a signed or
+// grouped one would show.
+std::pair<std::string, std::streamsize> traceEveryKind(std::ostream& out) {
     resetEngineGlobals();
     be_val = 4000000000u;
     out.width(40);
@@ -146,7 +102,7 @@ EveryKind traceEveryKind(std::ostream& out) {
 } // namespace
 
 TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStreamCarries) {
-    const KeptRoute kept;
+    const ScopedTraceRoute kept(traceRoute());
     ConsoleWatch console;
     std::ostringstream given;
     const struct {
@@ -166,14 +122,11 @@ TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStre
         c.flagged << std::hex << std::showbase << std::showpos << std::uppercase
                   << std::setfill('*');
         setTraceRoute(c.to);
-        const EveryKind traced = traceEveryKind(c.flagged);
+        const auto [expected, widthAfterTrace] = traceEveryKind(c.flagged);
         c.flagged.copyfmt(saved);
-        const std::string consoleText = console.take();
-        const std::string givenText = given.str();
+        EXPECT_EQ(console.take() + given.str(), c.written ? expected : "") << c.route;
         given.str("");
-        EXPECT_EQ(consoleText + givenText, c.written ? traced.expected : "") << c.route;
-        EXPECT_TRUE(consoleText.empty() || givenText.empty()) << c.route << " wrote twice";
-        EXPECT_EQ(traced.widthAfterTrace, c.written ? 0 : 40)
+        EXPECT_EQ(widthAfterTrace, c.written ? 0 : 40)
             << c.route << ": a width the caller set is used up by a trace, and only by one";
     }
 }
@@ -214,8 +167,8 @@ namespace {
 class Recorder : public std::streambuf {
 public:
     enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
-    Recorder(Takes takes, std::string& log, std::string name, int wholeWrites = 0)
-        : takes_(takes), log_(log), name_(std::move(name)), wholeWrites_(wholeWrites) {}
+    Recorder(Takes takes, std::string& log, const char* name, int wholeWrites = 0)
+        : takes_(takes), log_(log), name_(name), wholeWrites_(wholeWrites) {}
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize size) override {
@@ -246,27 +199,30 @@ private:
 // Every state bit a caller can ask a stream to throw on.
 constexpr std::ios::iostate kEveryBit = std::ios::badbit | std::ios::failbit | std::ios::eofbit;
 
-// Sets the mask; a stream already in a state the mask names throws once the mask is set.
-void armExceptions(std::ostream& out, std::ios::iostate mask) {
+// Runs `trace` with `out` on its own route (std::cout on standard output) writing into `target`,
+// once `prepare` has set the stream up and `mask` is armed; nothing may be thrown and the mask
+// must stay. Returns the stream's state after, and puts the stream back in its default state.
+std::ios::iostate onRouteOf(std::ostream& out, std::streambuf& target, std::ios::iostate mask,
+                            const std::function<void()>& prepare,
+                            const std::function<void()>& trace) {
+    std::streambuf* const previous = out.rdbuf(&target);
+    setTraceRoute(TraceRoute::to(out));
+    prepare();
     try {
         out.exceptions(mask);
     } catch (const std::ios::failure&) {
-        return;
+        EXPECT_NE(out.rdstate() & mask, 0) << "thrown only for a state the mask names";
     }
-}
-
-// Calls trace with `out`, on its own route (std::cout on standard output), writing into
-// `target`; puts the stream back in its default state afterwards.
-void onRouteOf(std::ostream& out, std::streambuf& target, const std::function<void()>& trace) {
-    std::streambuf* const previous = out.rdbuf(&target);
-    setTraceRoute(TraceRoute::to(out));
-    trace();
+    EXPECT_NO_THROW(trace());
+    const std::ios::iostate after = out.rdstate();
+    EXPECT_EQ(out.exceptions(), mask);
     setTraceRoute(TraceRoute::standardOutput());
     out.exceptions(std::ios::goodbit);
     out.unsetf(std::ios::unitbuf);
     out.tie(nullptr);
     out.rdbuf(previous);
     out.clear();
+    return after;
 }
 
 } // namespace
@@ -299,31 +255,25 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
         {"tied to a stream whose flush throws", Takes::All, true, false, good, "[\nDEBUG::x]", good,
          Takes::SyncThrows},
     };
-    const KeptRoute kept;
+    const ScopedTraceRoute kept(traceRoute());
     std::ostream given(nullptr);
     for (std::ostream* out : {&std::cout, &given}) {
-        const char* const route = out == &std::cout ? "standard output" : "a given stream";
-        for (const std::ios::iostate mask : {std::ios::goodbit, kEveryBit}) {
+        for (const std::ios::iostate mask : {good, kEveryBit}) {
             for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(out == &given ? "a given stream, " : "standard output, ") +
+                             c.stream + ", mask " + std::to_string(static_cast<int>(mask)));
                 std::string log;
                 Recorder target(c.takes, log, "");
                 Recorder tie(c.tieTakes, log, "tie-");
                 std::ostream tieStream(&tie);
                 tieStream.setf(c.tieTakes != Takes::All ? std::ios::unitbuf : std::ios::fmtflags{});
-                std::ios::iostate after = std::ios::goodbit;
-                std::ios::iostate maskAfter = std::ios::goodbit;
-                onRouteOf(*out, target, [&] {
+                const auto prepare = [&] {
                     out->tie(c.tied ? &tieStream : nullptr);
                     out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
                     out->setstate(c.before);
-                    armExceptions(*out, mask);
-                    EXPECT_NO_THROW(DebugPrint("x")) << route << ", " << c.stream;
-                    after = out->rdstate();
-                    maskAfter = out->exceptions();
-                });
-                EXPECT_EQ(log, c.log) << route << ", " << c.stream << ", mask " << mask;
-                EXPECT_EQ(after, c.after) << route << ", " << c.stream << ", mask " << mask;
-                EXPECT_EQ(maskAfter, mask) << route << ", " << c.stream;
+                };
+                EXPECT_EQ(onRouteOf(*out, target, mask, prepare, [] { DebugPrint("x"); }), c.after);
+                EXPECT_EQ(log, c.log);
             }
         }
     }
@@ -334,10 +284,9 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
 // stream takes the root's trace and fails from the first child's on, or, unit-buffered, fails
 // each flush by a throw, which the stream's own write would meet in a destructor.
 TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
-    const KeptRoute kept;
+    const ScopedTraceRoute kept(TraceRoute::nowhere());
     resetEngineGlobals();
     std::vector<std::unique_ptr<Actor>> actors;
-    setTraceRoute(TraceRoute::nowhere());
     for (int i = 0; i < 40; ++i) {
         actors.push_back(std::make_unique<Actor>());
         actors.back()->setPosition(-500 + 25 * i, 480 - 24 * i, 0);
@@ -350,17 +299,14 @@ TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
             std::string log;
             Recorder target(takes, log, "", 1);
             QuadNode* root = nullptr;
-            std::ios::iostate after = std::ios::goodbit;
-            onRouteOf(*out, target, [&] {
+            const auto prepare = [&] {
                 out->setf(takes == Recorder::Takes::SyncThrows ? std::ios::unitbuf
                                                                : std::ios::fmtflags{});
-                armExceptions(*out, kEveryBit);
-                EXPECT_NO_THROW(root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable));
-                after = out->rdstate();
-            });
+            };
+            const auto build = [&] { root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable); };
+            EXPECT_TRUE(onRouteOf(*out, target, kEveryBit, prepare, build) & std::ios::badbit);
             ASSERT_NE(root, nullptr);
             EXPECT_FALSE(root->children.empty()) << "a tree of many nodes, each one traced";
-            EXPECT_TRUE(after & std::ios::badbit);
             releaseQuadTree(root);
         }
     }
