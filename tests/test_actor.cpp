@@ -116,8 +116,7 @@ TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStand
     ASSERT_TRUE(hunter().sendMessageToLife({2, 3}, 'n', 0));             // a life not yet lived
     ASSERT_TRUE(hunter().sendMessageToLife(prey().life(), 'l', 0, 0.5)); // the life that stands
     ASSERT_TRUE(hunter().sendMessage(2, 'b', 0));                        // bare, as ever
-    EXPECT_FALSE(hunter().sendMessageToLife({2, 0}, 'z', 0)) << "0 is no life: refused";
-    ASSERT_TRUE(other().sendMessageToLife(first, 'q', 0)); // its hooks did not ask
+    ASSERT_TRUE(other().sendMessageToLife(first, 'q', 0));               // its hooks did not ask
     EXPECT_EQ(hunter().drain(), 4);
     other().update();
     EXPECT_EQ(ears[2].received, "alb");
@@ -192,49 +191,36 @@ TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
 }
 
 TEST_F(Lives, EndingALifeInsideTheNestingBoundWithMailQueuedIsRefused) {
-    // The hunter and the prey answer each other from inside, one handling deeper each time; at
-    // the bound a hook tries to end the other prey, whose mail no handling could deliver there.
+    // The prey's hook has the hunter send to it again and handle that from inside, one handling
+    // deeper each time; at the bound it tries to end the other prey, whose mail none could deliver.
     ASSERT_TRUE(other().sendMessage(0, 'o', 0));
     int depth = 0;
     std::vector<bool> tries;
-    const auto rally = [&](const Message& message) {
-        if (message.content != 'r') {
-            return;
-        }
+    ears[2].react = [&](const Message&) {
         if (++depth == MHandler::kMaxNesting) {
             tries.push_back(other().endLife());
             expectOtherUntouched();
-        }
-        Actor& self = *EntityTable[message.getReceiver() + 1];
-        if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
-            self.update();
+        } else if (hunter().sendMessage(2, 'r', 0)) {
+            hunter().update();
         }
         --depth;
     };
-    ears[0].react = rally;
-    ears[2].react = rally;
     ASSERT_TRUE(hunter().sendMessage(2, 'r', 0));
     hunter().update();
     EXPECT_EQ(tries, std::vector<bool>{false});
     EXPECT_TRUE(other().sendMessage(0, 'p', 0)) << "still open";
-    ears[0].react = nullptr;
     ears[2].react = nullptr;
     ASSERT_TRUE(other().endLife()) << "from outside, both delivered";
-    EXPECT_EQ(ears[0].received.substr(ears[0].received.size() - 2), "op");
+    EXPECT_EQ(ears[0].received, "op");
 }
 
 TEST_F(Lives, AnActorThatSendsAsItselfIsKnownToItsReceiverAndReachesIdentifierOne) {
     hunter().sendAsItself();
     ASSERT_TRUE(hunter().sendMessage(1, 'o', 0)); // to the spare, unreachable as holder
     ASSERT_TRUE(hunter().sendMessage(0, 's', 0)); // to itself: the one now refused
-    ASSERT_TRUE(other().sendMessage(1, 'h', 0));  // an actor that did not ask: sender 1
     hunter().drain();
-    other().drain();
-    EXPECT_EQ(ears[1].received, "o");
     EXPECT_EQ(ears[1].senders, std::vector<std::uint32_t>{0});
     EXPECT_EQ(ears[0].dropped, (Drops{{'s', DropReason::toHolder}}));
-    EXPECT_EQ(ears[3].dropped, (Drops{{'h', DropReason::toHolder}}));
-    EXPECT_EQ(hunter().handler.holder, 1u) << "the holder stays";
 }
 
 TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {

@@ -7,24 +7,20 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <limits>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 TEST(BaseEntity, IdentifiersFollowCreationAndAreNeverReused) {
     resetEngineGlobals();
     TraceCapture quiet;
-    auto* first = new Actor("first");
-    auto* second = new Actor("second");
-    EXPECT_EQ(first->getID(), 0u);
-    EXPECT_EQ(second->getID(), 1u);
-    delete first;
+    auto first = std::make_unique<Actor>("first");
+    const Actor second("second");
+    const std::uint32_t firstID = first->getID();
+    first.reset();
     const Actor third("third");
-    EXPECT_EQ(third.getID(), 2u);
-    delete second;
-
-    EXPECT_EQ(std::size(EntityTable), 1024u); // entity n in slot n + 1: identifiers 0 to 1022
+    EXPECT_EQ(std::make_tuple(firstID, second.getID(), third.getID()), std::make_tuple(0u, 1u, 2u));
 
     be_val = std::numeric_limits<std::uint32_t>::max() - 1;
     const Actor last("last");

@@ -5,14 +5,14 @@
 
 #include <optional>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace {
 
 using Args = std::vector<const char*>;
 
-// The arguments as main gets them, the program's name first and a null after the last; the
-// options, or none when the command line is refused.
+// The arguments as main gets them (the program's name first, a null after the last) parsed.
 std::optional<DemoOptions> parse(DemoProgram program, Args args) {
     args.insert(args.begin(), "demo");
     args.push_back(nullptr);
@@ -25,16 +25,12 @@ std::optional<DemoOptions> parse(DemoProgram program, Args args) {
 
 } // namespace
 
-TEST(DemoOptions, TakesTheDefaultsAndEveryOptionOfEachProgram) {
-    const DemoOptions defaults = parse(DemoProgram::window, {}).value();
-    EXPECT_EQ(defaults.actors, 256);
-    EXPECT_EQ(defaults.frames, 0);
-    EXPECT_EQ(defaults.milliseconds, 0);
+TEST(DemoOptions, TakesEveryOptionOfEachProgram) {
+    ASSERT_TRUE(parse(DemoProgram::window, {}));
     const DemoOptions window =
         parse(DemoProgram::window, {"--ms", "5000", "--actors", "1000", "--frames", "1"}).value();
-    EXPECT_EQ(window.actors, 1000);
-    EXPECT_EQ(window.frames, 1);
-    EXPECT_EQ(window.milliseconds, 5000);
+    EXPECT_EQ(std::make_tuple(window.actors, window.frames, window.milliseconds),
+              std::make_tuple(1000, 1, 5000));
     const DemoOptions tool =
         parse(DemoProgram::frameTool, {"--actors", "1", "--frames", "9", "--out", "a.png"}).value();
     EXPECT_STREQ(tool.out, "a.png");
@@ -59,9 +55,8 @@ TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
           Args{"--frames", "3", "--out", "a.png", "--ms", "9"}}) {
         EXPECT_FALSE(parse(DemoProgram::frameTool, args)) << ::testing::PrintToString(args);
     }
-    for (const Args& args : {Args{"--ms", "9"}, Args{"--out", "a.png"}}) {
-        EXPECT_FALSE(parse(DemoProgram::page, args)) << ::testing::PrintToString(args);
-    }
+    EXPECT_FALSE(parse(DemoProgram::page, {"--ms", "9"}));
+    EXPECT_FALSE(parse(DemoProgram::page, {"--out", "a.png"}));
 }
 
 TEST(DemoOptions, APageAddressWithANulInAValueIsRefusedAsTheCommandLineRefuses5x) {
@@ -70,15 +65,14 @@ TEST(DemoOptions, APageAddressWithANulInAValueIsRefusedAsTheCommandLineRefuses5x
     EXPECT_TRUE(parseDemoOptions({"demo.html"sv, "--actors"sv, "5"sv}, DemoProgram::page, options));
     EXPECT_EQ(options.actors, 5);
     for (const std::string_view value : {"5\0junk"sv, "5\0"sv, "\0"sv}) {
-        EXPECT_FALSE(
-            parseDemoOptions({"demo.html"sv, "--actors"sv, value}, DemoProgram::page, options));
-        EXPECT_FALSE(
-            parseDemoOptions({"demo.html"sv, "--frames"sv, value}, DemoProgram::page, options));
+        for (const std::string_view name : {"--actors"sv, "--frames"sv}) {
+            EXPECT_FALSE(
+                parseDemoOptions({"demo.html"sv, name, value}, DemoProgram::page, options));
+        }
     }
 }
 
 TEST(DemoOptions, EveryProgramTakesAFlockOrWanderersAndNothingElseForMotion) {
-    EXPECT_EQ(parse(DemoProgram::window, {}).value().motion, World::Motion::wander);
     for (const DemoProgram program :
          {DemoProgram::window, DemoProgram::frameTool, DemoProgram::page}) {
         const Args file =
