@@ -39,24 +39,6 @@ struct Ears {
     std::function<void(const Message&)> react;
 };
 
-MessageHooks hooksFor(Ears& ears) {
-    MessageHooks hooks;
-    hooks.context = &ears;
-    hooks.received = [](void* context, const Message& message) {
-        auto& e = *static_cast<Ears*>(context);
-        e.received += static_cast<char>(message.content);
-        e.senders.push_back(message.sender);
-        if (e.react) {
-            e.react(message);
-        }
-    };
-    hooks.dropped = [](void* context, const Message& message, DropReason reason) {
-        static_cast<Ears*>(context)->dropped.emplace_back(static_cast<char>(message.content),
-                                                          reason);
-    };
-    return hooks;
-}
-
 // A hunter (identifier 0), the spare identifier 1 and two prey (2 and 3), each in its slot with
 // the table attached and hooks that listen.
 class Lives : public ::testing::Test {
@@ -66,8 +48,21 @@ protected:
         for (int i = 0; i < 4; ++i) {
             actors.push_back(std::make_unique<Actor>("a"));
             ASSERT_TRUE(addToEntityTable(*actors.back()));
-            actors.back()->handler.setEntityTable(EntityTable);
-            actors.back()->handler.hooks = hooksFor(ears[i]);
+            MHandler& handler = actors.back()->handler;
+            handler.setEntityTable(EntityTable);
+            handler.hooks.context = &ears[i];
+            handler.hooks.received = [](void* context, const Message& message) {
+                auto& e = *static_cast<Ears*>(context);
+                e.received += static_cast<char>(message.content);
+                e.senders.push_back(message.sender);
+                if (e.react) {
+                    e.react(message);
+                }
+            };
+            handler.hooks.dropped = [](void* context, const Message& message, DropReason reason) {
+                static_cast<Ears*>(context)->dropped.emplace_back(
+                    static_cast<char>(message.content), reason);
+            };
         }
     }
     void TearDown() override {
@@ -164,7 +159,6 @@ TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
     EXPECT_EQ(prey().life().generation, 2u);
 
     // After the largest generation the lives begin again at 1: 0 is no life.
-    EXPECT_EQ(nextGeneration(1), 2u);
     EXPECT_EQ(nextGeneration(UINT32_MAX - 1), UINT32_MAX);
     EXPECT_EQ(nextGeneration(UINT32_MAX), 1u);
 

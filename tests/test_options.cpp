@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
@@ -27,17 +28,23 @@ std::optional<DemoOptions> parse(DemoProgram program, Args args) {
 
 TEST(DemoOptions, TakesEveryOptionOfEachProgram) {
     ASSERT_TRUE(parse(DemoProgram::window, {}));
-    const DemoOptions window =
-        parse(DemoProgram::window, {"--ms", "5000", "--actors", "1000", "--frames", "1"}).value();
-    EXPECT_EQ(std::make_tuple(window.actors, window.frames, window.milliseconds),
-              std::make_tuple(1000, 1, 5000));
+    const DemoOptions window = parse(DemoProgram::window, {"--ms", "5000", "--actors", "1000",
+                                                           "--frames", "1", "--motion", "flock"})
+                                   .value();
+    EXPECT_EQ(std::make_tuple(window.actors, window.frames, window.milliseconds, window.motion),
+              std::make_tuple(1000, 1, 5000, World::Motion::flock));
     const DemoOptions tool =
-        parse(DemoProgram::frameTool, {"--actors", "1", "--frames", "9", "--out", "a.png"}).value();
-    EXPECT_STREQ(tool.out, "a.png");
+        parse(DemoProgram::frameTool, {"--frames", "9", "--out", "a.png", "--motion", "wander"})
+            .value();
+    EXPECT_EQ(std::make_tuple(std::string(tool.out), tool.motion),
+              std::make_tuple(std::string("a.png"), World::Motion::wander));
     EXPECT_STREQ(
         parse(DemoProgram::frameTool, {"--frames", "3", "--compare", "b.png"}).value().compare,
         "b.png");
-    EXPECT_EQ(parse(DemoProgram::page, {"--frames", "100"}).value().frames, 100);
+    const DemoOptions page =
+        parse(DemoProgram::page, {"--frames", "100", "--motion", "flock"}).value();
+    EXPECT_EQ(std::make_tuple(page.frames, page.motion),
+              std::make_tuple(100, World::Motion::flock));
 }
 
 TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
@@ -46,7 +53,9 @@ TEST(DemoOptions, RefusesEveryBadArgumentAndAFrameToolWithoutFramesOrAFile) {
     }
     for (const Args& args :
          {Args{"--actors"}, Args{"--frames", "0"}, Args{"--frames", "86400001"}, Args{"--ms", "0"},
-          Args{"--actors", "5", "--actors", "6"}, Args{"--speed", "2"}, Args{"--out", "a.png"}}) {
+          Args{"--actors", "5", "--actors", "6"}, Args{"--speed", "2"}, Args{"--out", "a.png"},
+          Args{"--motion", "Flock"}, Args{"--motion", ""},
+          Args{"--motion", "flock", "--motion", "flock"}, Args{"--motion"}}) {
         EXPECT_FALSE(parse(DemoProgram::window, args)) << ::testing::PrintToString(args);
     }
     for (const Args& args :
@@ -68,26 +77,6 @@ TEST(DemoOptions, APageAddressWithANulInAValueIsRefusedAsTheCommandLineRefuses5x
         for (const std::string_view name : {"--actors"sv, "--frames"sv}) {
             EXPECT_FALSE(
                 parseDemoOptions({"demo.html"sv, name, value}, DemoProgram::page, options));
-        }
-    }
-}
-
-TEST(DemoOptions, EveryProgramTakesAFlockOrWanderersAndNothingElseForMotion) {
-    for (const DemoProgram program :
-         {DemoProgram::window, DemoProgram::frameTool, DemoProgram::page}) {
-        const Args file =
-            program == DemoProgram::frameTool ? Args{"--frames", "1", "--out", "a.png"} : Args{};
-        for (const auto& [word, motion] : {std::pair{"flock", World::Motion::flock},
-                                           std::pair{"wander", World::Motion::wander}}) {
-            Args args = file;
-            args.insert(args.end(), {"--motion", word});
-            EXPECT_EQ(parse(program, args).value().motion, motion) << word;
-        }
-        for (const Args& bad : {Args{"--motion", "Flock"}, Args{"--motion", ""},
-                                Args{"--motion", "flock", "--motion", "flock"}, Args{"--motion"}}) {
-            Args args = file;
-            args.insert(args.end(), bad.begin(), bad.end());
-            EXPECT_FALSE(parse(program, args)) << ::testing::PrintToString(args);
         }
     }
 }
