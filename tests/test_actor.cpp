@@ -102,8 +102,8 @@ TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStand
               std::make_tuple(false, nullptr, 2u))
         << "out of the table between lives";
     ASSERT_TRUE(prey().beginLife());
-    EXPECT_EQ(EntityTable[3], &prey());
-    EXPECT_EQ(prey().getID(), 2u) << "a new life spends no identifier";
+    EXPECT_EQ(std::make_pair(EntityTable[3], prey().getID()), std::make_pair(&prey(), 2u))
+        << "back in its slot: a new life spends no identifier";
 
     // A game that asks hears the reason; one that does not never meets it.
     hunter().handler.hooks.dropsOtherLife = true;
@@ -225,10 +225,8 @@ TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {
     ASSERT_TRUE(prey().sendMessage(0, 'q', 0));
     ASSERT_TRUE(other().sendMessage(2, 'o', 0));
     EXPECT_EQ(drainEntityTable(EntityTable), 3);
-    EXPECT_EQ(hunter().handler.count, 2);
     ears[0].react = nullptr;
-    EXPECT_EQ(drainEntityTable(EntityTable), 2);
-    EXPECT_EQ(drainEntityTable(EntityTable), 0);
+    EXPECT_EQ(drainEntityTable(EntityTable), 2) << "the answers, waiting";
     EXPECT_EQ(ears[0].received + "|" + ears[2].received, "pq|oaa");
     EXPECT_EQ(drainEntityTable(nullptr), 0);
     // A table of the game's own is read whole, from slot 0 to the last.

@@ -68,38 +68,10 @@ protected:
     std::string do_grouping() const override { return "\3"; }
 };
 
-// Traces every kind of piece while `out` carries a width of 40: the bytes expected, and the width
-// left after a trace. The identifier lies past the largest signed value, so that a signed or
-// grouped one would show.
-std::pair<std::string, std::streamsize> traceEveryKind(std::ostream& out) {
-    resetEngineGlobals();
-    be_val = 4000000000u;
-    out.width(40);
-    const auto receiver = std::make_unique<Actor>("");
-    EntityTable[1] = receiver.get();
-    EntityTable[1001] = receiver.get();
-    out.width(40);
-    MHandler handler;
-    const std::streamsize widthAfterTrace = out.width();
-    handler.setEntityTable(EntityTable);
-    handler.send(1000, 'p', 0);
-    handler.process();
-    DebugPrint(std::string(150, 'd'));
-    traceConstruction(nullptr);
-    QuadNode* root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable);
-    const std::string rootText = addressText(root);
-    releaseQuadTree(root);
-    resetEngineGlobals();
-    return {"\n" + addressText(&receiver->handler) + "\nBullshit: cName is NULL!\n" +
-                addressText(&handler) +
-                "4000000000Message received... asshole.\nReceiver:1000\nMessage:p\nDEBUG::" +
-                std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" + rootText +
-                "\nFinished a quad tree iteration.",
-            widthAfterTrace};
-}
-
 } // namespace
 
+// Every kind of piece traced while the stream carries a width of 40; the identifier lies past the
+// largest signed value, so that a signed or grouped one would show.
 TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStreamCarries) {
     const ScopedTraceRoute kept(traceRoute());
     ConsoleWatch console;
@@ -107,7 +79,7 @@ TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStre
     const struct {
         const char* route;
         TraceRoute to;
-        std::ostream& flagged; // the stream given odd flags: the route's own, or std::cout
+        std::ostream& out; // the stream given odd flags: the route's own, or std::cout
         bool written;
     } cases[] = {
         {"standard output", TraceRoute::standardOutput(), std::cout, true},
@@ -116,17 +88,37 @@ TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStre
     };
     for (const auto& c : cases) {
         std::ios saved(nullptr);
-        saved.copyfmt(c.flagged);
-        c.flagged.imbue(std::locale(std::locale::classic(), new Thousands));
-        c.flagged << std::hex << std::showbase << std::showpos << std::uppercase
-                  << std::setfill('*');
+        saved.copyfmt(c.out);
+        c.out.imbue(std::locale(std::locale::classic(), new Thousands));
+        c.out << std::hex << std::showbase << std::showpos << std::uppercase << std::setfill('*');
         setTraceRoute(c.to);
-        const auto [expected, widthAfterTrace] = traceEveryKind(c.flagged);
-        c.flagged.copyfmt(saved);
+        resetEngineGlobals();
+        be_val = 4000000000u;
+        c.out.width(40);
+        const auto receiver = std::make_unique<Actor>("");
+        EntityTable[1] = receiver.get();
+        EntityTable[1001] = receiver.get();
+        c.out.width(40);
+        MHandler handler;
+        EXPECT_EQ(c.out.width(), c.written ? 0 : 40)
+            << c.route << ": a width the caller set is used up by a trace, and only by one";
+        handler.setEntityTable(EntityTable);
+        handler.send(1000, 'p', 0);
+        handler.process();
+        DebugPrint(std::string(150, 'd'));
+        traceConstruction(nullptr);
+        QuadNode* root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable);
+        const std::string expected =
+            "\n" + addressText(&receiver->handler) + "\nBullshit: cName is NULL!\n" +
+            addressText(&handler) +
+            "4000000000Message received... asshole.\nReceiver:1000\nMessage:p\nDEBUG::" +
+            std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" + addressText(root) +
+            "\nFinished a quad tree iteration.";
+        releaseQuadTree(root);
+        resetEngineGlobals();
+        c.out.copyfmt(saved);
         EXPECT_EQ(console.take() + given.str(), c.written ? expected : "") << c.route;
         given.str("");
-        EXPECT_EQ(widthAfterTrace, c.written ? 0 : 40)
-            << c.route << ": a width the caller set is used up by a trace, and only by one";
     }
 }
 
@@ -190,41 +182,12 @@ private:
     std::string name_;
 };
 
-// Every state bit a caller can ask a stream to throw on.
-constexpr std::ios::iostate kEveryBit = std::ios::badbit | std::ios::failbit | std::ios::eofbit;
-
-// Runs `trace` with `out` on its own route (std::cout on standard output) writing into `target`,
-// once `prepare` has set the stream up and `mask` is armed; nothing may be thrown and the mask
-// must stay. Returns the stream's state after, and puts the stream back in its default state.
-std::ios::iostate onRouteOf(std::ostream& out, std::streambuf& target, std::ios::iostate mask,
-                            const std::function<void()>& prepare,
-                            const std::function<void()>& trace) {
-    std::streambuf* const previous = out.rdbuf(&target);
-    setTraceRoute(TraceRoute::to(out));
-    prepare();
-    try {
-        out.exceptions(mask);
-    } catch (const std::ios::failure&) {
-        EXPECT_NE(out.rdstate() & mask, 0) << "thrown only for a state the mask names";
-    }
-    EXPECT_NO_THROW(trace());
-    const std::ios::iostate after = out.rdstate();
-    EXPECT_EQ(out.exceptions(), mask);
-    setTraceRoute(TraceRoute::standardOutput());
-    out.exceptions(std::ios::goodbit);
-    out.unsetf(std::ios::unitbuf);
-    out.tie(nullptr);
-    out.rdbuf(previous);
-    out.clear();
-    return after;
-}
-
 } // namespace
 
 TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThrown) {
     using Takes = Recorder::Takes;
     constexpr std::ios::iostate good = std::ios::goodbit, failed = std::ios::failbit,
-                                bad = std::ios::badbit;
+                                bad = std::ios::badbit, every = bad | failed | std::ios::eofbit;
     const struct {
         const char* stream;
         Takes takes;
@@ -253,7 +216,7 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
     resetEngineGlobals();
     std::ostream given(nullptr);
     for (std::ostream* out : {&std::cout, &given}) {
-        for (const std::ios::iostate mask : {good, kEveryBit}) {
+        for (const std::ios::iostate mask : {good, every}) {
             for (const auto& c : cases) {
                 SCOPED_TRACE(std::string(out == &given ? "a given stream, " : "standard output, ") +
                              c.stream + ", mask " + std::to_string(static_cast<int>(mask)));
@@ -262,19 +225,30 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
                 Recorder tie(c.tieTakes, log, "tie-");
                 std::ostream tieStream(&tie);
                 tieStream.setf(c.tieTakes != Takes::All ? std::ios::unitbuf : std::ios::fmtflags{});
-                const auto prepare = [&] {
-                    out->tie(c.tied ? &tieStream : nullptr);
-                    out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
-                    out->setstate(c.before);
-                };
-                EXPECT_EQ(onRouteOf(*out, target, mask, prepare, [] { DebugPrint("x"); }), c.after);
+                std::streambuf* const previous = out->rdbuf(&target);
+                setTraceRoute(TraceRoute::to(*out));
+                out->tie(c.tied ? &tieStream : nullptr);
+                out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
+                out->setstate(c.before);
+                try {
+                    out->exceptions(mask);
+                } catch (const std::ios::failure&) {
+                    EXPECT_NE(out->rdstate() & mask, 0) << "thrown only for a state the mask names";
+                }
+                EXPECT_NO_THROW(DebugPrint("x"));
                 EXPECT_EQ(log, c.log);
+                EXPECT_EQ(out->rdstate(), c.after);
                 // Nor is a tree build unwound half-way, which would leak the node built.
                 QuadNode* root = nullptr;
-                const auto build = [&] { root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable); };
-                onRouteOf(*out, target, mask, prepare, build);
-                ASSERT_NE(root, nullptr);
+                EXPECT_NO_THROW(root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable));
                 releaseQuadTree(root);
+                EXPECT_EQ(out->exceptions(), mask);
+                setTraceRoute(TraceRoute::standardOutput());
+                out->exceptions(std::ios::goodbit);
+                out->unsetf(std::ios::unitbuf);
+                out->tie(nullptr);
+                out->rdbuf(previous);
+                out->clear();
             }
         }
     }
