@@ -18,7 +18,6 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 // Scopes held by objects of lifetimes of their own, a level and a menu, end in any order; the
 // streams end with them, so a trace written to one would be a write into freed memory.
