@@ -67,6 +67,37 @@ protected:
     std::string do_grouping() const override { return "\3"; }
 };
 
+// A stream buffer that logs each write (the bytes it took) and each flush; it can take one byte
+// less than offered, or throw; or each flush can throw or fail.
+class Recorder : public std::streambuf {
+public:
+    enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
+    Recorder(Takes takes, std::string& log, const char* name)
+        : takes_(takes), log_(log), name_(name) {}
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
+        if (takes_ == Takes::Throws) {
+            throw std::runtime_error("refused");
+        }
+        const std::streamsize taken = takes_ == Takes::OneLess ? size - 1 : size;
+        log_ += name_ + "[" + std::string(bytes, static_cast<std::size_t>(taken)) + "]";
+        return taken;
+    }
+    int sync() override {
+        if (takes_ == Takes::SyncThrows) {
+            throw std::runtime_error("cannot flush");
+        }
+        log_ += name_ + "flush ";
+        return takes_ == Takes::SyncFails ? -1 : 0;
+    }
+
+private:
+    Takes takes_;
+    std::string& log_;
+    std::string name_;
+};
+
 } // namespace
 
 // Every kind of piece traced while the stream carries a width of 40; the identifier lies past the
@@ -148,41 +179,6 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
     }
 }
 
-namespace {
-
-// A stream buffer that logs each write (the bytes it took) and each flush; it can take one byte
-// less than offered, or throw; or each flush can throw or fail.
-class Recorder : public std::streambuf {
-public:
-    enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
-    Recorder(Takes takes, std::string& log, const char* name)
-        : takes_(takes), log_(log), name_(name) {}
-
-protected:
-    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
-        if (takes_ == Takes::Throws) {
-            throw std::runtime_error("refused");
-        }
-        const std::streamsize taken = takes_ == Takes::OneLess ? size - 1 : size;
-        log_ += name_ + "[" + std::string(bytes, static_cast<std::size_t>(taken)) + "]";
-        return taken;
-    }
-    int sync() override {
-        if (takes_ == Takes::SyncThrows) {
-            throw std::runtime_error("cannot flush");
-        }
-        log_ += name_ + "flush ";
-        return takes_ == Takes::SyncFails ? -1 : 0;
-    }
-
-private:
-    Takes takes_;
-    std::string& log_;
-    std::string name_;
-};
-
-} // namespace
-
 TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThrown) {
     using Takes = Recorder::Takes;
     constexpr std::ios::iostate good = std::ios::goodbit, failed = std::ios::failbit,
@@ -204,11 +200,9 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
         {"tied and throwing", Takes::Throws, true, false, good, "tie-flush ", bad},
         {"already failed", Takes::All, false, false, failed, "", failed},
         {"already bad", Takes::All, false, false, bad, "", bad | failed},
-        {"unit-buffered, its flush throwing", Takes::SyncThrows, false, true, good, "[\nDEBUG::x]",
-         bad},
-        {"unit-buffered, its flush failing", Takes::SyncFails, false, true, good,
-         "[\nDEBUG::x]flush ", bad},
-        {"tied to a stream whose flush throws", Takes::All, true, false, good, "[\nDEBUG::x]", good,
+        {"its flush throwing", Takes::SyncThrows, false, true, good, "[\nDEBUG::x]", bad},
+        {"its flush failing", Takes::SyncFails, false, true, good, "[\nDEBUG::x]flush ", bad},
+        {"its tie's flush throwing", Takes::All, true, false, good, "[\nDEBUG::x]", good,
          Takes::SyncThrows},
     };
     const ScopedTraceRoute kept(traceRoute());
