@@ -23,39 +23,21 @@ TEST(Actor, ConstructionTracesTheHandlerThenTheNameReportOrTheActor) {
                                   addressText(&nameless.handler) + "\nBullshit: cName is NULL!\n" +
                                   addressText(&plain.handler) + "\n" + addressText(&plain));
     // Identifiers 0, 1 and 2: the holder is 1 whatever the identifier.
-    EXPECT_EQ(plain.getID(), 2u);
     EXPECT_EQ(std::make_tuple(quella.handler.holder, nameless.handler.holder, plain.handler.holder),
               std::make_tuple(1u, 1u, 1u));
 }
 
 namespace {
 
-// What one actor's hooks heard: each reception as content and sender, each drop as content and
-// reason.
+using Drops = std::vector<std::pair<char, DropReason>>;
+
+// What one actor's hooks heard: the contents and senders received, the contents dropped and why.
 struct Ears {
     std::string received;
     std::vector<std::uint32_t> senders;
-    std::vector<std::pair<char, DropReason>> dropped;
+    Drops dropped;
     std::function<void(const Message&)> react;
 };
-
-MessageHooks hooksFor(Ears& ears) {
-    MessageHooks hooks;
-    hooks.context = &ears;
-    hooks.received = [](void* context, const Message& message) {
-        auto& e = *static_cast<Ears*>(context);
-        e.received += static_cast<char>(message.content);
-        e.senders.push_back(message.sender);
-        if (e.react) {
-            e.react(message);
-        }
-    };
-    hooks.dropped = [](void* context, const Message& message, DropReason reason) {
-        static_cast<Ears*>(context)->dropped.emplace_back(static_cast<char>(message.content),
-                                                          reason);
-    };
-    return hooks;
-}
 
 // A hunter (identifier 0), the spare identifier 1 and two prey (2 and 3), each in its slot with
 // the table attached and hooks that listen.
@@ -63,13 +45,24 @@ class Lives : public ::testing::Test {
 protected:
     void SetUp() override {
         resetEngineGlobals();
-        const ScopedTraceRoute quiet(TraceRoute::nowhere());
         for (int i = 0; i < 4; ++i) {
             actors.push_back(std::make_unique<Actor>("a"));
-            Actor& actor = *actors.back();
-            ASSERT_TRUE(addToEntityTable(actor));
-            actor.handler.setEntityTable(EntityTable);
-            actor.handler.hooks = hooksFor(ears[i]);
+            ASSERT_TRUE(addToEntityTable(*actors.back()));
+            MHandler& handler = actors.back()->handler;
+            handler.setEntityTable(EntityTable);
+            handler.hooks.context = &ears[i];
+            handler.hooks.received = [](void* context, const Message& message) {
+                auto& e = *static_cast<Ears*>(context);
+                e.received += static_cast<char>(message.content);
+                e.senders.push_back(message.sender);
+                if (e.react) {
+                    e.react(message);
+                }
+            };
+            handler.hooks.dropped = [](void* context, const Message& message, DropReason reason) {
+                static_cast<Ears*>(context)->dropped.emplace_back(
+                    static_cast<char>(message.content), reason);
+            };
         }
     }
     void TearDown() override {
@@ -80,9 +73,14 @@ protected:
         resetEngineGlobals();
     }
     Actor& hunter() { return *actors[0]; }
-    Actor& spare() { return *actors[1]; }
     Actor& prey() { return *actors[2]; }
     Actor& other() { return *actors[3]; }
+    // The other prey untouched: alive in its slot, its first life, one message queued.
+    void expectOtherUntouched() {
+        EXPECT_EQ(std::make_tuple(other().isAlive(), EntityTable[4], other().life().generation,
+                                  other().handler.count),
+                  std::make_tuple(true, &other(), 1u, 1));
+    }
 
     const ScopedTraceRoute quiet_{TraceRoute::nowhere()};
     std::vector<std::unique_ptr<Actor>> actors;
@@ -93,19 +91,17 @@ protected:
 
 TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStands) {
     const EntityLife first = prey().life();
-    EXPECT_EQ(std::make_tuple(first.id, first.generation, prey().isAlive()),
-              std::make_tuple(2u, 1u, true));
     ASSERT_TRUE(hunter().sendMessageToLife(first, 'a', 0));
     hunter().update();
     EXPECT_EQ(ears[2].received, "a");
 
     ASSERT_TRUE(prey().endLife());
-    EXPECT_FALSE(prey().isAlive());
-    EXPECT_EQ(EntityTable[3], nullptr) << "out of the table between lives";
-    EXPECT_EQ(prey().life().generation, 2u);
+    EXPECT_EQ(std::make_tuple(prey().isAlive(), EntityTable[3], prey().life().generation),
+              std::make_tuple(false, nullptr, 2u))
+        << "out of the table between lives";
     ASSERT_TRUE(prey().beginLife());
-    EXPECT_EQ(EntityTable[3], &prey());
-    EXPECT_EQ(prey().getID(), 2u) << "a new life spends no identifier";
+    EXPECT_EQ(std::make_pair(EntityTable[3], prey().getID()), std::make_pair(&prey(), 2u))
+        << "back in its slot: a new life spends no identifier";
 
     // A game that asks hears the reason; one that does not never meets it.
     hunter().handler.hooks.dropsOtherLife = true;
@@ -113,15 +109,11 @@ TEST_F(Lives, MailToOneLifeReachesThatLifeOnlyWhileBareMailReachesWhicheverStand
     ASSERT_TRUE(hunter().sendMessageToLife({2, 3}, 'n', 0));             // a life not yet lived
     ASSERT_TRUE(hunter().sendMessageToLife(prey().life(), 'l', 0, 0.5)); // the life that stands
     ASSERT_TRUE(hunter().sendMessage(2, 'b', 0));                        // bare, as ever
-    EXPECT_FALSE(hunter().sendMessageToLife({2, 0}, 'z', 0)) << "0 is no life: refused";
-    EXPECT_EQ(hunter().handler.count, 4);
-    ASSERT_TRUE(other().sendMessageToLife(first, 'q', 0)); // its hooks did not ask
+    ASSERT_TRUE(other().sendMessageToLife(first, 'q', 0));               // its hooks did not ask
     EXPECT_EQ(hunter().drain(), 4);
     other().update();
     EXPECT_EQ(ears[2].received, "alb");
-    const std::vector<std::pair<char, DropReason>> told{{'s', kDropOtherLife},
-                                                        {'n', kDropOtherLife}};
-    EXPECT_EQ(ears[0].dropped, told);
+    EXPECT_EQ(ears[0].dropped, (Drops{{'s', kDropOtherLife}, {'n', kDropOtherLife}}));
     for (int known = 0; known <= static_cast<int>(DropReason::handlerDestroyed); ++known) {
         EXPECT_NE(kDropOtherLife, static_cast<DropReason>(known)) << "a reason of its own";
     }
@@ -138,8 +130,7 @@ TEST_F(Lives, AnEndingLifeDeliversWhatItQueuedAndSendsNothingUntilTheNext) {
     for (const char c : {'x', 'y', 'z'}) {
         ASSERT_TRUE(prey().sendMessage(0, static_cast<std::uint8_t>(c), 0));
     }
-    // The hunter answers each from inside; the prey's end is under way, so its answer to the
-    // hunter is delivered and the prey's own further sends are refused.
+    // The hunter answers each from inside the prey's end: delivered, the prey's sends refused.
     std::vector<bool> sentWhileEnding;
     ears[0].react = [&](const Message&) {
         sentWhileEnding.push_back(prey().sendMessage(0, 'w', 0));
@@ -149,7 +140,6 @@ TEST_F(Lives, AnEndingLifeDeliversWhatItQueuedAndSendsNothingUntilTheNext) {
     ASSERT_TRUE(prey().endLife());
     EXPECT_EQ(ears[0].received, "xyz") << "delivered in order before the life ended";
     EXPECT_EQ(sentWhileEnding, std::vector<bool>(3, false));
-    EXPECT_EQ(prey().handler.count, 0);
     ears[0].react = nullptr;
 
     EXPECT_FALSE(prey().sendMessage(0, 'd', 0)) << "between lives nothing is sent";
@@ -167,7 +157,6 @@ TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
     EXPECT_EQ(prey().life().generation, 2u);
 
     // After the largest generation the lives begin again at 1: 0 is no life.
-    EXPECT_EQ(nextGeneration(1), 2u);
     EXPECT_EQ(nextGeneration(UINT32_MAX - 1), UINT32_MAX);
     EXPECT_EQ(nextGeneration(UINT32_MAX), 1u);
 
@@ -187,65 +176,43 @@ TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
         }
     };
     EXPECT_THROW(other().endLife(), std::string);
-    EXPECT_TRUE(other().isAlive());
-    EXPECT_EQ(EntityTable[4], &other());
-    EXPECT_EQ(other().life().generation, 1u);
-    EXPECT_EQ(other().handler.count, 1);
+    expectOtherUntouched();
     EXPECT_TRUE(other().sendMessage(0, 'm', 0)) << "open again";
     ASSERT_TRUE(other().endLife());
     EXPECT_EQ(ears[0].received, "tkm");
 }
 
 TEST_F(Lives, EndingALifeInsideTheNestingBoundWithMailQueuedIsRefused) {
-    // The hunter and the prey answer each other from inside, one handling deeper each time; at
-    // the bound a hook tries to end the other prey, which has mail waiting that no handling
-    // could deliver there.
+    // The prey's hook has the hunter send to it again and handle that from inside, one handling
+    // deeper each time; at the bound it tries to end the other prey, whose mail none could deliver.
     ASSERT_TRUE(other().sendMessage(0, 'o', 0));
     int depth = 0;
     std::vector<bool> tries;
-    const auto rally = [&](const Message& message) {
-        if (message.content != 'r') {
-            return;
-        }
+    ears[2].react = [&](const Message&) {
         if (++depth == MHandler::kMaxNesting) {
             tries.push_back(other().endLife());
-            EXPECT_TRUE(other().isAlive());
-            EXPECT_EQ(other().life().generation, 1u);
-            EXPECT_EQ(other().handler.count, 1);
-            EXPECT_EQ(EntityTable[4], &other());
-        }
-        Actor& self = *EntityTable[message.getReceiver() + 1];
-        if (self.sendMessage(message.getReceiver() == 0 ? 2 : 0, 'r', 0)) {
-            self.update();
+            expectOtherUntouched();
+        } else if (hunter().sendMessage(2, 'r', 0)) {
+            hunter().update();
         }
         --depth;
     };
-    ears[0].react = rally;
-    ears[2].react = rally;
     ASSERT_TRUE(hunter().sendMessage(2, 'r', 0));
     hunter().update();
     EXPECT_EQ(tries, std::vector<bool>{false});
     EXPECT_TRUE(other().sendMessage(0, 'p', 0)) << "still open";
-    ears[0].react = nullptr;
     ears[2].react = nullptr;
     ASSERT_TRUE(other().endLife()) << "from outside, both delivered";
-    EXPECT_EQ(ears[0].received.substr(ears[0].received.size() - 2), "op");
+    EXPECT_EQ(ears[0].received, "op");
 }
 
 TEST_F(Lives, AnActorThatSendsAsItselfIsKnownToItsReceiverAndReachesIdentifierOne) {
     hunter().sendAsItself();
     ASSERT_TRUE(hunter().sendMessage(1, 'o', 0)); // to the spare, unreachable as holder
     ASSERT_TRUE(hunter().sendMessage(0, 's', 0)); // to itself: the one now refused
-    ASSERT_TRUE(other().sendMessage(1, 'h', 0));  // an actor that did not ask: sender 1
     hunter().drain();
-    other().drain();
-    EXPECT_EQ(ears[1].received, "o");
     EXPECT_EQ(ears[1].senders, std::vector<std::uint32_t>{0});
-    EXPECT_EQ(ears[0].dropped,
-              (std::vector<std::pair<char, DropReason>>{{'s', DropReason::toHolder}}));
-    EXPECT_EQ(ears[3].dropped,
-              (std::vector<std::pair<char, DropReason>>{{'h', DropReason::toHolder}}));
-    EXPECT_EQ(hunter().handler.holder, 1u) << "the holder stays";
+    EXPECT_EQ(ears[0].dropped, (Drops{{'s', DropReason::toHolder}}));
 }
 
 TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {
@@ -256,12 +223,9 @@ TEST_F(Lives, DrainingTheTableHandlesEveryQueueInSlotOrderAndAnswersWait) {
     ASSERT_TRUE(prey().sendMessage(0, 'q', 0));
     ASSERT_TRUE(other().sendMessage(2, 'o', 0));
     EXPECT_EQ(drainEntityTable(EntityTable), 3);
-    EXPECT_EQ(hunter().handler.count, 2);
     ears[0].react = nullptr;
-    EXPECT_EQ(drainEntityTable(EntityTable), 2);
-    EXPECT_EQ(drainEntityTable(EntityTable), 0);
-    EXPECT_EQ(ears[0].received, "pq");
-    EXPECT_EQ(ears[2].received, "oaa");
+    EXPECT_EQ(drainEntityTable(EntityTable), 2) << "the answers, waiting";
+    EXPECT_EQ(ears[0].received + "|" + ears[2].received, "pq|oaa");
     EXPECT_EQ(drainEntityTable(nullptr), 0);
     // A table of the game's own is read whole, from slot 0 to the last.
     Actor* own[kEntityTableSize] = {};

@@ -10,15 +10,14 @@
 #include <algorithm>
 #include <cstddef>
 
-// Counting blocks sees actors left undestroyed, whatever still points at them.
+// Counting blocks sees actors left undestroyed, whatever still points at them; with the trace
+// sent nowhere no stream's blocks are counted.
 TEST(Scenario, EndsWithEveryBlockItAllocatedReleased) {
-    // With the trace sent nowhere no stream takes part, so only the scenario's own blocks are
-    // counted.
     const ScopedTraceRoute quiet(TraceRoute::nowhere());
     const long before = blocksHeld();
     EXPECT_EQ(runScenario(), 0);
     EXPECT_EQ(blocksHeld(), before);
-    // Its actors took their slots with them, so nothing can reach them once destroyed.
     EXPECT_EQ(std::count(EntityTable, EntityTable + kEntityTableSize, nullptr),
-              std::ptrdiff_t{kEntityTableSize});
+              std::ptrdiff_t{kEntityTableSize})
+        << "its actors took their slots with them";
 }

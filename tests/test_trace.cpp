@@ -10,69 +10,22 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
 #include <functional>
 #include <iomanip>
-#include <ios>
 #include <iostream>
 #include <locale>
 #include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <utility>
-#include <vector>
-
-namespace {
-
-// Digits grouped by threes, as a caller's locale may ask of every number the stream prints.
-class Thousands : public std::numpunct<char> {
-protected:
-    char do_thousands_sep() const override { return ','; }
-    std::string do_grouping() const override { return "\3"; }
-};
-
-// The route put back at the end of a test, whatever the test set.
-class KeptRoute {
-public:
-    KeptRoute() : kept_(traceRoute()) {}
-    ~KeptRoute() { setTraceRoute(kept_); }
-    KeptRoute(const KeptRoute&) = delete;
-    KeptRoute& operator=(const KeptRoute&) = delete;
-
-private:
-    TraceRoute kept_;
-};
-
-} // namespace
-
-TEST(Trace, StartsOnStandardOutputAndEachRouteTakesItUntilTheOneItReplacedIsPutBack) {
-    ASSERT_EQ(traceRoute().stream(), &std::cout);
-    ASSERT_EQ(TraceRoute::standardOutput().stream(), &std::cout);
-    const KeptRoute kept;
-    ConsoleWatch console;
-    std::ostringstream given;
-    const TraceRoute first = setTraceRoute(TraceRoute::to(given));
-    DebugPrint("given");
-    const TraceRoute second = setTraceRoute(TraceRoute::nowhere());
-    DebugPrint("nowhere");
-    EXPECT_EQ(traceRoute().stream(), nullptr);
-    setTraceRoute(second);
-    DebugPrint("given again");
-    setTraceRoute(first);
-    DebugPrint("standard output");
-    EXPECT_EQ(first.stream(), &std::cout);
-    EXPECT_EQ(second.stream(), &given);
-    EXPECT_EQ(given.str(), "\nDEBUG::given\nDEBUG::given again");
-    EXPECT_EQ(console.take(), "\nDEBUG::standard output");
-}
 
 // Scopes held by objects of lifetimes of their own, a level and a menu, end in any order; the
 // streams end with them, so a trace written to one would be a write into freed memory.
 TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTheOneBefore) {
-    const KeptRoute kept;
+    ASSERT_EQ(traceRoute().stream(), &std::cout) << "standard output from the start";
+    const ScopedTraceRoute kept(traceRoute());
     std::ostringstream before;
-    setTraceRoute(TraceRoute::to(before));
+    EXPECT_EQ(setTraceRoute(TraceRoute::to(before)).stream(), &std::cout) << "the one replaced";
     constexpr std::size_t kScopes = 3;
     std::array<std::size_t, kScopes> order{0, 1, 2};
     do {
@@ -95,10 +48,9 @@ TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTh
     } while (std::next_permutation(order.begin(), order.end()));
 
     // Nested, with a route set by hand inside: each scope puts back what it replaced.
-    std::ostringstream outer;
     std::ostringstream byHand;
     {
-        const ScopedTraceRoute outerScope(TraceRoute::to(outer));
+        const ScopedTraceRoute outer(TraceRoute::nowhere());
         setTraceRoute(TraceRoute::to(byHand));
         { const ScopedTraceRoute inner(TraceRoute::nowhere()); }
         EXPECT_EQ(traceRoute().stream(), &byHand);
@@ -108,51 +60,56 @@ TEST(Trace, ScopedRoutesEndingInAnyOrderLeaveTheLatestLivingOnesRouteAndAtLastTh
 
 namespace {
 
-// The bytes of every kind of piece, traced while `out` carries a width of 40 and whatever
-// format the test set on it; the identifier lies past the largest signed value, so that a
-// signed or grouped one would show.
-struct EveryKind {
-    std::string expected;
-    std::streamsize widthAfterTrace;
+// Digits grouped by threes, as a caller's locale may ask of every number the stream prints.
+class Thousands : public std::numpunct<char> {
+protected:
+    char do_thousands_sep() const override { return ','; }
+    std::string do_grouping() const override { return "\3"; }
 };
 
-EveryKind traceEveryKind(std::ostream& out) {
-    resetEngineGlobals();
-    be_val = 4000000000u;
-    out.width(40);
-    const auto receiver = std::make_unique<Actor>("");
-    EntityTable[1] = receiver.get();
-    EntityTable[1001] = receiver.get();
-    out.width(40);
-    MHandler handler;
-    const std::streamsize widthAfterTrace = out.width();
-    handler.setEntityTable(EntityTable);
-    handler.send(1000, 'p', 0);
-    handler.process();
-    DebugPrint(std::string(150, 'd'));
-    traceConstruction(nullptr);
-    QuadNode* root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable);
-    const std::string rootText = addressText(root);
-    releaseQuadTree(root);
-    resetEngineGlobals();
-    return {"\n" + addressText(&receiver->handler) + "\nBullshit: cName is NULL!\n" +
-                addressText(&handler) +
-                "4000000000Message received... asshole.\nReceiver:1000\nMessage:p\nDEBUG::" +
-                std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" + rootText +
-                "\nFinished a quad tree iteration.",
-            widthAfterTrace};
-}
+// A stream buffer that logs each write (the bytes it took) and each flush; it can take one byte
+// less than offered, or throw; or each flush can throw or fail.
+class Recorder : public std::streambuf {
+public:
+    enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
+    Recorder(Takes takes, std::string& log, const char* name)
+        : takes_(takes), log_(log), name_(name) {}
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
+        if (takes_ == Takes::Throws) {
+            throw std::runtime_error("refused");
+        }
+        const std::streamsize taken = takes_ == Takes::OneLess ? size - 1 : size;
+        log_ += name_ + "[" + std::string(bytes, static_cast<std::size_t>(taken)) + "]";
+        return taken;
+    }
+    int sync() override {
+        if (takes_ == Takes::SyncThrows) {
+            throw std::runtime_error("cannot flush");
+        }
+        log_ += name_ + "flush ";
+        return takes_ == Takes::SyncFails ? -1 : 0;
+    }
+
+private:
+    Takes takes_;
+    std::string& log_;
+    std::string name_;
+};
 
 } // namespace
 
+// Every kind of piece traced while the stream carries a width of 40; the identifier lies past the
+// largest signed value, so that a signed or grouped one would show.
 TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStreamCarries) {
-    const KeptRoute kept;
+    const ScopedTraceRoute kept(traceRoute());
     ConsoleWatch console;
     std::ostringstream given;
     const struct {
         const char* route;
         TraceRoute to;
-        std::ostream& flagged; // the stream given odd flags: the route's own, or std::cout
+        std::ostream& out; // the stream given odd flags: the route's own, or std::cout
         bool written;
     } cases[] = {
         {"standard output", TraceRoute::standardOutput(), std::cout, true},
@@ -161,32 +118,47 @@ TEST(Trace, EveryRouteGetsTheConsolesBytesWhateverFlagsFillWidthAndLocaleItsStre
     };
     for (const auto& c : cases) {
         std::ios saved(nullptr);
-        saved.copyfmt(c.flagged);
-        c.flagged.imbue(std::locale(std::locale::classic(), new Thousands));
-        c.flagged << std::hex << std::showbase << std::showpos << std::uppercase
-                  << std::setfill('*');
+        saved.copyfmt(c.out);
+        c.out.imbue(std::locale(std::locale::classic(), new Thousands));
+        c.out << std::hex << std::showbase << std::showpos << std::uppercase << std::setfill('*');
         setTraceRoute(c.to);
-        const EveryKind traced = traceEveryKind(c.flagged);
-        c.flagged.copyfmt(saved);
-        const std::string consoleText = console.take();
-        const std::string givenText = given.str();
-        given.str("");
-        EXPECT_EQ(consoleText + givenText, c.written ? traced.expected : "") << c.route;
-        EXPECT_TRUE(consoleText.empty() || givenText.empty()) << c.route << " wrote twice";
-        EXPECT_EQ(traced.widthAfterTrace, c.written ? 0 : 40)
+        resetEngineGlobals();
+        be_val = 4000000000u;
+        c.out.width(40);
+        const auto receiver = std::make_unique<Actor>("");
+        EntityTable[1] = receiver.get();
+        EntityTable[1001] = receiver.get();
+        c.out.width(40);
+        MHandler handler;
+        EXPECT_EQ(c.out.width(), c.written ? 0 : 40)
             << c.route << ": a width the caller set is used up by a trace, and only by one";
+        handler.setEntityTable(EntityTable);
+        handler.send(1000, 'p', 0);
+        handler.process();
+        DebugPrint(std::string(150, 'd'));
+        traceConstruction(nullptr);
+        QuadNode* root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable);
+        const std::string expected =
+            "\n" + addressText(&receiver->handler) + "\nBullshit: cName is NULL!\n" +
+            addressText(&handler) +
+            "4000000000Message received... asshole.\nReceiver:1000\nMessage:p\nDEBUG::" +
+            std::string(150, 'd') + "\n" + addressText(nullptr) + "\n" + addressText(root) +
+            "\nFinished a quad tree iteration.";
+        releaseQuadTree(root);
+        resetEngineGlobals();
+        c.out.copyfmt(saved);
+        EXPECT_EQ(console.take() + given.str(), c.written ? expected : "") << c.route;
+        given.str("");
     }
 }
 
 TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
-    const int object = 0;
     const struct {
         std::function<void(TraceText&)> put;
         std::string bytes;
     } pieces[] = {
         {[](TraceText& t) { t.decimal(4294967295u); }, "4294967295"},
         {[](TraceText& t) { t.character('c'); }, "c"},
-        {[&](TraceText& t) { t.address(&object); }, addressText(&object)},
         {[](TraceText& t) { t.address(reinterpret_cast<const void*>(~std::uintptr_t{0})); },
          "0x" + std::string(2 * sizeof(std::uintptr_t), 'f')},
         {[](TraceText& t) { t.text("piece"); }, "piece"},
@@ -207,74 +179,10 @@ TEST(Trace, PiecesMeetingAFullBufferKeepEveryByteInOrder) {
     }
 }
 
-namespace {
-
-// A stream buffer that logs each write (the bytes it took) and each flush; after the writes it
-// takes whole, it can take one byte less than offered, or throw; or each flush can throw or fail.
-class Recorder : public std::streambuf {
-public:
-    enum class Takes { All, OneLess, Throws, SyncThrows, SyncFails };
-    Recorder(Takes takes, std::string& log, std::string name, int wholeWrites = 0)
-        : takes_(takes), log_(log), name_(std::move(name)), wholeWrites_(wholeWrites) {}
-
-protected:
-    std::streamsize xsputn(const char* bytes, std::streamsize size) override {
-        const bool whole = wholeWrites_ > 0;
-        wholeWrites_ -= whole ? 1 : 0;
-        if (takes_ == Takes::Throws && !whole) {
-            throw std::runtime_error("refused");
-        }
-        const std::streamsize taken = takes_ == Takes::OneLess && !whole ? size - 1 : size;
-        log_ += name_ + "[" + std::string(bytes, static_cast<std::size_t>(taken)) + "]";
-        return taken;
-    }
-    int sync() override {
-        if (takes_ == Takes::SyncThrows) {
-            throw std::runtime_error("cannot flush");
-        }
-        log_ += name_ + "flush ";
-        return takes_ == Takes::SyncFails ? -1 : 0;
-    }
-
-private:
-    Takes takes_;
-    std::string& log_;
-    std::string name_;
-    int wholeWrites_;
-};
-
-// Every state bit a caller can ask a stream to throw on.
-constexpr std::ios::iostate kEveryBit = std::ios::badbit | std::ios::failbit | std::ios::eofbit;
-
-// Sets the mask; a stream already in a state the mask names throws once the mask is set.
-void armExceptions(std::ostream& out, std::ios::iostate mask) {
-    try {
-        out.exceptions(mask);
-    } catch (const std::ios::failure&) {
-        return;
-    }
-}
-
-// Calls trace with `out`, on its own route (std::cout on standard output), writing into
-// `target`; puts the stream back in its default state afterwards.
-void onRouteOf(std::ostream& out, std::streambuf& target, const std::function<void()>& trace) {
-    std::streambuf* const previous = out.rdbuf(&target);
-    setTraceRoute(TraceRoute::to(out));
-    trace();
-    setTraceRoute(TraceRoute::standardOutput());
-    out.exceptions(std::ios::goodbit);
-    out.unsetf(std::ios::unitbuf);
-    out.tie(nullptr);
-    out.rdbuf(previous);
-    out.clear();
-}
-
-} // namespace
-
 TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThrown) {
     using Takes = Recorder::Takes;
     constexpr std::ios::iostate good = std::ios::goodbit, failed = std::ios::failbit,
-                                bad = std::ios::badbit;
+                                bad = std::ios::badbit, every = bad | failed | std::ios::eofbit;
     const struct {
         const char* stream;
         Takes takes;
@@ -292,77 +200,49 @@ TEST(Trace, TheStreamsStateDecidesWhatIsWrittenFlushedAndReportedAndNothingIsThr
         {"tied and throwing", Takes::Throws, true, false, good, "tie-flush ", bad},
         {"already failed", Takes::All, false, false, failed, "", failed},
         {"already bad", Takes::All, false, false, bad, "", bad | failed},
-        {"unit-buffered, its flush throwing", Takes::SyncThrows, false, true, good, "[\nDEBUG::x]",
-         bad},
-        {"unit-buffered, its flush failing", Takes::SyncFails, false, true, good,
-         "[\nDEBUG::x]flush ", bad},
-        {"tied to a stream whose flush throws", Takes::All, true, false, good, "[\nDEBUG::x]", good,
+        {"its flush throwing", Takes::SyncThrows, false, true, good, "[\nDEBUG::x]", bad},
+        {"its flush failing", Takes::SyncFails, false, true, good, "[\nDEBUG::x]flush ", bad},
+        {"its tie's flush throwing", Takes::All, true, false, good, "[\nDEBUG::x]", good,
          Takes::SyncThrows},
     };
-    const KeptRoute kept;
+    const ScopedTraceRoute kept(traceRoute());
+    resetEngineGlobals();
     std::ostream given(nullptr);
     for (std::ostream* out : {&std::cout, &given}) {
-        const char* const route = out == &std::cout ? "standard output" : "a given stream";
-        for (const std::ios::iostate mask : {std::ios::goodbit, kEveryBit}) {
+        for (const std::ios::iostate mask : {good, every}) {
             for (const auto& c : cases) {
+                SCOPED_TRACE(std::string(out == &given ? "a given stream, " : "standard output, ") +
+                             c.stream + ", mask " + std::to_string(static_cast<int>(mask)));
                 std::string log;
                 Recorder target(c.takes, log, "");
                 Recorder tie(c.tieTakes, log, "tie-");
                 std::ostream tieStream(&tie);
                 tieStream.setf(c.tieTakes != Takes::All ? std::ios::unitbuf : std::ios::fmtflags{});
-                std::ios::iostate after = std::ios::goodbit;
-                std::ios::iostate maskAfter = std::ios::goodbit;
-                onRouteOf(*out, target, [&] {
-                    out->tie(c.tied ? &tieStream : nullptr);
-                    out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
-                    out->setstate(c.before);
-                    armExceptions(*out, mask);
-                    EXPECT_NO_THROW(DebugPrint("x")) << route << ", " << c.stream;
-                    after = out->rdstate();
-                    maskAfter = out->exceptions();
-                });
-                EXPECT_EQ(log, c.log) << route << ", " << c.stream << ", mask " << mask;
-                EXPECT_EQ(after, c.after) << route << ", " << c.stream << ", mask " << mask;
-                EXPECT_EQ(maskAfter, mask) << route << ", " << c.stream;
+                std::streambuf* const previous = out->rdbuf(&target);
+                setTraceRoute(TraceRoute::to(*out));
+                out->tie(c.tied ? &tieStream : nullptr);
+                out->setf(c.unitBuffered ? std::ios::unitbuf : std::ios::fmtflags{});
+                out->setstate(c.before);
+                try {
+                    out->exceptions(mask);
+                } catch (const std::ios::failure&) {
+                    EXPECT_NE(out->rdstate() & mask, 0) << "thrown only for a state the mask names";
+                }
+                EXPECT_NO_THROW(DebugPrint("x"));
+                EXPECT_EQ(log, c.log);
+                EXPECT_EQ(out->rdstate(), c.after);
+                // Nor is a tree build unwound half-way, which would leak the node built.
+                QuadNode* root = nullptr;
+                EXPECT_NO_THROW(root = QuadTreeBuilder(-1, 1, -1, 1, EntityTable));
+                releaseQuadTree(root);
+                EXPECT_EQ(out->exceptions(), mask);
+                setTraceRoute(TraceRoute::standardOutput());
+                out->exceptions(std::ios::goodbit);
+                out->unsetf(std::ios::unitbuf);
+                out->tie(nullptr);
+                out->rdbuf(previous);
+                out->clear();
             }
         }
     }
-}
-
-// A stream that asks to throw on failure and then fails must not unwind a tree build half-way,
-// which would leak the nodes built so far (the sanitizer and valgrind checks watch for it): the
-// stream takes the root's trace and fails from the first child's on, or, unit-buffered, fails
-// each flush by a throw, which the stream's own write would meet in a destructor.
-TEST(Trace, AFailingStreamThatThrowsOnFailureLeavesATreeBuildWhole) {
-    const KeptRoute kept;
-    resetEngineGlobals();
-    std::vector<std::unique_ptr<Actor>> actors;
-    setTraceRoute(TraceRoute::nowhere());
-    for (int i = 0; i < 40; ++i) {
-        actors.push_back(std::make_unique<Actor>());
-        actors.back()->setPosition(-500 + 25 * i, 480 - 24 * i, 0);
-        EntityTable[i + 1] = actors.back().get();
-    }
-    std::ostream given(nullptr);
-    for (std::ostream* out : {&std::cout, &given}) {
-        for (const Recorder::Takes takes :
-             {Recorder::Takes::OneLess, Recorder::Takes::Throws, Recorder::Takes::SyncThrows}) {
-            std::string log;
-            Recorder target(takes, log, "", 1);
-            QuadNode* root = nullptr;
-            std::ios::iostate after = std::ios::goodbit;
-            onRouteOf(*out, target, [&] {
-                out->setf(takes == Recorder::Takes::SyncThrows ? std::ios::unitbuf
-                                                               : std::ios::fmtflags{});
-                armExceptions(*out, kEveryBit);
-                EXPECT_NO_THROW(root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable));
-                after = out->rdstate();
-            });
-            ASSERT_NE(root, nullptr);
-            EXPECT_FALSE(root->children.empty()) << "a tree of many nodes, each one traced";
-            EXPECT_TRUE(after & std::ios::badbit);
-            releaseQuadTree(root);
-        }
-    }
-    resetEngineGlobals();
 }

@@ -10,8 +10,7 @@
 #include <sstream>
 #include <string>
 
-/// Takes the console trace into a string for the capture's lifetime, then puts back the route
-/// it found; std::cout itself is left alone.
+/// The console trace taken into a string while it lives; std::cout itself is left alone.
 class TraceCapture {
 public:
     std::string text() const { return buffer_.str(); }
@@ -21,8 +20,7 @@ private:
     ScopedTraceRoute route_{TraceRoute::to(buffer_)};
 };
 
-/// std::cout's own bytes taken into a string while it lives: what standard output receives,
-/// for the tests that pin the trace's default route or a program's quiet.
+/// std::cout's own bytes taken into a string while it lives.
 class ConsoleWatch {
 public:
     ConsoleWatch() : previous_(std::cout.rdbuf(console_.rdbuf())) {}

@@ -1,5 +1,4 @@
-// Death tests where no child process can be started (WebAssembly under node): there each one
-// is skipped, so that it counts as skipped, never as passed.
+// Death tests skipped, never passed, where no child process can be started (WebAssembly).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +14,6 @@ protected:
 };
 
 #if !GTEST_HAS_DEATH_TEST
-// Compiled there but never run, since SetUp skips the test first.
 #define EXPECT_DEATH(statement, regex) EXPECT_DEATH_IF_SUPPORTED(statement, regex)
 #define EXPECT_EXIT(statement, predicate, regex) EXPECT_DEATH_IF_SUPPORTED(statement, regex)
 #endif
