@@ -59,7 +59,7 @@ TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBoundInEveryQuadrantOnASmal
 #if defined(__EMSCRIPTEN__)
             check = rebuild();
 #else
-            ASSERT_TRUE(onSmallStack(64 * 1024, [&] { check = rebuild(); })); // a worker's
+            ASSERT_TRUE(onSmallStack(64 * 1024, [&] { check = rebuild(); })); // a worker's stack
 #endif
             EXPECT_EQ(std::make_tuple(check.problem, check.depth, check.nodes),
                       std::make_tuple("", kQuadTreeMaxDepth, 4 * kQuadTreeMaxDepth + 1));
