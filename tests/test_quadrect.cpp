@@ -2,41 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
-#include <limits>
+#include <utility>
+#include <vector>
 
-TEST(QuadRect, MidlinesAreTheSystemsFormulaBitForBitAndStayInsideWhereTheWidthOverflows) {
+TEST(QuadRect, QuadrantsMeetAtTheSystemsMidlinesBitForBitInTheBuildersOrder) {
     // 0.1 + 0.3 differs from 0.05 + 0.35 in its last bit: the formula must be min + width / 2.
-    const QuadRect thin{0.1, 0.7, -3.0, 5.0};
-    EXPECT_EQ(thin.midX(), 0.1 + (0.7 - 0.1) / 2);
-    EXPECT_NE(thin.midX(), 0.1 / 2 + 0.7 / 2);
-    EXPECT_EQ(thin.midY(), 1.0);
-    const double most = std::numeric_limits<double>::max();
-    const QuadRect wide{-most, most, -1e308, 1.5e308};
-    EXPECT_EQ(wide.midX(), 0.0);
-    EXPECT_EQ(wide.midY(), 2.5e307);
+    const double x = 0.1 + (0.7 - 0.1) / 2;
+    std::vector<double> got;
+    for (const QuadRect& q : QuadRect{0.1, 0.7, -3.0, 5.0}.quadrants()) {
+        got.insert(got.end(), {q.minX, q.maxX, q.minY, q.maxY});
+    }
+    EXPECT_EQ(got, (std::vector<double>{0.1, x, -3, 1, 0.1, x, 1, 5, x, 0.7, -3, 1, x, 0.7, 1, 5}));
+    // Where the width overflows, the midline still lies inside.
+    const QuadRect wide{-DBL_MAX, DBL_MAX, -1e308, 1.5e308};
+    EXPECT_EQ(std::make_pair(wide.midX(), wide.midY()), std::make_pair(0.0, 2.5e307));
     EXPECT_TRUE(wide.halvable());
 }
 
-TEST(QuadRect, QuadrantsComeInTheBuildersOrderAndTileTheRectangle) {
-    const QuadRect r{-512, 512, -256, 0};
-    const auto q = r.quadrants();
-    const double expected[4][4] = {
-        {-512, 0, -256, -128}, {-512, 0, -128, 0}, {0, 512, -256, -128}, {0, 512, -128, 0}};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(q[i].minX, expected[i][0]);
-        EXPECT_EQ(q[i].maxX, expected[i][1]);
-        EXPECT_EQ(q[i].minY, expected[i][2]);
-        EXPECT_EQ(q[i].maxY, expected[i][3]);
-    }
-}
-
 TEST(QuadRect, OnlyARectangleWithBothMidlinesStrictlyInsideIsHalvable) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const double tiny = std::numeric_limits<double>::denorm_min();
-    for (const QuadRect& r : {QuadRect{-inf, 512, -512, 512}, QuadRect{-512, inf, -512, 512},
-                              QuadRect{-512, 512, NAN, 512}, QuadRect{0, tiny, -1, 1},
-                              QuadRect{1, 1, -1, 1}, QuadRect{5, -5, -1, 1}}) {
+    for (const QuadRect& r :
+         {QuadRect{-INFINITY, 512, -512, 512}, QuadRect{-512, INFINITY, -512, 512},
+          QuadRect{-512, 512, NAN, 512}, QuadRect{0, DBL_TRUE_MIN, -1, 1}, QuadRect{1, 1, -1, 1},
+          QuadRect{5, -5, -1, 1}}) {
         EXPECT_FALSE(r.halvable()) << r.minX << " " << r.maxX << " " << r.minY << " " << r.maxY;
     }
     EXPECT_TRUE((QuadRect{-512, 512, -512, 512}.halvable()));

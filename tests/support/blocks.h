@@ -1,7 +1,5 @@
-// The free store counted, for the suites that check that each block they take is given back
-// once, or that a piece of work takes none. A suite links blocks.cpp, whose operator new and
-// delete replace the program's own; valgrind replaces only the C library's allocator, which
-// they call.
+// The free store counted by blocks.cpp's operator new and delete, which replace the program's
+// own; valgrind replaces only the C library's allocator, which they call.
 #pragma once
 
 #include <engine/message.h>

@@ -1,5 +1,4 @@
-// The fixture of the quad-tree tests: actors placed in table slots, and the tree built over
-// the scenario's square, released after each test.
+// The quad-tree tests' fixture: actors in table slots, the tree over the scenario's square.
 #pragma once
 
 #include <engine/actor.h>

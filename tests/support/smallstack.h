@@ -1,5 +1,4 @@
-// A thread with a small stack, as game engines run their workers, for the tests that show a
-// deep piece of work fits one. Not on the web, where the engine's build has no threads.
+// A thread with a small stack, as game engines' workers have; not on the web, which has none.
 #pragma once
 
 #if !defined(__EMSCRIPTEN__)
@@ -9,29 +8,20 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+inline DWORD WINAPI runOnSmallStack(void* work) {
 #else
 #include <pthread.h>
-#endif
-
-namespace smallstack {
-
-#if defined(_WIN32)
-inline DWORD WINAPI run(void* work) {
-#else
-inline void* run(void* work) {
+inline void* runOnSmallStack(void* work) {
 #endif
     (*static_cast<const std::function<void()>*>(work))();
     return {};
 }
 
-} // namespace smallstack
-
-/// Runs work to its end on a new thread whose stack holds `bytes`; false where no such thread
-/// could be made.
+/// Runs work to its end on a new thread whose stack holds `bytes`; false where none was made.
 inline bool onSmallStack(std::size_t bytes, const std::function<void()>& work) {
     void* const job = const_cast<std::function<void()>*>(&work);
 #if defined(_WIN32)
-    HANDLE thread = CreateThread(nullptr, bytes, smallstack::run, job,
+    HANDLE thread = CreateThread(nullptr, bytes, runOnSmallStack, job,
                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread == nullptr) {
         return false;
@@ -45,7 +35,7 @@ inline bool onSmallStack(std::size_t bytes, const std::function<void()>& work) {
     }
     pthread_t thread;
     const bool made = pthread_attr_setstacksize(&attributes, bytes) == 0 &&
-                      pthread_create(&thread, &attributes, smallstack::run, job) == 0;
+                      pthread_create(&thread, &attributes, runOnSmallStack, job) == 0;
     pthread_attr_destroy(&attributes);
     return made && pthread_join(thread, nullptr) == 0;
 #endif
