@@ -146,6 +146,7 @@ TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) 
     };
     const Case cases[] = {
         {{0, 0}, {3e-320, 0}, {0, 1e-320}, 3e-320, 1e-320},
+        {{0, 0}, {0, 300}, {90, 120}, 300, 150},
         {{-DBL_MAX, 0}, {DBL_MAX, 0}, {DBL_MAX / 2, 0}, kInf, kInf},
         {{0, -DBL_MAX}, {0, DBL_MAX / 2}, {DBL_MAX, -DBL_MAX}, kInf, DBL_MAX},
     };

@@ -37,12 +37,6 @@ template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
                       [](const T& p, const T& q) { return same(p, q); });
 }
 
-inline bool same(const QuadIndex& a, const QuadIndex& b) {
-    return same(a.nodes, b.nodes) && a.root == b.root && a.outside == b.outside &&
-           same(a.positions, b.positions) && same(a.actors, b.actors) && same(a.ids, b.ids) &&
-           same(a.kinds, b.kinds);
-}
-
 /// The first list in which two layouts differ, the node pointers aside; empty when they agree.
 inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayout& b) {
     const std::pair<const char*, bool> lists[] = {
@@ -53,7 +47,11 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
          same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
         {"outside entities",
          same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
-        {"query index", same(a.index, b.index)},
+        {"query index", same(a.index.nodes, b.index.nodes) && a.index.root == b.index.root &&
+                            a.index.outside == b.index.outside &&
+                            same(a.index.positions, b.index.positions) &&
+                            same(a.index.actors, b.index.actors) &&
+                            same(a.index.ids, b.index.ids) && same(a.index.kinds, b.index.kinds)},
     };
     for (const auto& [name, equal] : lists) {
         if (!equal) {
