@@ -1,5 +1,5 @@
 // What a built layout must agree with: another layout, field by field, and a scan of every slot
-// of its table for each query. Shared by the partition, query and world tests and the fuzzer.
+// of its table for each query. Shared by the partition and query tests and the fuzzer.
 #pragma once
 
 #include <engine/actor.h>
@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -20,19 +19,9 @@
 
 namespace layoutscan {
 
-// Bit for bit, so that NaN equals NaN and -0 differs from 0.
-inline bool same(double a, double b) {
+// Bit for bit, so that NaN equals NaN and -0 differs from 0: for the types without padding.
+template <class T> bool same(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
-}
-inline bool same(const Actor* a, const Actor* b) {
-    return a == b;
-}
-inline bool same(Vec2 a, Vec2 b) {
-    return same(a.x, b.x) && same(a.y, b.y);
-}
-inline bool same(const QuadRect& a, const QuadRect& b) {
-    return same(a.minX, b.minX) && same(a.maxX, b.maxX) && same(a.minY, b.minY) &&
-           same(a.maxY, b.maxY);
 }
 // The node pointers aside, which only the builder fills.
 inline bool same(const QuadLeaf& a, const QuadLeaf& b) {
@@ -43,22 +32,9 @@ inline bool same(const QuadDivided& a, const QuadDivided& b) {
            a.leafCount == b.leafCount && a.first == b.first && a.count == b.count &&
            a.dividedCount == b.dividedCount;
 }
-inline bool same(const QuadIndexNode& a, const QuadIndexNode& b) {
-    return same(a.box, b.box) && a.first == b.first && a.own == b.own && a.end == b.end &&
-           a.kinds == b.kinds && std::equal(a.quadrant, a.quadrant + 4, b.quadrant);
-}
-inline bool same(std::uint32_t a, std::uint32_t b) {
-    return a == b;
-}
 template <class T> bool same(const std::vector<T>& a, const std::vector<T>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const T& p, const T& q) { return same(p, q); });
-}
-
-inline bool same(const QuadIndex& a, const QuadIndex& b) {
-    return same(a.nodes, b.nodes) && a.root == b.root && a.outside == b.outside &&
-           same(a.positions, b.positions) && same(a.actors, b.actors) && same(a.ids, b.ids) &&
-           same(a.kinds, b.kinds);
 }
 
 /// The first list in which two layouts differ, the node pointers aside; empty when they agree.
@@ -71,7 +47,11 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
          same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
         {"outside entities",
          same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
-        {"query index", same(a.index, b.index)},
+        {"query index", same(a.index.nodes, b.index.nodes) && a.index.root == b.index.root &&
+                            a.index.outside == b.index.outside &&
+                            same(a.index.positions, b.index.positions) &&
+                            same(a.index.actors, b.index.actors) &&
+                            same(a.index.ids, b.index.ids) && same(a.index.kinds, b.index.kinds)},
     };
     for (const auto& [name, equal] : lists) {
         if (!equal) {
@@ -109,32 +89,6 @@ inline double distance2(Vec2 a, Vec2 b) {
     return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y);
 }
 
-/// Whether the scans' squared distances from c, and distance d squared, order as the exact
-/// distances do: each is 0, infinite through an infinite coordinate, NaN, or a normal double that
-/// keeps the digits of both squares. Beyond, the queries compare exact distances, which a scan in
-/// squares cannot, and the unit tests check those scales.
-inline bool squaresOrderExactly(Actor* const* table, Vec2 c, double d) {
-    const auto exact = [](double dx, double dy, bool infinite) {
-        const double d2 = dx * dx + dy * dy;
-        return infinite || std::isnan(d2) || (dx == 0 && dy == 0) ||
-               (d2 >= 0x1p-960 && d2 <= std::numeric_limits<double>::max());
-    };
-    if (!exact(d, 0, std::isinf(d))) {
-        return false;
-    }
-    for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
-        if (table[slot] == nullptr) {
-            continue;
-        }
-        const Vec2 p = table[slot]->getPosition2D();
-        const bool infinite = std::isinf(p.x) || std::isinf(p.y);
-        if (!exact(p.x - c.x, p.y - c.y, infinite && std::isfinite(c.x) && std::isfinite(c.y))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 /// Every actor of the table inside the rectangle, borders included.
 inline std::vector<Actor*> scanInRect(Actor* const* table, const QuadRect& r) {
     return scan(table, [&r](Vec2 p) {
@@ -147,39 +101,18 @@ inline std::vector<Actor*> scanWithin(Actor* const* table, Vec2 c, double d) {
     return scan(table, [&](Vec2 p) { return d >= 0 && distance2(p, c) <= d * d; });
 }
 
-/// The actor of the table nearest to p but leaveOut: among the nearest, the smallest identifier,
-/// then the lowest address.
-inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
-    const auto key = [p](const Actor* a) {
-        return std::make_tuple(distance2(a->getPosition2D(), p), a->getID(),
-                               reinterpret_cast<std::uintptr_t>(a));
-    };
-    const auto notNaN = [p](Vec2 at) { return !std::isnan(distance2(at, p)); };
-    Actor* best = nullptr;
-    for (Actor* a : scan(table, notNaN)) {
-        if (a != leaveOut && (best == nullptr || key(a) < key(best))) {
-            best = a;
-        }
-    }
-    return best;
-}
-
 /// The kinds the tests give an actor at a build: one of three, by its identifier.
 inline QuadKinds kindsById(const Actor& actor) {
     return QuadKinds{1} << (actor.getID() % 3);
 }
 
-/// Whether a scan admits the actor as the filter asks, its kinds given by kindsById.
-inline bool admits(const QuadFilter& filter, const Actor* actor) {
-    return actor != filter.leaveOut &&
-           (filter.kinds == kQuadAnyKind || (kindsById(*actor) & filter.kinds) != 0);
-}
-
-/// scanInRect and scanWithin with a filter.
+/// scanInRect and scanWithin with a filter, the kinds given by kindsById.
 inline std::vector<Actor*> filtered(std::vector<Actor*> found, const QuadFilter& filter) {
-    found.erase(std::remove_if(found.begin(), found.end(),
-                               [&](const Actor* a) { return !admits(filter, a); }),
-                found.end());
+    const auto refused = [&filter](const Actor* a) {
+        return a == filter.leaveOut ||
+               (filter.kinds != kQuadAnyKind && (kindsById(*a) & filter.kinds) == 0);
+    };
+    found.erase(std::remove_if(found.begin(), found.end(), refused), found.end());
     return found;
 }
 
@@ -199,15 +132,20 @@ inline std::vector<Actor*> scanKNearest(Actor* const* table, Vec2 p, std::size_t
     return found;
 }
 
+/// The actor of the table nearest to p but leaveOut, as scanKNearest orders them.
+inline Actor* scanNearest(Actor* const* table, Vec2 p, const Actor* leaveOut) {
+    const std::vector<Actor*> found = scanKNearest(table, p, 1, QuadFilter{kQuadAnyKind, leaveOut});
+    return found.empty() ? nullptr : found[0];
+}
+
 /// What findKNearest answers, nearest first.
 inline std::vector<Actor*> queryKNearest(const QuadTreeLayout& layout, Vec2 p, std::size_t k,
                                          const QuadFilter& filter) {
     std::vector<QuadNearest> out(k + 1);
-    const std::size_t count = findKNearest(layout, p, k, out.data(), filter);
-    std::vector<Actor*> found;
-    for (std::size_t i = 0; i < count; ++i) {
-        found.push_back(out[i].actor);
-    }
+    out.resize(findKNearest(layout, p, k, out.data(), filter));
+    std::vector<Actor*> found(out.size());
+    std::transform(out.begin(), out.end(), found.begin(),
+                   [](const QuadNearest& n) { return n.actor; });
     return found;
 }
 
