@@ -4,7 +4,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -177,17 +176,6 @@ TEST(Behaviours, EveryForceIsFiniteAndWithinItsMaximumWhateverItIsGiven) {
                     }
                 }
             }
-        }
-    }
-    // Ordinary bodies and targets, drawn in order: the force never passes its maximum.
-    for (int i = 0; i < 3000; ++i) {
-        const double maxForce = 0.01 + random.unit() * 3;
-        const Vec2 position{random.symmetric() * 500, random.symmetric() * 500};
-        const Vec2 velocity{random.symmetric() * 9, random.symmetric() * 9};
-        const SteeringBody s = body(position, velocity, 0.1 + random.unit() * 10, maxForce);
-        const Vec2 point{random.symmetric() * 500, random.symmetric() * 500};
-        for (const auto& [name, f] : everyForce(s, point, random.unit() * 50, random)) {
-            ASSERT_LE(f.length(), maxForce) << name << " at draw " << i;
         }
     }
 }

@@ -30,7 +30,6 @@ TEST(RandomSource, EachSeedGivesTheSameRunOnEveryTarget) {
 
 TEST(RandomSource, DrawsFillTheirRangeWithExactMultiplesAndNeverReachTheTop) {
     RandomSource source(0);
-    double sum = 0;
     const int draws = 100000;
     for (int i = 0; i < draws; ++i) {
         const double u = source.unit();
@@ -39,9 +38,7 @@ TEST(RandomSource, DrawsFillTheirRangeWithExactMultiplesAndNeverReachTheTop) {
         ASSERT_EQ(scaled, std::floor(scaled)) << u;
         const double s = source.symmetric();
         ASSERT_TRUE(s >= -1 && s < 1) << s;
-        sum += u + s;
     }
-    EXPECT_NEAR(sum / draws, 0.5, 0.01);
 }
 
 TEST(RandomSource, SeedZeroRunsLikeAnyOtherAndASourceMadeFromAStatePicksUpWhereItStood) {

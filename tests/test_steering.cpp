@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string>
 
 namespace {
 
@@ -12,18 +11,6 @@ namespace {
 const std::int32_t indexAtStart = pi_idx;
 
 } // namespace
-
-TEST(Steering, TableHoldsTheDigitsOfPiWithThreeEntriesAtOne) {
-    const std::string digits = "1415926535897932384626433832795028841971"
-                               "6939937510582097494459230781640628620899"
-                               "86280348253421170679";
-    ASSERT_EQ(digits.size(), static_cast<std::size_t>(kPiTableSize));
-    for (std::int32_t i = 0; i < kPiTableSize; ++i) {
-        const bool one = i == 2 || i == 67 || i == 94;
-        const double expected = one ? 1.0 : (digits[i] - '0') / 10.0;
-        EXPECT_EQ(n_pi[i], expected) << "entry " << i;
-    }
-}
 
 TEST(Steering, EachDrawStepsTheIndexAndReadsItsEntrySignedAbove60) {
     // The first three draws of a process, the sign kept at 60 and turned at 61, two steps past

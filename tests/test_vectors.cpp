@@ -24,8 +24,7 @@ namespace {
 
 TEST(Vectors, LengthAndDirectionHoldForPlainHugeTinyAndDegenerateComponents) {
     // Squared, all but the first would overflow or vanish; a length retaken after x changed
-    // would skew y. normalize turns zero and infinite vectors into NaN without failing, where
-    // normalized gives zero.
+    // would skew y. normalize makes NaN of zero and infinite vectors, where normalized gives zero.
     const struct {
         Vec2 v;
         double length;
@@ -48,8 +47,8 @@ TEST(Vectors, LengthAndDirectionHoldForPlainHugeTinyAndDegenerateComponents) {
         const bool none = std::isnan(c.direction.x) || std::isnan(c.direction.y);
         const Vec2 unit = none ? Vec2{} : c.direction;
         const Vec2 u = normalized(c.v);
-        EXPECT_TRUE(same({c.v.length(), v.x, v.y, u.x, u.y},
-                         {c.length, c.direction.x, c.direction.y, unit.x, unit.y}))
+        EXPECT_TRUE(same({c.v.length(), distance(c.v, -c.v), v.x, v.y, u.x, u.y},
+                         {c.length, 2 * c.length, c.direction.x, c.direction.y, unit.x, unit.y}))
             << c.v.x << ", " << c.v.y;
     }
 }
@@ -74,10 +73,6 @@ TEST(Vectors, ArithmeticMakesNewVectorsAndTheAssigningFormsReturnTheirLeftOperan
 }
 
 TEST(Vectors, Vec3LengthsDistancesAndDirectionsKeepTheirDigitsAndZeroHasNoDirection) {
-    EXPECT_TRUE(
-        same({distance(Vec2{3e-200, 0}, Vec2{0, 4e-200}), distance(Vec3{1, 2, 3}, Vec3{4, 6, 3}),
-              distance(Vec3{1e200, 0, 0}, Vec3{-1e200, 0, 0})},
-             {5e-200, 5, 2e200}));
     const struct {
         Vec3 v;
         double length;
@@ -93,8 +88,8 @@ TEST(Vectors, Vec3LengthsDistancesAndDirectionsKeepTheirDigitsAndZeroHasNoDirect
                  {{0, -INFINITY, 1}, INFINITY, {0, 0, 0}}};
     for (const auto& c : cases) {
         const Vec3 u = normalized(c.v);
-        EXPECT_TRUE(same({length(c.v), distance(c.v, Vec3{}), u.x, u.y, u.z},
-                         {c.length, c.length, c.unit.x, c.unit.y, c.unit.z}))
+        EXPECT_TRUE(same({length(c.v), distance(c.v, -c.v), u.x, u.y, u.z},
+                         {c.length, 2 * c.length, c.unit.x, c.unit.y, c.unit.z}))
             << c.length;
     }
 }
