@@ -69,6 +69,7 @@ TEST(Steering, WanderAddsTwoDrawsBeforeNormalisingAndRecoversACollapsedTarget) {
     EXPECT_EQ(distance(upward.wander(), {1.0, 10.0}), 0);
     // Radius, distance and jitter 0 collapse the target onto zero; once set, it is found again.
     WanderBehaviour idle;
+    idle.wander();
     EXPECT_FALSE(std::isnan(idle.wander().x));
     idle.m_dRadius = 1.0;
     idle.m_dDistance = 2.0;
