@@ -131,7 +131,7 @@ TEST_F(FlockTest, TheForcesAreTheSteeringFunctionsOwnToTheLastBit) {
         for (const double maxForce :
              {0.05, 0.3, push, 1e-160, 1e160, static_cast<double>(INFINITY), 0.0, -1.0}) {
             for (const Vec2 velocity : {own, Vec2{NAN, 0}, Vec2{0, INFINITY}}) {
-                for (const double maxSpeed : {2.0, 0.0, 1e-160}) {
+                for (const double maxSpeed : {2.0, 0.0, -1.0, 1e-160}) {
                     body.maxForce = maxForce;
                     body.velocity = velocity;
                     body.maxSpeed = maxSpeed;
@@ -148,7 +148,7 @@ TEST_F(FlockTest, TheForcesAreTheSteeringFunctionsOwnToTheLastBit) {
         TestTable table(kind, 300, 17);
         partitionQuadTree(kTestWorld, table.slots, flock.layout);
         for (const auto& actor : table.actors()) {
-            const SteeringBody body{actor->getPosition2D(), {}, 1e9, 1e9};
+            const SteeringBody body{actor->getPosition2D(), {0.5, 0}, 1e9, 1e9};
             for (const FlockRules& within :
                  {FlockRules{40, 1, 1, 1}, FlockRules{INFINITY, 1, 1, 1}}) {
                 ASSERT_TRUE(sameBits(flockForces(flock.layout, *actor, body, within),
