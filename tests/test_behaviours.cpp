@@ -4,7 +4,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,75 +35,44 @@ std::vector<std::pair<std::string, Vec2>> everyForce(const SteeringBody& b, Vec2
 
 } // namespace
 
-TEST(Behaviours, SeekHeadsForTheTargetAndFleeAwayFromItAtFullSpeed) {
-    const SteeringBody still = body({0, 0}, {0, 0}, 2, 5);
-    EXPECT_TRUE(near(seek(still, {10, 0}), {2, 0}));
-    EXPECT_TRUE(near(flee(still, {10, 0}), {-2, 0}));
-    // The force is what turns the present velocity into the wanted one.
+TEST(Behaviours, SeekFleePursuitAndEvadeSteerAtFullSpeedTowardsOrAwayFromWhereTheMoverWillBe) {
+    // The force turns the present velocity into the wanted one, capped along the same line.
     const SteeringBody rising = body({5, 5}, {0, 1}, 2, 5);
     EXPECT_TRUE(near(seek(rising, {5, -5}), {0, -3}));
-    EXPECT_TRUE(near(seek(rising, {15, 5}), {2, -1}));
     EXPECT_TRUE(near(flee(rising, {15, 5}), {-2, -1}));
-    // Capped at the maximum force, along the same line.
     const SteeringBody weak = body({5, 5}, {0, 1}, 2, 1);
     EXPECT_TRUE(near(seek(weak, {15, 5}), Vec2{2, -1} * (1 / std::sqrt(5.0))));
     EXPECT_TRUE(near(flee(weak, {15, 5}), Vec2{-2, -1} * (1 / std::sqrt(5.0))));
-}
-
-TEST(Behaviours, PursuitAndEvadeAimAtWhereTheMoverWillBe) {
     // 10 away at speed 2: five units of time, in which the quarry moves to (10, 5).
     const SteeringBody hunter = body({0, 0}, {0, 0}, 2, 5);
-    EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {0, 1}), seek(hunter, {10, 5})));
-    EXPECT_TRUE(near(evade(hunter, {10, 0}, {0, 1}), flee(hunter, {10, 5})));
-    // A hunter that cannot move, or a quarry whose motion is not finite: sought where it is.
-    const SteeringBody stuck = body({0, 0}, {0, 0}, 0, 5);
-    EXPECT_TRUE(near(pursuit(stuck, {10, 0}, {0, 1}), seek(stuck, {10, 0})));
-    EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {NAN, 1}), seek(hunter, {10, 0})));
-    EXPECT_TRUE(near(evade(hunter, {10, 0}, {INFINITY, 0}), flee(hunter, {10, 0})));
-    // A quarry nearer than one step still has its motion taken into account.
+    EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {0, 1}), Vec2{2, 1} * (2 / std::sqrt(5.0))));
+    EXPECT_TRUE(near(evade(hunter, {10, 0}, {0, 1}), Vec2{-2, -1} * (2 / std::sqrt(5.0))));
+    // A quarry whose motion is not finite is sought where it is; one nearer than one step still
+    // has its motion taken into account.
+    EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {NAN, 1}), {2, 0}));
+    EXPECT_TRUE(near(evade(hunter, {10, 0}, {INFINITY, 0}), {-2, 0}));
     EXPECT_TRUE(near(pursuit(hunter, {1, 0}, {0, 4}), seek(hunter, {1, 2})));
-    // Pursuit reaches a crossing quarry sooner than seek, which trails it.
-    const auto stepsToReach = [](bool predict) {
-        SteeringBody hunter = body({0, 0}, {0, 0}, 2, 0.5);
-        Vec2 quarry{40, -40};
-        const Vec2 quarryVelocity{0, 1.6};
-        for (int t = 0; t < 200; ++t) {
-            const Vec2 force =
-                predict ? pursuit(hunter, quarry, quarryVelocity) : seek(hunter, quarry);
-            applyForce(hunter, force, 1);
-            quarry += quarryVelocity;
-            if (distance(hunter.position, quarry) < 2) {
-                return t;
-            }
-        }
-        return 200;
-    };
-    EXPECT_LT(stepsToReach(true) + 5, stepsToReach(false));
 }
 
 TEST(Behaviours, ArriveSlowsWithinItsRadiusAndComesToRestOnTheTargetWithoutPassingIt) {
     const SteeringBody still = body({0, 0}, {0, 0}, 4, 10);
     EXPECT_TRUE(near(arrive(still, {10, 0}, 20), {2, 0}));
-    EXPECT_TRUE(near(arrive(still, {0, -30}, 20), seek(still, {0, -30})));
+    EXPECT_TRUE(near(arrive(still, {0, -30}, 20), {0, -4}));
     for (const Vec2 start : {Vec2{-100, 0}, Vec2{70, 70}, Vec2{0.5, -300}}) {
         SteeringBody b = body(start, {0, 0}, 4, 10);
         const Vec2 target{3, 1};
-        const Vec2 approach = normalized(target - start);
         for (int t = 0; t < 400; ++t) {
             applyForce(b, arrive(b, target, 20), 1);
-            ASSERT_GE(dot(target - b.position, approach), 0) << "passed the target at step " << t;
+            ASSERT_GE(dot(target - b.position, target - start), 0) << "passed it at step " << t;
         }
-        EXPECT_LT(distance(b.position, target), 1e-9);
-        EXPECT_LT(b.velocity.length(), 1e-9);
+        EXPECT_LT(distance(b.position, target) + b.velocity.length(), 1e-9);
     }
-    // Without a usable radius it is seek, all the way in.
+    // Without a usable radius it is seek, all the way in; a target whose distance overflows lies
+    // beyond any radius, an infinite one included.
     for (const double radius : {0.0, -5.0, static_cast<double>(NAN)}) {
-        EXPECT_TRUE(near(arrive(still, {3, 4}, radius), seek(still, {3, 4}))) << radius;
+        EXPECT_TRUE(near(arrive(still, {3, 4}, radius), {2.4, 3.2})) << radius;
     }
-    // A target whose distance overflows lies beyond any radius, an infinite one included.
-    const Vec2 far{DBL_MAX, DBL_MAX};
-    EXPECT_TRUE(near(arrive(still, far, INFINITY), seek(still, far)));
-    EXPECT_GT(seek(still, far).length(), 1);
+    EXPECT_TRUE(near(arrive(still, {DBL_MAX, DBL_MAX}, INFINITY), Vec2{1, 1} * std::sqrt(8.0)));
 }
 
 TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceTurnsWithTheBodyAndRecoversACollapsedTarget) {
@@ -115,9 +83,6 @@ TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceTurnsWithTheBodyAndRecoversACol
     EXPECT_TRUE(near(wander(body({9, 9}, {0, 0}, 1, 10), steady, source), {3, 0}));
     steady.target = {0, 1};
     EXPECT_TRUE(near(wander(body({9, 9}, {0, 5}, 1, 10), steady, source), {-1, 2}));
-    EXPECT_TRUE(
-        near(wander(body({9, 9}, {0, 5}, 1, 0.5), steady, source), {-0.2 / 0.9, 0.4 / 0.9}, 0.3));
-
     // The target moves by (first draw, second draw) times the jitter, back onto the circle.
     RandomSource a(11);
     RandomSource expected = a;
@@ -127,7 +92,6 @@ TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceTurnsWithTheBodyAndRecoversACol
     const double dy = expected.symmetric() * 0.5;
     EXPECT_TRUE(near(w.target, normalized(Vec2{1 + dx, dy}) * 3));
     EXPECT_EQ(a.state, expected.state);
-
     // A collapsed target starts again straight ahead.
     for (const Vec2 lost : {Vec2{0, 0}, Vec2{NAN, 1}, Vec2{INFINITY, 0}}) {
         Wander reset{2, 2, 0, lost}; // radius 2, no jitter
@@ -138,22 +102,18 @@ TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceTurnsWithTheBodyAndRecoversACol
 
 TEST(Behaviours, ApplyForceCapsTheForceAndTheSpeedAndMovesByTheVelocity) {
     SteeringBody b = body({0, 0}, {0, 0}, 2, 1);
-    const Vec2 push{10, 0};
     for (const double x : {1.0, 3.0, 5.0}) {
-        applyForce(b, push, 1);
+        applyForce(b, {10, 0}, 1);
         EXPECT_TRUE(near(b.position, {x, 0}));
     }
-    EXPECT_TRUE(near(b.velocity, {2, 0}));
     applyForce(b, {0, -1}, 0.5);
     EXPECT_TRUE(near(b.velocity, capLength({2, -0.5}, 2)));
-    // No time, or no finite time: nothing moves. No finite force: the body coasts.
-    // A body faster than its maximum keeps its speed too: no step, no cap.
-    SteeringBody fast = body({1, 2}, {10, 0}, 2, 1);
-    for (const double dt :
-         {0.0, -0.0, -1.0, static_cast<double>(NAN), static_cast<double>(INFINITY)}) {
-        for (const SteeringBody& start : {b, fast}) {
+    // No time, or no finite time: nothing moves, a body faster than its maximum included. No
+    // finite force: the body coasts.
+    for (const double dt : {0.0, -1.0, static_cast<double>(NAN), static_cast<double>(INFINITY)}) {
+        for (const SteeringBody& start : {b, body({1, 2}, {10, 0}, 2, 1)}) {
             SteeringBody same = start;
-            applyForce(same, push, dt);
+            applyForce(same, {10, 0}, dt);
             EXPECT_TRUE(near(same.position, start.position, 0) &&
                         near(same.velocity, start.velocity, 0))
                 << dt;
@@ -161,8 +121,8 @@ TEST(Behaviours, ApplyForceCapsTheForceAndTheSpeedAndMovesByTheVelocity) {
     }
     SteeringBody coasting = b;
     applyForce(coasting, {NAN, 1}, 1);
-    EXPECT_TRUE(near(coasting.velocity, b.velocity, 0));
-    EXPECT_TRUE(near(coasting.position, b.position + b.velocity, 0));
+    EXPECT_TRUE(near(coasting.velocity, b.velocity, 0) &&
+                near(coasting.position, b.position + b.velocity, 0));
 }
 
 TEST(Behaviours, AtTheTargetOrWithoutAMaximumEveryForceIsDefined) {
@@ -178,27 +138,23 @@ TEST(Behaviours, AtTheTargetOrWithoutAMaximumEveryForceIsDefined) {
     for (const Vec2 f : {seek(still, {1, 1}), flee(still, {1, 1}), arrive(still, {1, 1}, 3)}) {
         EXPECT_TRUE(near(f, {0, 0}, 0));
     }
-    // A body that is nowhere, or whose motion is not finite, is steered by nothing.
-    RandomSource draws;
-    for (const SteeringBody& lost : {body({NAN, 1}, {0, 3}, 2, 5), body({1, 1}, {0, NAN}, 2, 5),
-                                     body({1, -INFINITY}, {0, 3}, 2, 5)}) {
-        for (const auto& [name, f] : everyForce(lost, {7, 9}, 4, draws)) {
-            EXPECT_TRUE(near(f, {0, 0}, 0)) << name;
-        }
-    }
-    // No maximum force: no force at all. No maximum speed: every wanted velocity is zero.
+    // A body that is nowhere, moves by no finite amount or has no maximum force is steered by
+    // nothing.
     RandomSource random;
-    for (const double maxForce : {0.0, -1.0, static_cast<double>(NAN)}) {
-        for (const auto& [name, f] :
-             everyForce(body({1, 1}, {0, 3}, 2, maxForce), {7, 9}, 4, random)) {
-            EXPECT_TRUE(near(f, {0, 0}, 0)) << name << ", maxForce " << maxForce;
+    const double nan = NAN;
+    const SteeringBody none[] = {body({nan, 1}, {0, 3}, 2, 5),       body({1, 1}, {0, nan}, 2, 5),
+                                 body({1, -INFINITY}, {0, 3}, 2, 5), body({1, 1}, {0, 3}, 2, 0),
+                                 body({1, 1}, {0, 3}, 2, -1),        body({1, 1}, {0, 3}, 2, nan)};
+    for (const SteeringBody& b : none) {
+        for (const auto& [name, f] : everyForce(b, {7, 9}, 4, random)) {
+            EXPECT_TRUE(near(f, {0, 0}, 0)) << name << ", body " << &b - none;
         }
     }
-    for (const double maxSpeed : {0.0, -1.0, static_cast<double>(NAN)}) {
-        const SteeringBody cannot = body({1, 1}, {0, 3}, maxSpeed, 5);
-        EXPECT_TRUE(near(seek(cannot, {7, 9}), {0, -3})) << maxSpeed;
-        EXPECT_TRUE(near(evade(cannot, {7, 9}, {1, 1}), {0, -3})) << maxSpeed;
-        SteeringBody stays = cannot;
+    // No maximum speed: every wanted velocity is zero, and the body stays.
+    for (const double maxSpeed : {0.0, -1.0, nan}) {
+        SteeringBody stays = body({1, 1}, {0, 3}, maxSpeed, 5);
+        EXPECT_TRUE(near(seek(stays, {7, 9}), {0, -3}) &&
+                    near(evade(stays, {7, 9}, {1, 1}), {0, -3}));
         applyForce(stays, {1, 1}, 1);
         EXPECT_TRUE(near(stays.position, {1, 1}, 0)) << maxSpeed;
     }
@@ -220,19 +176,6 @@ TEST(Behaviours, EveryForceIsFiniteAndWithinItsMaximumWhateverItIsGiven) {
                     }
                 }
             }
-        }
-    }
-    // Ordinary bodies and targets, drawn: the force reaches its maximum but never passes it.
-    for (int i = 0; i < 3000; ++i) {
-        const double maxForce = 0.01 + random.unit() * 3;
-        // Drawn in order: the order in which a call's arguments are taken is not fixed.
-        const Vec2 position{random.symmetric() * 500, random.symmetric() * 500};
-        const Vec2 velocity{random.symmetric() * 9, random.symmetric() * 9};
-        const double maxSpeed = 0.1 + random.unit() * 10;
-        const SteeringBody s = body(position, velocity, maxSpeed, maxForce);
-        const Vec2 point{random.symmetric() * 500, random.symmetric() * 500};
-        for (const auto& [name, f] : everyForce(s, point, random.unit() * 50, random)) {
-            ASSERT_LE(f.length(), maxForce) << name << " at draw " << i;
         }
     }
 }
