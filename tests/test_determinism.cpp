@@ -86,10 +86,6 @@ std::uint64_t hashFixedWorld() {
     const auto addId = [&](const Actor* a) {
         digest.add(static_cast<std::uint64_t>(a == nullptr ? ~0ULL : a->getID() - first));
     };
-    const auto addRect = [&](const QuadRect& r, std::uint64_t count) {
-        addAll(digest, {r.minX, r.maxX, r.minY, r.maxY});
-        digest.add(count);
-    };
     const auto addList = [&](const std::vector<Actor*>& list, const std::vector<Vec2>& at) {
         for (std::size_t i = 0; i < list.size(); ++i) {
             addId(list[i]);
@@ -98,11 +94,13 @@ std::uint64_t hashFixedWorld() {
         }
     };
     for (const QuadLeaf& leaf : layout.leaves) {
-        addRect(leaf.rect, static_cast<std::uint64_t>(leaf.depth));
+        addAll(digest, {leaf.rect.minX, leaf.rect.maxX, leaf.rect.minY, leaf.rect.maxY});
+        digest.add(static_cast<std::uint64_t>(leaf.depth));
         digest.add(std::uint64_t{leaf.count});
     }
     for (const QuadDivided& node : layout.divided) {
-        addRect(node.rect, std::uint64_t{node.count});
+        addAll(digest, {node.rect.minX, node.rect.maxX, node.rect.minY, node.rect.maxY});
+        digest.add(std::uint64_t{node.count});
     }
     addList(layout.entities, layout.positions);
     addList(layout.midline, layout.midlinePositions);

@@ -6,15 +6,11 @@
 
 #include <engine/actor.h>
 #include <engine/quadnode.h>
-#include <engine/quadrect.h>
-#include <engine/steering.h>
-#include <engine/trace.h>
 
 #include "capture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <memory>
 #include <vector>
 
