@@ -8,31 +8,17 @@
 
 #include <cstddef>
 #include <limits>
+#include <string>
 #include <vector>
 
-namespace {
-
-constexpr D3DCOLOR kRed = 0xFFFF0000;
-constexpr LONG kMin = std::numeric_limits<LONG>::min();
-constexpr LONG kMax = std::numeric_limits<LONG>::max();
-
-class StandinClearTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        standin::reset();
-        standin::setClientArea(8, 4);
-        ASSERT_EQ(setupDevice(nullptr), S_OK);
-    }
-    void TearDown() override {
-        cleanup();
-        standin::reset();
-    }
-};
-
-} // namespace
-
 // Refused calls draw nothing; the clipped rectangles are all the picture shows ('R' red).
-TEST_F(StandinClearTest, RefusesWhatDirect3DRefusesAndClearsEachRectangleClippedToTheBackBuffer) {
+TEST(StandinClear, RefusesWhatDirect3DRefusesAndClearsEachRectangleClippedToTheBackBuffer) {
+    standin::reset();
+    standin::setClientArea(8, 4);
+    ASSERT_EQ(setupDevice(nullptr), S_OK);
+    constexpr D3DCOLOR kRed = 0xFFFF0000;
+    constexpr LONG kMin = std::numeric_limits<LONG>::min();
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
     const D3DRECT whole{0, 0, 8, 4};
     EXPECT_EQ(g_device->Clear(1, nullptr, D3DCLEAR_TARGET, kRed, 1.0f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(g_device->Clear(0, &whole, D3DCLEAR_TARGET, kRed, 1.0f, 0), D3DERR_INVALIDCALL);
@@ -62,4 +48,6 @@ TEST_F(StandinClearTest, RefusesWhatDirect3DRefusesAndClearsEachRectangleClipped
         picture += i % standin::backBufferWidth() == 7 ? "|" : "";
     }
     EXPECT_EQ(picture, "RRR.....|...R....|...R....|...R...R|");
+    cleanup();
+    standin::reset();
 }
