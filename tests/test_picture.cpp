@@ -10,13 +10,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
 namespace {
 
-class PictureTest : public DemoWorldTest {
+using Calls = std::vector<std::string>;
+using Rects = std::vector<std::array<LONG, 4>>;
+
+class PictureTest : public DemoWorldTest, public ::testing::WithParamInterface<int> {
 protected:
     void SetUp() override {
         DemoWorldTest::SetUp();
@@ -28,25 +32,11 @@ protected:
         cleanup();
         DemoWorldTest::TearDown();
     }
-
-    // Lists kept from frame to frame, as the demo keeps them; a frame ends in an empty scene.
-    const std::vector<D3DCOLOR>& draw(const World& world) {
-        pictureRects(world, rects);
-        EXPECT_EQ(drawPicture(g_device, rects), S_OK);
-        const std::vector<std::string>& calls = standin::calls();
-        EXPECT_EQ(
-            std::vector<std::string>(calls.end() - 3, calls.end()),
-            (std::vector<std::string>{"IDirect3DDevice9::BeginScene", "IDirect3DDevice9::EndScene",
-                                      "IDirect3DDevice9::Present(null, null, null, null)"}));
-        return standin::frontBuffer();
-    }
-    PictureRects rects;
 };
 
 // What the frame must show, at the pixels of columnOf and rowOf (which docs/demo.png pins):
-// blue; both midlines of every divided node of the tree QuadTreeBuilder builds over the world's
-// actors, white, across the node and at least a pixel long; each actor's 3 x 3 square yellow,
-// and red over everything for an actor that flashes.
+// blue; both midlines of every divided node of the builder's tree, white, across the node and at
+// least a pixel long; each actor's 3 x 3 square yellow, and red over everything if it flashes.
 std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>& lastHeard) {
     std::vector<D3DCOLOR> pixels(kPictureSize * kPictureSize, kBackgroundColour);
     const auto fill = [&pixels](LONG left, LONG top, LONG right, LONG bottom, D3DCOLOR colour) {
@@ -56,8 +46,7 @@ std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>
             }
         }
     };
-    const BuilderTree builder;
-    forEachNode(builder.root, kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
+    forEachNode(builderTree().get(), kWorldSquare, [&](const QuadNode& node, const QuadRect& r) {
         if (node.children.size() == 4) {
             const LONG left = columnOf(r.minX);
             const LONG top = rowOf(r.maxY);
@@ -79,81 +68,73 @@ std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>
     return pixels;
 }
 
-// Where the picture first differs from the expected one; "" where it does not.
-std::string firstDifference(const std::vector<D3DCOLOR>& actual,
-                            const std::vector<D3DCOLOR>& expected) {
-    const auto i = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    const auto at = i.first - actual.begin();
-    return actual == expected ? ""
-                              : "at " + std::to_string(at % kPictureSize) + ", " +
-                                    std::to_string(at / kPictureSize);
+// The rectangles' corners, sorted.
+Rects corners(const std::vector<D3DRECT>& rects) {
+    Rects all;
+    for (const D3DRECT& r : rects) {
+        all.push_back({r.x1, r.y1, r.x2, r.y2});
+    }
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
-} // namespace
-
-class PictureOfWorldTest : public PictureTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(PictureOfWorldTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndNothingElse) {
-    const int actors = GetParam();
-    World world(actors);
-    std::vector<int> lastHeard(world.actorCount(), -1);
-    for (int frame = 0; frame <= 24; ++frame) {
-        if (frame > 0) {
-            world.step();
-            noteReceptions(world, lastHeard);
-        }
-        ASSERT_EQ(firstDifference(draw(world), expectedPicture(world, lastHeard)), "")
-            << actors << " actors, frame " << frame;
-    }
-}
-
-class PointerTest : public PictureTest, public ::testing::WithParamInterface<World::Motion> {};
-
-TEST_P(PointerTest, MarksTheActorsAScanFindsNearItAndTheNearestOne) {
-    // Pixels in the middle, in the corners, on a midline and outside the picture.
-    const World::Motion motion = GetParam();
-    World world(World::kDefaultActors, World::Build::partition, motion);
-    for (int frame = 0; frame < 40; ++frame) {
-        world.step();
-    }
+// The pointer's marks at pixels in the middle, in the corners, on a midline and outside the
+// picture, against a scan of the actors: all within reach, and the nearest.
+void expectPointerMarks(const World& world) {
     PointerMarks marks;
     for (const auto& [column, row] :
          {std::pair<LONG, LONG>{256, 256}, {0, 0}, {511, 511}, {37, 401}, {128, 77}, {-40, 600}}) {
         const Vec2 pointer = pixelCentre(column, row);
         ASSERT_EQ(columnOf(pointer.x), column);
         ASSERT_EQ(rowOf(pointer.y), row);
-        std::vector<std::string> expected;
-        double nearest = INFINITY;
+        Rects within;
+        Rects nearest;
+        double best = INFINITY;
         for (std::size_t i = 0; i < world.actorCount(); ++i) {
+            const LONG x = columnOf(world.position(i).x);
+            const LONG y = rowOf(world.position(i).y);
             const double d = distance(world.position(i), pointer);
             if (d <= kPointerReach) {
-                const LONG x = columnOf(world.position(i).x);
-                const LONG y = rowOf(world.position(i).y);
-                expected.push_back(std::to_string(x) + "," + std::to_string(y));
+                within.push_back({x - 1, y - 1, x + 2, y + 2});
             }
-            nearest = std::min(nearest, d);
+            if (d < best) {
+                best = d;
+                nearest = {{x - 2, y - 2, x + 3, y + 3}};
+            }
         }
-        EXPECT_EQ(pointerMarks(world, pointer, marks), expected.size());
-        std::vector<std::string> marked;
-        for (const D3DRECT& r : marks.within) {
-            ASSERT_EQ(r.x2 - r.x1, 3);
-            ASSERT_EQ(r.y2 - r.y1, 3);
-            marked.push_back(std::to_string(r.x1 + 1) + "," + std::to_string(r.y1 + 1));
-        }
-        std::sort(expected.begin(), expected.end());
-        std::sort(marked.begin(), marked.end());
-        EXPECT_EQ(marked, expected) << column << ", " << row;
-        ASSERT_EQ(marks.nearest.size(), 1U);
-        const D3DRECT& n = marks.nearest.front();
-        EXPECT_EQ(n.x2 - n.x1, 5);
-        const Vec2 at = pixelCentre(n.x1 + 2, n.y1 + 2);
-        // The pixel's centre lies within a pixel's half diagonal of the actor.
-        EXPECT_LE(distance(at, pointer), nearest + std::sqrt(2.0)) << column << ", " << row;
-        EXPECT_GE(distance(at, pointer), nearest - std::sqrt(2.0)) << column << ", " << row;
+        std::sort(within.begin(), within.end());
+        EXPECT_EQ(pointerMarks(world, pointer, marks), within.size());
+        EXPECT_EQ(corners(marks.within), within) << column << ", " << row;
+        EXPECT_EQ(corners(marks.nearest), nearest) << column << ", " << row;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(OfEachSize, PictureOfWorldTest,
+} // namespace
+
+TEST_P(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndMarksAroundThePointer) {
+    World world(GetParam());
+    std::vector<int> lastHeard(world.actorCount(), -1);
+    PictureRects rects; // kept from frame to frame, as the demo keeps them
+    for (int frame = 0; frame <= 24; ++frame) {
+        if (frame > 0) {
+            world.step();
+            noteReceptions(world, lastHeard);
+        }
+        pictureRects(world, rects);
+        ASSERT_EQ(drawPicture(g_device, rects), S_OK);
+        const Calls& calls = standin::calls(); // a frame ends in an empty scene, presented
+        EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
+                  (Calls{"IDirect3DDevice9::BeginScene", "IDirect3DDevice9::EndScene",
+                         "IDirect3DDevice9::Present(null, null, null, null)"}));
+        const std::vector<D3DCOLOR>& actual = standin::frontBuffer();
+        const std::vector<D3DCOLOR> expected = expectedPicture(world, lastHeard);
+        const auto at =
+            std::mismatch(actual.begin(), actual.end(), expected.begin()).first - actual.begin();
+        ASSERT_TRUE(actual == expected) << "frame " << frame << ", first at pixel "
+                                        << at % kPictureSize << ", " << at / kPictureSize;
+        expectPointerMarks(world);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(OfEachSize, PictureTest,
                          ::testing::Values(1, 7, World::kDefaultActors, World::kMaxActors));
-INSTANTIATE_TEST_SUITE_P(EitherMotion, PointerTest,
-                         ::testing::Values(World::Motion::wander, World::Motion::flock));

@@ -1,6 +1,4 @@
-// Tables of actors for the partition and query tests: spread evenly, in clusters, stacked at
-// one point or two, grouped in one quadrant, on midlines and borders, at NaN and infinity. Each is
-// in a table of its own, not the global one, with holes between the slots it fills.
+// Tables of actors for the partition and query tests, each in a table of its own with holes.
 #pragma once
 
 #include <engine/actor.h>
@@ -15,11 +13,9 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <random>
-#include <string>
 #include <vector>
 
 /// The square from -512 to 512 that the scenario and the demo build over.
@@ -70,8 +66,7 @@ public:
     /// The actors in the order they were made, which is their identifiers' order.
     const std::vector<std::unique_ptr<Actor>>& actors() const { return actors_; }
 
-    /// Into an empty table: the same actors in the same slots, made in the same order, with
-    /// every coordinate times scale.
+    /// Into an empty table: the same actors in the same slots and order, coordinates times scale.
     void copyScaled(const TestTable& from, double scale) {
         for (const auto& actor : from.actors_) {
             const Vec2 p = actor->getPosition2D();
@@ -97,7 +92,7 @@ public:
         }
         case Kind::stacked:
             return i % 3 == 0 ? Vec2{world(random_), world(random_)} : Vec2{0.1, 0.1};
-        case Kind::twoStacks: // two stacks of one size, each divided down to the depth bound
+        case Kind::twoStacks: // two stacks, each divided down to the depth bound
             return i % 2 == 0 ? Vec2{0.1, 0.1} : Vec2{300.1, 300.1};
         case Kind::grouped: // all in one quadrant, whose own midline their box reaches at 256
             return {256 - 15.0 * static_cast<double>(i % 17), 100 + static_cast<double>(i % 7)};
