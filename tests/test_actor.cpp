@@ -152,6 +152,7 @@ TEST_F(Lives, AnEndingLifeDeliversWhatItQueuedAndSendsNothingUntilTheNext) {
 
 TEST_F(Lives, EachMisuseGetsItsClearResultAndChangesNothing) {
     EXPECT_FALSE(prey().beginLife()) << "alive since construction";
+    EXPECT_FALSE(hunter().sendMessageToLife({2, 0}, 'z', 0)) << "generation 0 is no life";
     ASSERT_TRUE(prey().endLife());
     EXPECT_FALSE(prey().endLife()) << "ended twice";
     EXPECT_EQ(prey().life().generation, 2u);
