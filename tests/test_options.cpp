@@ -5,26 +5,19 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <tuple>
-#include <vector>
-
-namespace {
 
 using Args = std::vector<const char*>;
 
 // The arguments as main gets them (the program's name first, a null after the last) parsed.
-std::optional<DemoOptions> parse(DemoProgram program, Args args) {
+static std::optional<DemoOptions> parse(DemoProgram program, Args args) {
     args.insert(args.begin(), "demo");
     args.push_back(nullptr);
     DemoOptions options;
-    if (!parseDemoOptions(static_cast<int>(args.size()) - 1, args.data(), program, options)) {
-        return std::nullopt;
-    }
-    return options;
+    return parseDemoOptions(static_cast<int>(args.size()) - 1, args.data(), program, options)
+               ? std::optional(options)
+               : std::nullopt;
 }
-
-} // namespace
 
 TEST(DemoOptions, TakesEveryOptionOfEachProgram) {
     ASSERT_TRUE(parse(DemoProgram::window, {}));
@@ -41,8 +34,7 @@ TEST(DemoOptions, TakesEveryOptionOfEachProgram) {
     EXPECT_STREQ(
         parse(DemoProgram::frameTool, {"--frames", "3", "--compare", "b.png"}).value().compare,
         "b.png");
-    const DemoOptions page =
-        parse(DemoProgram::page, {"--frames", "100", "--motion", "flock"}).value();
+    const auto page = parse(DemoProgram::page, {"--frames", "100", "--motion", "flock"}).value();
     EXPECT_EQ(std::make_tuple(page.frames, page.motion),
               std::make_tuple(100, World::Motion::flock));
 }

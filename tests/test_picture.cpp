@@ -1,5 +1,4 @@
-// The demo's picture, drawn into the stand-in: every frame pixel by pixel against its world and
-// the builder's tree over it. The demo_readme_picture test checks frame 100 against docs/demo.png.
+// Every frame of the demo's picture, pixel by pixel, against its world and the builder's tree.
 #include <demo/picture.h>
 
 #include <engine/rendershell.h>
@@ -9,35 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <string>
-#include <vector>
-
-namespace {
 
 using Calls = std::vector<std::string>;
 using Rects = std::vector<std::array<LONG, 4>>;
 
-class PictureTest : public DemoWorldTest, public ::testing::WithParamInterface<int> {
-protected:
-    void SetUp() override {
-        DemoWorldTest::SetUp();
-        standin::reset();
-        standin::setClientArea(kPictureSize, kPictureSize);
-        ASSERT_EQ(setupDevice(nullptr), S_OK);
-    }
-    void TearDown() override {
-        cleanup();
-        DemoWorldTest::TearDown();
-    }
-};
+class PictureTest : public DemoWorldTest, public ::testing::WithParamInterface<int> {};
 
-// What the frame must show, at the pixels of columnOf and rowOf (which docs/demo.png pins):
-// blue; both midlines of every divided node of the builder's tree, white, across the node and at
-// least a pixel long; each actor's 3 x 3 square yellow, and red over everything if it flashes.
-std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>& lastHeard) {
+// Blue; every divided node's midlines white, across it and at least a pixel long; each actor's
+// 3 x 3 square yellow, or red over everything while it flashes (at columnOf and rowOf's pixels).
+static std::vector<D3DCOLOR> expectedPicture(const World& world,
+                                             const std::vector<int>& lastHeard) {
     std::vector<D3DCOLOR> pixels(kPictureSize * kPictureSize, kBackgroundColour);
     const auto fill = [&pixels](LONG left, LONG top, LONG right, LONG bottom, D3DCOLOR colour) {
         for (LONG y = std::max<LONG>(top, 0); y < std::min(bottom, kPictureSize); ++y) {
@@ -68,8 +49,7 @@ std::vector<D3DCOLOR> expectedPicture(const World& world, const std::vector<int>
     return pixels;
 }
 
-// The rectangles' corners, sorted.
-Rects corners(const std::vector<D3DRECT>& rects) {
+static Rects corners(const std::vector<D3DRECT>& rects) {
     Rects all;
     for (const D3DRECT& r : rects) {
         all.push_back({r.x1, r.y1, r.x2, r.y2});
@@ -78,17 +58,15 @@ Rects corners(const std::vector<D3DRECT>& rects) {
     return all;
 }
 
-// The pointer's marks at pixels in the middle, in the corners, on a midline and outside the
-// picture, against a scan of the actors: all within reach, and the nearest.
-void expectPointerMarks(const World& world) {
+// The pointer's marks in the middle, corners, on a midline and outside, against a scan.
+static void expectPointerMarks(const World& world) {
     PointerMarks marks;
     for (const auto& [column, row] :
          {std::pair<LONG, LONG>{256, 256}, {0, 0}, {511, 511}, {37, 401}, {128, 77}, {-40, 600}}) {
         const Vec2 pointer = pixelCentre(column, row);
-        ASSERT_EQ(columnOf(pointer.x), column);
-        ASSERT_EQ(rowOf(pointer.y), row);
-        Rects within;
-        Rects nearest;
+        ASSERT_EQ(std::make_pair(columnOf(pointer.x), rowOf(pointer.y)),
+                  std::make_pair(column, row));
+        Rects within, nearest;
         double best = INFINITY;
         for (std::size_t i = 0; i < world.actorCount(); ++i) {
             const LONG x = columnOf(world.position(i).x);
@@ -109,9 +87,10 @@ void expectPointerMarks(const World& world) {
     }
 }
 
-} // namespace
-
 TEST_P(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndMarksAroundThePointer) {
+    standin::reset();
+    standin::setClientArea(kPictureSize, kPictureSize);
+    ASSERT_EQ(setupDevice(nullptr), S_OK); // the next one releases it should this test stop
     World world(GetParam());
     std::vector<int> lastHeard(world.actorCount(), -1);
     PictureRects rects; // kept from frame to frame, as the demo keeps them
@@ -122,18 +101,13 @@ TEST_P(PictureTest, EveryFrameShowsItsWorldItsTreeAndItsFlashesAndMarksAroundThe
         }
         pictureRects(world, rects);
         ASSERT_EQ(drawPicture(g_device, rects), S_OK);
-        const Calls& calls = standin::calls(); // a frame ends in an empty scene, presented
-        EXPECT_EQ(Calls(calls.end() - 3, calls.end()),
+        EXPECT_EQ(Calls(standin::calls().end() - 3, standin::calls().end()), // empty, presented
                   (Calls{"IDirect3DDevice9::BeginScene", "IDirect3DDevice9::EndScene",
                          "IDirect3DDevice9::Present(null, null, null, null)"}));
-        const std::vector<D3DCOLOR>& actual = standin::frontBuffer();
-        const std::vector<D3DCOLOR> expected = expectedPicture(world, lastHeard);
-        const auto at =
-            std::mismatch(actual.begin(), actual.end(), expected.begin()).first - actual.begin();
-        ASSERT_TRUE(actual == expected) << "frame " << frame << ", first at pixel "
-                                        << at % kPictureSize << ", " << at / kPictureSize;
+        ASSERT_TRUE(standin::frontBuffer() == expectedPicture(world, lastHeard)) << frame;
         expectPointerMarks(world);
     }
+    cleanup();
 }
 
 INSTANTIATE_TEST_SUITE_P(OfEachSize, PictureTest,

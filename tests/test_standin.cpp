@@ -1,15 +1,11 @@
-// The stand-in's Clear over lists of rectangles: clipped to the back buffer as Direct3D 9 clips
-// them, and refused where Direct3D 9 refuses the call.
+// The stand-in's Clear clips and refuses rectangles as Direct3D 9 does.
 #include <engine/rendershell.h>
 
 #include "standin.h"
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <limits>
-#include <string>
-#include <vector>
 
 // Refused calls draw nothing; the clipped rectangles are all the picture shows ('R' red).
 TEST(StandinClear, RefusesWhatDirect3DRefusesAndClearsEachRectangleClippedToTheBackBuffer) {
@@ -25,8 +21,7 @@ TEST(StandinClear, RefusesWhatDirect3DRefusesAndClearsEachRectangleClippedToTheB
     for (const DWORD flags : {D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, DWORD{D3DCLEAR_STENCIL}}) {
         EXPECT_EQ(g_device->Clear(1, &whole, flags, kRed, 1.0f, 0), D3DERR_INVALIDCALL) << flags;
     }
-    // Inside, over two corners, wholly outside on each side, far past the bottom, far above and
-    // left, empty, and inverted across and down.
+    // Inside, over corners, outside each side, far off below, above and left, empty, inverted.
     const std::vector<D3DRECT> rects{{1, 0, 3, 1},
                                      {-1, -1, 1, 1},
                                      {7, 3, 9, 5},
@@ -49,5 +44,4 @@ TEST(StandinClear, RefusesWhatDirect3DRefusesAndClearsEachRectangleClippedToTheB
     }
     EXPECT_EQ(picture, "RRR.....|...R....|...R....|...R...R|");
     cleanup();
-    standin::reset();
 }

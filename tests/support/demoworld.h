@@ -1,18 +1,13 @@
-// Shared by the tests of the demo's world and picture: fresh globals, the builder's tree over the
-// world's actors and the receptions the messaging rule gives.
+// For the demo's world and picture tests: fresh globals, the builder's tree, the receptions.
 #pragma once
 
 #include <demo/world.h>
 
 #include <engine/actor.h>
-#include <engine/quadnode.h>
 
 #include "capture.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
 
 /// Every world starts from the globals of a fresh process, as the demo does.
 class DemoWorldTest : public ::testing::Test {
@@ -32,8 +27,7 @@ inline std::unique_ptr<QuadNode, void (*)(QuadNode*)> builderTree() {
             releaseQuadTree};
 }
 
-/// Calls visit(node, rect) for every node, halving each divided node's rectangle into its
-/// children south-west, north-west, south-east, north-east.
+/// Calls visit(node, rect) for every node, children in the order of the rectangle's quadrants.
 template <typename Visit>
 void forEachNode(const QuadNode* node, const QuadRect& r, const Visit& visit) {
     visit(*node, r);
@@ -42,8 +36,7 @@ void forEachNode(const QuadNode* node, const QuadRect& r, const Visit& visit) {
     }
 }
 
-/// Notes this frame's receptions: every actor of a leaf it shares hears from its predecessor
-/// there, but identifier 1, every handler's holder, to which the engine drops a message.
+/// Every actor sharing a leaf hears this frame, but 1, every handler's holder, whose it drops.
 inline void noteReceptions(const World& world, std::vector<int>& lastHeard) {
     for (const auto& leaf : world.leaves()) {
         for (const std::size_t i : leaf) {

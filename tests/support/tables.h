@@ -2,17 +2,13 @@
 #pragma once
 
 #include <engine/actor.h>
-#include <engine/baseentity.h>
 #include <engine/quadrect.h>
 
 #include "capture.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstddef>
 #include <limits>
 #include <memory>
 #include <random>
@@ -47,15 +43,14 @@ public:
 
     /// Puts an actor at p into a free slot chosen at random.
     void place(Vec2 p) {
-        std::uniform_int_distribution<std::size_t> anySlot(0, kEntityTableSize - 1);
-        std::size_t slot = anySlot(random_);
+        std::size_t slot =
+            std::uniform_int_distribution<std::size_t>(0, kEntityTableSize - 1)(random_);
         while (slots[slot] != nullptr) {
             slot = (slot + 1) % kEntityTableSize;
         }
         placeAt(slot, p);
     }
 
-    /// Puts an actor at p into the slot.
     void placeAt(std::size_t slot, Vec2 p) {
         TraceCapture quiet;
         actors_.push_back(std::make_unique<Actor>("t"));
@@ -78,9 +73,9 @@ public:
 
     /// A point drawn as the kind draws them, for queries near its actors.
     Vec2 pick(Kind kind, std::size_t i) {
+        constexpr double kInf = std::numeric_limits<double>::infinity();
         std::uniform_real_distribution<double> world(-512, 512);
         std::uniform_int_distribution<int> grid(-8, 8);
-        const double inf = std::numeric_limits<double>::infinity();
         switch (kind) {
         case Kind::uniform:
             return {world(random_), world(random_)};
@@ -103,11 +98,10 @@ public:
             return i % 3 == 0 ? Vec2{side, world(random_)} : Vec2{world(random_) * 1.1, side};
         }
         case Kind::nan:
-            return i % 4 == 0 ? Vec2{std::nan(""), world(random_)}
-                              : Vec2{world(random_), world(random_)};
-        case Kind::infinite:
-            return i % 4 == 0 ? Vec2{i % 8 == 0 ? inf : -inf, world(random_)}
-                              : Vec2{world(random_), world(random_)};
+        case Kind::infinite: {
+            const double x = kind == Kind::nan ? std::nan("") : i % 8 == 0 ? kInf : -kInf;
+            return i % 4 == 0 ? Vec2{x, world(random_)} : Vec2{world(random_), world(random_)};
+        }
         }
         return {};
     }
