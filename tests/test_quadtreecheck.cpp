@@ -55,11 +55,7 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
          "a node divided with fewer than five entities (node 1)"},
         // Halving from -inf puts the midline at NaN, inside no quadrant.
         {kDivided, [&] { minX = -INFINITY; }, "an entity lies in 0 quadrants (node 1)"},
-        {kDivided,
-         [&] {
-             releaseQuadTree(root->children.back());
-             root->children.pop_back();
-         },
+        {kDivided, [&] { releaseQuadTree(root->children.back()), root->children.pop_back(); },
          kFourChildren},
         {kDivided, [&] { root->addChild(new QuadNode()); }, kFourChildren},
         {kDivided, [&] { root->nwCell = new Cell2d(-512, -512, 512, 512); }, kFourChildren},
