@@ -94,11 +94,9 @@ TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStor
         TestTable table(Kind::clusters, count, 3);
         QuadTreeLayout layout;
         cellSlotCounter = 2;
-        {
-            TraceCapture trace;
-            partitionQuadTree(kTestWorld, table.slots, layout);
-            EXPECT_EQ(trace.text(), "");
-        }
+        TraceCapture trace;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        EXPECT_EQ(trace.text(), "");
         EXPECT_EQ(cellSlotCounter, 2);
         const QuadTreeLayout expected = layout;
         const long before = blocksTaken();

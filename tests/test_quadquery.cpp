@@ -72,9 +72,8 @@ TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEverySca
             big.copyScaled(table, s);
             const QuadTreeLayout scaled = built(big, {-512 * s, 512 * s, -512 * s, 512 * s});
             for (int q = 0; q < 60; ++q) {
-                SCOPED_TRACE(testing::Message()
-                             << "kind " << static_cast<int>(kind) << ", " << count
-                             << " actors, query " << q << ", scale " << s);
+                SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
+                                                << count << " actors, query " << q << ", x" << s);
                 const Vec2 at = table.pick(kind, static_cast<std::size_t>(q));
                 const double w = q % 6 == 5 ? widths[q / 6 % 4] : size(table.random());
                 const QuadRect r{at.x - w, at.x + w / 2, at.y - w / 3, at.y + w};
@@ -167,8 +166,7 @@ TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) 
     }
 }
 
-// The order a game saw before the index: a small subtree's leaves before its midline, a larger
-// one each node's midline first, the outside last. A visitor that returns false stops the visit.
+// The order games saw before the index: small subtrees' leaves, then midlines; the outside last.
 TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt) {
     for (const int extra : {0, 20}) {
         TestTable table(Kind::uniform, 0, 6);
