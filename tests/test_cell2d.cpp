@@ -13,9 +13,7 @@ TEST(Cell2d, AddKeepsOrderDuplicatesAndNullUntilFull) {
     Actor a("a");
     Actor b("b");
     Cell2d cell(0, 0, 1, 1);
-    for (BaseEntity* entity : {&a, &a, static_cast<Actor*>(nullptr)}) {
-        EXPECT_TRUE(cell.add(entity));
-    }
+    EXPECT_TRUE(cell.add(&a) && cell.add(&a) && cell.add(nullptr));
     EXPECT_TRUE(cell.entities[1] == &a && cell.entities[2] == nullptr);
     while (cell.count < Cell2d::kCapacity) {
         ASSERT_TRUE(cell.add(&b));

@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,6 @@ namespace {
 using Kind = TestTable::Kind;
 using QuadLayoutTest = TableTest;
 
-// The partition of the table, or of none, is the builder's layout, with every actor once.
 void expectTheBuildersLayout(const QuadRect& r, Actor** table) {
     QuadTreeLayout layout;
     QuadTreeLayout built;
@@ -43,16 +41,14 @@ void expectTheBuildersLayout(const QuadRect& r, Actor** table) {
 } // namespace
 
 TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOnce) {
-    const double inf = std::numeric_limits<double>::infinity();
     const QuadRect rects[] = {kTestWorld,
-                              {-inf, inf, -inf, inf},
-                              {-512, 512, -inf, 512},
+                              {-INFINITY, INFINITY, -INFINITY, INFINITY},
+                              {-512, 512, -INFINITY, 512},
                               {0, 1e-300, 0, 1e-300},
                               {512, -512, -512, 512},
                               {std::nan(""), 512, -512, 512}};
     for (const Kind kind : TestTable::kKinds) {
-        for (const std::size_t count :
-             {std::size_t{0}, std::size_t{4}, std::size_t{5}, std::size_t{60}, std::size_t{1000}}) {
+        for (const std::size_t count : {0U, 4U, 5U, 60U, 1000U}) {
             TestTable table(kind, count, static_cast<unsigned>(count) + 7U);
             for (const QuadRect& r : rects) {
                 SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
@@ -64,8 +60,8 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
     }
 }
 
-// Its box reaching the midline of the quadrant it passes into from either side; a step of 0 makes
-// a tight cluster, which passes two levels by its box.
+// Boxes reaching the midline of the quadrant passed into from either side; step 0 passes two
+// levels.
 TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivides) {
     for (const Vec2 sign : {Vec2{1, 1}, Vec2{1, -1}, Vec2{-1, 1}, Vec2{-1, -1}}) {
         for (const double step : {15.0, -15.0, 0.0}) {
@@ -92,18 +88,15 @@ TEST_F(QuadLayoutTest, APartitionAtTheDepthBoundFitsAWorkerThreadsSmallStack) {
 }
 #endif
 
-// Into the same layout again, over last frame's root (a leaf's or a divided node's rectangle,
-// read before the layout is emptied), a build gives the same layout and allocates nothing.
+// Rebuilt into itself over its own root's rectangle (read before emptying), it allocates nothing.
 TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStorage) {
     for (const std::size_t count : {std::size_t{3}, std::size_t{1000}}) {
         TestTable table(Kind::clusters, count, 3);
         QuadTreeLayout layout;
         cellSlotCounter = 2;
-        {
-            TraceCapture trace;
-            partitionQuadTree(kTestWorld, table.slots, layout);
-            EXPECT_EQ(trace.text(), "");
-        }
+        TraceCapture trace;
+        partitionQuadTree(kTestWorld, table.slots, layout);
+        EXPECT_EQ(trace.text(), "");
         EXPECT_EQ(cellSlotCounter, 2);
         const QuadTreeLayout expected = layout;
         const long before = blocksTaken();

@@ -10,21 +10,13 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
 
-namespace {
+static const std::int32_t counterAtStart = cellSlotCounter; // read before any test sets one
 
-const std::int32_t counterAtStart = cellSlotCounter; // read before any test sets a cell
-
-bool isEmpty(const QuadNode* n) {
-    return n->children.empty() && !n->swCell && !n->nwCell && !n->seCell && !n->neCell;
-}
-
-} // namespace
-
-// The slots a build fills, in order, are pinned by the recorded trees below.
 TEST_F(QuadTreeTest, NothingStrictlyInsideMakesNoCellAndTheCounterSaturates) {
     EXPECT_EQ(counterAtStart, 0) << "the first cell of a process goes south-west";
     const double outside[][2] = {{-512, 0}, {512, 0}, {0, -512}, {0, 512}, {NAN, 0}, {0, INFINITY}};
@@ -32,14 +24,8 @@ TEST_F(QuadTreeTest, NothingStrictlyInsideMakesNoCellAndTheCounterSaturates) {
         place(i + 1, outside[i][0], outside[i][1]);
     }
     TraceCapture quiet;
-    rebuild();
-    EXPECT_TRUE(isEmpty(root));
+    EXPECT_EQ(rebuild().problem, ""); // no cell in an empty node, no division
     EXPECT_EQ(cellSlotCounter, 0);
-    QuadTreeLayout layout;
-    QuadNode* none = QuadTreeBuilder(-1, 1, -1, 1, nullptr, layout); // a null table is empty
-    EXPECT_EQ(std::make_tuple(isEmpty(none), layout.leaves.size(), layout.divided.size()),
-              std::make_tuple(true, std::size_t{1}, std::size_t{0}));
-    releaseQuadTree(none);
     // Held at its largest rather than wrapped back to the four slots.
     Cell2d cell(0, 0, 1, 1);
     cellSlotCounter = INT32_MAX;
@@ -67,8 +53,7 @@ TEST_F(QuadTreeTest, CoincidentEntitiesStopAtTheDepthBoundInEveryQuadrantOnASmal
     }
 }
 
-// A midline at NaN (halving from -inf) or at infinity lies in no quadrant: such a root stays a
-// leaf rather than lose its entities. Finite bounds whose width overflows are still halved.
+// A NaN or infinite midline holds no quadrant, so such a root stays a leaf; huge finite ones halve.
 TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafAndHugeFiniteOnesAreStillHalved) {
     for (std::size_t slot = 1; slot <= 200; ++slot) {
         const double i = static_cast<double>(slot);
@@ -92,47 +77,8 @@ TEST_F(QuadTreeTest, InfiniteBoundsMakeALeafAndHugeFiniteOnesAreStillHalved) {
     }
 }
 
-namespace {
-
-// A walk in creation order: the trace a build prints (each node's address, its subtree, its
-// line), each node's place in the layout's lists, its child count and cells in full.
-struct Walk {
-    const QuadTreeLayout& layout;
-    Digest& digest;
-    std::size_t seen[2];
-    int cells;
-    std::string trace;
-
-    void visit(const QuadNode* node) {
-        const bool leaf = node->children.empty();
-        const std::size_t i = seen[leaf ? 1 : 0]++;
-        EXPECT_EQ(leaf ? layout.leaves.at(i).node : layout.divided.at(i).node, node);
-        trace += "\n" + addressText(node);
-        digest.add(std::uint64_t{node->children.size()});
-        for (const Cell2d* cell : {node->nwCell, node->neCell, node->swCell, node->seCell}) {
-            digest.add(std::uint64_t{cell != nullptr});
-            if (cell != nullptr) {
-                ++cells;
-                for (double bound : {cell->minX, cell->maxX, cell->minY, cell->maxY}) {
-                    digest.add(bound);
-                }
-                for (std::int32_t k = 0; k < cell->count; ++k) {
-                    digest.add(std::uint64_t{cell->entities[k]->getID()});
-                }
-            }
-        }
-        for (const QuadNode* child : node->children) {
-            visit(child);
-        }
-        trace += "\nFinished a quad tree iteration.";
-    }
-};
-
-} // namespace
-
-// Fixed tables of multiples of 1/16 (so midlines and borders are hit), recorded from the builder
-// before its scan was made faster. Only the first four leaf cells of a run are stored, so each
-// table is built again, the counter started four lower each time, until every cell was seen.
+// Recorded trees over multiples of 1/16 (midlines, borders); only four leaf cells a run are stored,
+// so each table is rebuilt with the counter four lower until every cell was seen.
 TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTreesAndReadThemOutInTheLayout) {
     for (const auto& [clustered, recordedDigest, recordedNodes, recordedCells] :
          {std::tuple{false, 0x67a532d702cbc70du, 229, 144},
@@ -162,12 +108,36 @@ TEST_F(QuadTreeTest, FixedTablesBuildTheRecordedTreesAndReadThemOutInTheLayout) 
             TraceCapture capture;
             releaseQuadTree(root);
             root = QuadTreeBuilder(-512, 512, -512, 512, EntityTable, layout);
-            Walk walk{layout, digest, {0, 0}, 0, {}};
-            walk.visit(root);
-            EXPECT_EQ(capture.text(), walk.trace);
-            EXPECT_EQ(std::make_pair(walk.seen[0], walk.seen[1]),
+            // In creation order: each node's trace, place in the layout, children and cells.
+            std::size_t seen[2] = {0, 0};
+            std::string trace;
+            stored = 0;
+            const std::function<void(const QuadNode*)> visit = [&](const QuadNode* node) {
+                const bool leaf = node->children.empty();
+                const std::size_t i = seen[leaf ? 1 : 0]++;
+                EXPECT_EQ(leaf ? layout.leaves.at(i).node : layout.divided.at(i).node, node);
+                trace += "\n" + addressText(node);
+                digest.add(std::uint64_t{node->children.size()});
+                for (const Cell2d* cell :
+                     {node->nwCell, node->neCell, node->swCell, node->seCell}) {
+                    digest.add(std::uint64_t{cell != nullptr});
+                    if (cell != nullptr) {
+                        ++stored;
+                        for (double bound : {cell->minX, cell->maxX, cell->minY, cell->maxY}) {
+                            digest.add(bound);
+                        }
+                        for (std::int32_t k = 0; k < cell->count; ++k) {
+                            digest.add(std::uint64_t{cell->entities[k]->getID()});
+                        }
+                    }
+                }
+                std::for_each(node->children.begin(), node->children.end(), visit);
+                trace += "\nFinished a quad tree iteration.";
+            };
+            visit(root);
+            EXPECT_EQ(capture.text(), trace);
+            EXPECT_EQ(std::make_pair(seen[0], seen[1]),
                       std::make_pair(layout.divided.size(), layout.leaves.size()));
-            stored = walk.cells;
             cells += stored;
             digest.add(static_cast<std::uint64_t>(cellSlotCounter));
         }

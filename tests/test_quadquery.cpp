@@ -13,9 +13,9 @@
 #include <cmath>
 #include <cstddef>
 #include <iterator>
-#include <limits>
 #include <new>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -24,9 +24,7 @@ using Kind = TestTable::Kind;
 using namespace layoutscan;
 using QuadQueryTest = TableTest;
 
-const double kInf = std::numeric_limits<double>::infinity();
-
-// The actors in the other table's slots that these hold in their own, sorted by address.
+// The actors in the other table's slots that these hold in their own, sorted.
 std::vector<Actor*> twins(const TestTable& from, const TestTable& to, std::vector<Actor*> found) {
     for (Actor*& a : found) {
         a = to.slots[std::find(std::begin(from.slots), std::end(from.slots), a) -
@@ -35,34 +33,37 @@ std::vector<Actor*> twins(const TestTable& from, const TestTable& to, std::vecto
     return sorted(found);
 }
 
-// The layout of a table over a world, without kinds.
 QuadTreeLayout built(const TestTable& table, const QuadRect& world = kTestWorld) {
     QuadTreeLayout layout;
     partitionQuadTree(world, table.slots, layout);
     return layout;
 }
 
-// What findKNearest writes, checked to write nothing past the count it returns.
-std::vector<QuadNearest> nearest(const QuadTreeLayout& layout, Vec2 p, std::size_t k) {
+using Found = std::vector<std::tuple<Actor*, double, std::uint32_t>>;
+
+// What findKNearest writes (actor, distance, identifier), checked to write nothing past its count.
+Found nearest(const QuadTreeLayout& layout, Vec2 p, std::size_t k) {
     std::vector<QuadNearest> out(k + 1);
     const std::size_t count = findKNearest(layout, p, k, out.data());
     EXPECT_EQ(out[count].actor, nullptr) << "written past the count";
-    out.resize(count);
-    return out;
+    Found found;
+    for (std::size_t i = 0; i < count; ++i) {
+        found.emplace_back(out[i].actor, out[i].distance, out[i].id);
+    }
+    return found;
 }
 
 } // namespace
 
-// Near the table's points, so that borders, midlines and ties are met. A copy scaled by a power of
-// two rounds as the table does, squares fading or overflowing: the same answers, distances scaled.
+// Near the points, to meet borders, midlines and ties; a copy scaled by 2^n, squares fading or
+// overflowing, gives the same answers.
 TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEveryScale) {
     const QuadFilter filters[] = {{}, {0b101}, {0b010}, {0}, {0b111}};
-    const double widths[] = {0, -1, std::nan(""), kInf};
+    const double widths[] = {0, -1, std::nan(""), INFINITY};
     const int powers[] = {-1000, -960, -500, 500, 960};
     std::uniform_real_distribution<double> size(0, 300);
     for (const Kind kind : TestTable::kKinds) {
-        for (const std::size_t count :
-             {std::size_t{0}, std::size_t{3}, std::size_t{200}, std::size_t{1000}}) {
+        for (const std::size_t count : {0U, 3U, 200U, 1000U}) {
             TestTable table(kind, count, static_cast<unsigned>(count) * 31U + 3U);
             QuadTreeLayout layout;
             partitionQuadTree(kTestWorld, table.slots, layout, kindsById);
@@ -71,9 +72,8 @@ TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEverySca
             big.copyScaled(table, s);
             const QuadTreeLayout scaled = built(big, {-512 * s, 512 * s, -512 * s, 512 * s});
             for (int q = 0; q < 60; ++q) {
-                SCOPED_TRACE(testing::Message()
-                             << "kind " << static_cast<int>(kind) << ", " << count
-                             << " actors, query " << q << ", scale " << s);
+                SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
+                                                << count << " actors, query " << q << ", x" << s);
                 const Vec2 at = table.pick(kind, static_cast<std::size_t>(q));
                 const double w = q % 6 == 5 ? widths[q / 6 % 4] : size(table.random());
                 const QuadRect r{at.x - w, at.x + w / 2, at.y - w / 3, at.y + w};
@@ -98,21 +98,19 @@ TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEverySca
                           twins(table, big, queryInRect(layout, r)));
                 EXPECT_EQ(queryWithin(scaled, atScaled, w * s),
                           twins(table, big, queryWithin(layout, at, w)));
-                const std::vector<QuadNearest> one = nearest(layout, at, k);
-                const std::vector<QuadNearest> other = nearest(scaled, atScaled, k);
-                ASSERT_EQ(other.size(), one.size());
-                for (std::size_t i = 0; i < one.size(); ++i) {
-                    EXPECT_EQ(std::vector<Actor*>{other[i].actor},
-                              twins(table, big, {one[i].actor}));
-                    EXPECT_EQ(other[i].distance, one[i].distance * s) << i;
+                Found expected = nearest(layout, at, k);
+                for (auto& [actor, distance, id] : expected) {
+                    actor = twins(table, big, {actor})[0];
+                    distance *= s;
+                    id = actor->getID();
                 }
+                EXPECT_EQ(nearest(scaled, atScaled, k), expected);
             }
         }
     }
 }
 
-// A query reads only its layout: an actor destroyed after the build is never read, and one made
-// anew in its storage, with a larger identifier, changes no answer, not even a tie.
+// A query reads only its layout: an actor remade in its storage after the build changes no tie.
 TEST_F(QuadQueryTest, KNearestWritesNearestFirstAsTheBuildSawThemAndNoMoreThanAsked) {
     TestTable table(Kind::uniform, 0, 1);
     for (int i = 5; i > 0; --i) {
@@ -127,15 +125,11 @@ TEST_F(QuadQueryTest, KNearestWritesNearestFirstAsTheBuildSawThemAndNoMoreThanAs
         second->~Actor();
         new (second) Actor("reborn");
     }
-    const std::vector<QuadNearest> three = nearest(layout, {0, 0}, 3);
-    ASSERT_EQ(three.size(), 3U);
-    const Actor* order[] = {table.actors()[4].get(), second, table.actors()[5].get()};
-    const double distances[] = {10, 20, 20};
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(three[i].actor, order[i]) << i;
-        EXPECT_EQ(three[i].distance, distances[i]) << i;
-    }
-    EXPECT_EQ(three[1].id, secondId) << "the identifier as the build read it";
+    Actor* fifth = table.actors()[5].get();
+    EXPECT_EQ(nearest(layout, {0, 0}, 3), // the identifier as the build read it
+              (Found{{table.actors()[4].get(), 10, table.actors()[4]->getID()},
+                     {second, 20, secondId},
+                     {fifth, 20, fifth->getID()}}));
     EXPECT_TRUE(nearest(QuadTreeLayout{}, {0, 0}, 3).empty()) << "a layout never built";
 }
 
@@ -147,8 +141,8 @@ TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) 
     const Case cases[] = {
         {{0, 0}, {3e-320, 0}, {0, 1e-320}, 3e-320, 1e-320},
         {{0, 0}, {0, 300}, {90, 120}, 300, 150},
-        {{-DBL_MAX, 0}, {DBL_MAX, 0}, {DBL_MAX / 2, 0}, kInf, kInf},
-        {{0, -DBL_MAX}, {0, DBL_MAX / 2}, {DBL_MAX, -DBL_MAX}, kInf, DBL_MAX},
+        {{-DBL_MAX, 0}, {DBL_MAX, 0}, {DBL_MAX / 2, 0}, INFINITY, INFINITY},
+        {{0, -DBL_MAX}, {0, DBL_MAX / 2}, {DBL_MAX, -DBL_MAX}, INFINITY, DBL_MAX},
     };
     for (const Case& c : cases) {
         for (const QuadRect& world : {kTestWorld, QuadRect{-DBL_MAX, DBL_MAX, -DBL_MAX, DBL_MAX}}) {
@@ -158,24 +152,21 @@ TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) 
             table.place(c.farther);
             table.place(c.nearer);
             const QuadTreeLayout layout = built(table, world);
-            const std::vector<QuadNearest> two = nearest(layout, c.point, 2);
-            ASSERT_EQ(two.size(), 2U);
-            EXPECT_EQ(two[0].actor, table.actors()[1].get());
-            EXPECT_EQ(two[0].distance, c.nearDistance);
-            EXPECT_EQ(two[1].distance, c.farDistance);
+            Actor* const far = table.actors()[0].get();
+            Actor* const near = table.actors()[1].get();
+            EXPECT_EQ(nearest(layout, c.point, 2), (Found{{near, c.nearDistance, near->getID()},
+                                                          {far, c.farDistance, far->getID()}}));
             const double between = c.nearDistance / 2 + c.farDistance / 2;
+            // A disc between the two, or reaching the nearer, holds the nearer alone.
             if (std::isfinite(between)) {
-                EXPECT_EQ(queryWithin(layout, c.point, between).size(), 1U)
-                    << "a disc between the two holds the nearer alone";
-                EXPECT_EQ(queryWithin(layout, c.point, c.nearDistance).size(), 1U)
-                    << "the circle included";
+                EXPECT_EQ(queryWithin(layout, c.point, between), std::vector<Actor*>{near});
+                EXPECT_EQ(queryWithin(layout, c.point, c.nearDistance), std::vector<Actor*>{near});
             }
         }
     }
 }
 
-// The order a game saw before the index: a small subtree's leaves before its midline, a larger
-// one each node's midline first, the outside last. A visitor that returns false stops the visit.
+// The order games saw before the index: small subtrees' leaves, then midlines; the outside last.
 TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt) {
     for (const int extra : {0, 20}) {
         TestTable table(Kind::uniform, 0, 6);
@@ -195,7 +186,7 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
         expected.insert(extra == 0 ? expected.end() : expected.begin(), table.actors()[0].get());
         expected.push_back(table.actors()[1].get());
         std::vector<Actor*> order;
-        const QuadRect everywhere{-kInf, kInf, -kInf, kInf};
+        const QuadRect everywhere{-INFINITY, INFINITY, -INFINITY, INFINITY};
         EXPECT_EQ(visitInRect(layout, everywhere,
                               [&order](Actor* a, Vec2 p) {
                                   EXPECT_TRUE(same(p, a->getPosition2D())) << "where it stands";

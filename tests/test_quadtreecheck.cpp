@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,16 +35,11 @@ void divideWithoutEntities(QuadNode* node) {
 } // namespace
 
 TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
-    struct Fault {
-        const std::vector<Vec2>& tree;
-        std::function<void()> corrupt;
-        std::string problem;
-    };
     const std::string kFourChildren = "a divided node needs four children and no cell (node 1)";
     const std::string kCount = "a cell's count differs from the entities inside (node 1)";
     const std::string kOrder = "a cell does not hold the entities inside, last first (node 1)";
     double minX = -512;
-    const Fault faults[] = {
+    const std::tuple<const std::vector<Vec2>&, std::function<void()>, std::string> faults[] = {
         {kLeaf, [&] { root->swCell->count = 3; }, kCount},
         {kLeaf, [&] { root->swCell->count = 5; }, kCount},
         // Wrong at the first position only, at the two middle ones, at the last only.
@@ -55,11 +51,7 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
          "a node divided with fewer than five entities (node 1)"},
         // Halving from -inf puts the midline at NaN, inside no quadrant.
         {kDivided, [&] { minX = -INFINITY; }, "an entity lies in 0 quadrants (node 1)"},
-        {kDivided,
-         [&] {
-             releaseQuadTree(root->children.back());
-             root->children.pop_back();
-         },
+        {kDivided, [&] { releaseQuadTree(root->children.back()), root->children.pop_back(); },
          kFourChildren},
         {kDivided, [&] { root->addChild(new QuadNode()); }, kFourChildren},
         {kDivided, [&] { root->nwCell = new Cell2d(-512, -512, 512, 512); }, kFourChildren},
@@ -68,16 +60,16 @@ TEST_F(QuadTreeTest, CheckReportsEachBrokenInvariantWithItsNode) {
         {kCoincident, [&] { divideWithoutEntities(root); },
          "a node deeper than the bound (node 130)"},
     };
-    for (const Fault& fault : faults) {
+    for (const auto& [tree, corrupt, problem] : faults) {
         resetEngineGlobals();
         minX = -512;
         // From slot 0: the global table never uses it, but a table handed in may.
-        for (std::size_t i = 0; i < fault.tree.size(); ++i) {
-            place(i, fault.tree[i].x, fault.tree[i].y);
+        for (std::size_t i = 0; i < tree.size(); ++i) {
+            place(i, tree[i].x, tree[i].y);
         }
         TraceCapture quiet;
         ASSERT_EQ(rebuild().problem, "");
-        fault.corrupt();
-        EXPECT_EQ(checkQuadTree(root, minX, 512, -512, 512, EntityTable).problem, fault.problem);
+        corrupt();
+        EXPECT_EQ(checkQuadTree(root, minX, 512, -512, 512, EntityTable).problem, problem);
     }
 }

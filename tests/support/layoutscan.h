@@ -1,5 +1,4 @@
-// What a built layout must agree with: another layout, field by field, and a scan of every slot
-// of its table for each query. Shared by the partition and query tests and the fuzzer.
+// What a built layout must agree with: another layout field by field, and a scan of its table.
 #pragma once
 
 #include <engine/actor.h>
@@ -23,7 +22,6 @@ namespace layoutscan {
 template <class T> bool same(const T& a, const T& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
-// The node pointers aside, which only the builder fills.
 inline bool same(const QuadLeaf& a, const QuadLeaf& b) {
     return same(a.rect, b.rect) && a.depth == b.depth && a.first == b.first && a.count == b.count;
 }
@@ -66,7 +64,7 @@ inline std::vector<Actor*> sorted(std::vector<Actor*> actors) {
     return actors;
 }
 
-/// The table's actors whose position holds(p), sorted by address; a null table has none.
+/// The table's actors whose position holds(p), sorted; a null table has none.
 template <class Holds> std::vector<Actor*> scan(Actor* const* table, Holds holds) {
     std::vector<Actor*> found;
     for (std::size_t slot = 0; table != nullptr && slot < kEntityTableSize; ++slot) {
@@ -116,8 +114,7 @@ inline std::vector<Actor*> filtered(std::vector<Actor*> found, const QuadFilter&
     return found;
 }
 
-/// The k actors of the table nearest to p that the filter admits, nearest first: by squared
-/// distance, then identifier, then address. NaN distances are never near.
+/// The k nearest to p the filter admits: by squared distance, identifier, address; NaN never.
 inline std::vector<Actor*> scanKNearest(Actor* const* table, Vec2 p, std::size_t k,
                                         const QuadFilter& filter) {
     const auto key = [p](const Actor* a) {
@@ -149,7 +146,7 @@ inline std::vector<Actor*> queryKNearest(const QuadTreeLayout& layout, Vec2 p, s
     return found;
 }
 
-/// What visitInRect hands its visitor, sorted by address.
+/// What visitInRect and visitWithin hand their visitor, sorted by address.
 inline std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadRect& r,
                                        const QuadFilter& filter = {}) {
     std::vector<Actor*> found;
@@ -157,8 +154,6 @@ inline std::vector<Actor*> queryInRect(const QuadTreeLayout& layout, const QuadR
         layout, r, [&found](Actor* a) { found.push_back(a); }, filter);
     return sorted(found);
 }
-
-/// What visitWithin hands its visitor, sorted by address.
 inline std::vector<Actor*> queryWithin(const QuadTreeLayout& layout, Vec2 c, double d,
                                        const QuadFilter& filter = {}) {
     std::vector<Actor*> found;
