@@ -21,10 +21,10 @@ SteeringBody body(Vec2 position, Vec2 velocity, double maxSpeed, double maxForce
     return {position, velocity, maxSpeed, maxForce};
 }
 
-/// Every behaviour of the body towards or away from the point, by name.
+/// Every behaviour towards or away from the point, by name; the radius is wander's jitter too.
 std::vector<std::pair<std::string, Vec2>> everyForce(const SteeringBody& b, Vec2 point,
                                                      double radius, RandomSource& random) {
-    Wander w{1, 2, radius, {1, 0}}; // jitter: the radius
+    Wander w{1, 2, radius, {1, 0}};
     return {{"seek", seek(b, point)},
             {"flee", flee(b, point)},
             {"arrive", arrive(b, point, radius)},
@@ -36,19 +36,16 @@ std::vector<std::pair<std::string, Vec2>> everyForce(const SteeringBody& b, Vec2
 } // namespace
 
 TEST(Behaviours, SeekFleePursuitAndEvadeSteerAtFullSpeedTowardsOrAwayFromWhereTheMoverWillBe) {
-    // The force turns the present velocity into the wanted one, capped along the same line.
     const SteeringBody rising = body({5, 5}, {0, 1}, 2, 5);
-    EXPECT_TRUE(near(seek(rising, {5, -5}), {0, -3}));
-    EXPECT_TRUE(near(flee(rising, {15, 5}), {-2, -1}));
+    EXPECT_TRUE(near(seek(rising, {5, -5}), {0, -3}) && near(flee(rising, {15, 5}), {-2, -1}));
     const SteeringBody weak = body({5, 5}, {0, 1}, 2, 1);
-    EXPECT_TRUE(near(seek(weak, {15, 5}), Vec2{2, -1} * (1 / std::sqrt(5.0))));
-    EXPECT_TRUE(near(flee(weak, {15, 5}), Vec2{-2, -1} * (1 / std::sqrt(5.0))));
+    EXPECT_TRUE(near(seek(weak, {15, 5}), Vec2{2, -1} * (1 / std::sqrt(5.0))) &&
+                near(flee(weak, {15, 5}), Vec2{-2, -1} * (1 / std::sqrt(5.0))));
     // 10 away at speed 2: five units of time, in which the quarry moves to (10, 5).
     const SteeringBody hunter = body({0, 0}, {0, 0}, 2, 5);
     EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {0, 1}), Vec2{2, 1} * (2 / std::sqrt(5.0))));
     EXPECT_TRUE(near(evade(hunter, {10, 0}, {0, 1}), Vec2{-2, -1} * (2 / std::sqrt(5.0))));
-    // A quarry whose motion is not finite is sought where it is; one nearer than one step still
-    // has its motion taken into account.
+    // A quarry moving by no finite amount is sought where it is; a near one, ahead of it.
     EXPECT_TRUE(near(pursuit(hunter, {10, 0}, {NAN, 1}), {2, 0}));
     EXPECT_TRUE(near(evade(hunter, {10, 0}, {INFINITY, 0}), {-2, 0}));
     EXPECT_TRUE(near(pursuit(hunter, {1, 0}, {0, 4}), seek(hunter, {1, 2})));
@@ -56,8 +53,8 @@ TEST(Behaviours, SeekFleePursuitAndEvadeSteerAtFullSpeedTowardsOrAwayFromWhereTh
 
 TEST(Behaviours, ArriveSlowsWithinItsRadiusAndComesToRestOnTheTargetWithoutPassingIt) {
     const SteeringBody still = body({0, 0}, {0, 0}, 4, 10);
-    EXPECT_TRUE(near(arrive(still, {10, 0}, 20), {2, 0}));
-    EXPECT_TRUE(near(arrive(still, {0, -30}, 20), {0, -4}));
+    EXPECT_TRUE(near(arrive(still, {10, 0}, 20), {2, 0}) &&
+                near(arrive(still, {0, -30}, 20), {0, -4}));
     for (const Vec2 start : {Vec2{-100, 0}, Vec2{70, 70}, Vec2{0.5, -300}}) {
         SteeringBody b = body(start, {0, 0}, 4, 10);
         const Vec2 target{3, 1};
@@ -67,8 +64,7 @@ TEST(Behaviours, ArriveSlowsWithinItsRadiusAndComesToRestOnTheTargetWithoutPassi
         }
         EXPECT_LT(distance(b.position, target) + b.velocity.length(), 1e-9);
     }
-    // Without a usable radius it is seek, all the way in; a target whose distance overflows lies
-    // beyond any radius, an infinite one included.
+    // Without a usable radius it is seek; an overflowing distance lies beyond any radius.
     for (const double radius : {0.0, -5.0, static_cast<double>(NAN)}) {
         EXPECT_TRUE(near(arrive(still, {3, 4}, radius), {2.4, 3.2})) << radius;
     }
@@ -78,8 +74,7 @@ TEST(Behaviours, ArriveSlowsWithinItsRadiusAndComesToRestOnTheTargetWithoutPassi
 TEST(Behaviours, WanderDrawsTwiceFromItsOwnSourceTurnsWithTheBodyAndRecoversACollapsedTarget) {
     // With no jitter the point ahead is the target plus the distance, turned by the heading.
     RandomSource source(5);
-    Wander steady;
-    steady.jitter = 0;
+    Wander steady{1, 2, 0, {1, 0}};
     EXPECT_TRUE(near(wander(body({9, 9}, {0, 0}, 1, 10), steady, source), {3, 0}));
     steady.target = {0, 1};
     EXPECT_TRUE(near(wander(body({9, 9}, {0, 5}, 1, 10), steady, source), {-1, 2}));
@@ -108,8 +103,7 @@ TEST(Behaviours, ApplyForceCapsTheForceAndTheSpeedAndMovesByTheVelocity) {
     }
     applyForce(b, {0, -1}, 0.5);
     EXPECT_TRUE(near(b.velocity, capLength({2, -0.5}, 2)));
-    // No time, or no finite time: nothing moves, a body faster than its maximum included. No
-    // finite force: the body coasts.
+    // No finite time: nothing moves, even a body over its maximum. No finite force: it coasts.
     for (const double dt : {0.0, -1.0, static_cast<double>(NAN), static_cast<double>(INFINITY)}) {
         for (const SteeringBody& start : {b, body({1, 2}, {10, 0}, 2, 1)}) {
             SteeringBody same = start;
@@ -126,20 +120,18 @@ TEST(Behaviours, ApplyForceCapsTheForceAndTheSpeedAndMovesByTheVelocity) {
 }
 
 TEST(Behaviours, AtTheTargetOrWithoutAMaximumEveryForceIsDefined) {
-    // On the target: seek and arrive brake, flee runs on the way it goes; standing still there,
-    // nothing. A target that is nowhere is treated as on the body.
+    // On the target (or one that is nowhere): seek and arrive brake, flee runs on; still, nothing.
     const SteeringBody moving = body({1, 1}, {0, 3}, 2, 0.5);
-    EXPECT_TRUE(near(seek(moving, {1, 1}), {0, -0.5}));
-    EXPECT_TRUE(near(arrive(moving, {1, 1}, 10), {0, -0.5}));
-    EXPECT_TRUE(near(flee(moving, {1, 1}), {0, -0.5}));
+    for (const Vec2 f : {seek(moving, {1, 1}), arrive(moving, {1, 1}, 10), flee(moving, {1, 1}),
+                         seek(moving, {NAN, 0})}) {
+        EXPECT_TRUE(near(f, {0, -0.5}));
+    }
     EXPECT_TRUE(near(flee(body({1, 1}, {0, 1}, 2, 5), {1, 1}), {0, 1}));
-    EXPECT_TRUE(near(seek(moving, {NAN, 0}), {0, -0.5}));
     const SteeringBody still = body({1, 1}, {0, 0}, 2, 5);
     for (const Vec2 f : {seek(still, {1, 1}), flee(still, {1, 1}), arrive(still, {1, 1}, 3)}) {
         EXPECT_TRUE(near(f, {0, 0}, 0));
     }
-    // A body that is nowhere, moves by no finite amount or has no maximum force is steered by
-    // nothing.
+    // A body that is nowhere, moves by no finite amount or has no maximum force: no force.
     RandomSource random;
     const double nan = NAN;
     const SteeringBody none[] = {body({nan, 1}, {0, 3}, 2, 5),       body({1, 1}, {0, nan}, 2, 5),

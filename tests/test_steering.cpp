@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -13,8 +14,7 @@ const std::int32_t indexAtStart = pi_idx;
 } // namespace
 
 TEST(Steering, EachDrawStepsTheIndexAndReadsItsEntrySignedAbove60) {
-    // The first three draws of a process, the sign kept at 60 and turned at 61, two steps past
-    // the table that wrap back inside, and indices written outside it, which come back inside.
+    // A process's first draws, the sign kept at 60 and turned at 61, wraps, and stray indices.
     EXPECT_EQ(indexAtStart, 2);
     const struct {
         std::int32_t from;
@@ -31,7 +31,7 @@ TEST(Steering, EachDrawStepsTheIndexAndReadsItsEntrySignedAbove60) {
     }
 }
 
-TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
+TEST(Steering, WanderStaysOnTheCircleAheadAndRecoversACollapsedTarget) {
     // With the huge jitter the displaced target's squares overflow; its direction must remain.
     for (WanderBehaviour w : {WanderBehaviour{-2.5, 4.0, 1.3}, WanderBehaviour{2.0, 3.0, 1e300}}) {
         pi_idx = 2;
@@ -41,27 +41,21 @@ TEST(Steering, WanderStaysOnTheCircleAheadAndKeepsItsTarget) {
             ASSERT_NEAR(distance(fromCentre, w.m_vWanderTarget), 0, 1e-12) << "call " << i;
         }
     }
-}
-
-TEST(Steering, WanderAddsTwoDrawsBeforeNormalisingAndRecoversACollapsedTarget) {
-    // (1, 0) + (0.45, 0.1) on the circle of radius 2, pushed 3 ahead; (3, 4) on the circle of
-    // radius 10, pushed 1 ahead, and through the centre for radius -10. No jitter still draws.
-    const struct {
-        WanderBehaviour w;
-        Vec2 result;
-    } cases[] = {{{2.0, 3.0, 0.5}, {4.9952606568459663, 0.1376041832307563}},
-                 {{10.0, 1.0, 0.0, {3.0, 4.0}}, {7.0, 8.0}},
-                 {{-10.0, 1.0, 0.0, {3.0, 4.0}}, {-5.0, -8.0}}};
-    for (auto c : cases) {
+    // (1, 0) + (0.45, 0.1) on the circle of radius 2, 3 ahead; (3, 4) on the circle of radius 10,
+    // 1 ahead, and through the centre for radius -10. No jitter still draws twice.
+    const std::pair<WanderBehaviour, Vec2> cases[] = {
+        {{2.0, 3.0, 0.5}, {4.9952606568459663, 0.1376041832307563}},
+        {{10.0, 1.0, 0.0, {3.0, 4.0}}, {7.0, 8.0}},
+        {{-10.0, 1.0, 0.0, {3.0, 4.0}}, {-5.0, -8.0}}};
+    for (auto [w, want] : cases) {
         pi_idx = 2;
-        const Vec2 result = c.w.wander();
-        EXPECT_NEAR(distance(result, c.result), 0, 1e-15);
+        EXPECT_NEAR(distance(w.wander(), want), 0, 1e-15);
         EXPECT_EQ(pi_idx, 54);
     }
     // A target of zero normalises into NaN for one call; the next starts again from (1, 0).
     WanderBehaviour degenerate{10.0, 1.0, 0.0, {0.0, 0.0}};
-    const Vec2 result = degenerate.wander();
-    EXPECT_TRUE(std::isnan(result.x) && std::isnan(result.y));
+    const Vec2 lost = degenerate.wander();
+    EXPECT_TRUE(std::isnan(lost.x) && std::isnan(lost.y));
     EXPECT_EQ(distance(degenerate.wander(), {11.0, 0.0}), 0);
     // A target on an axis has not collapsed: it keeps its direction from call to call.
     WanderBehaviour upward{10.0, 1.0, 0.0, {0.0, 4.0}};

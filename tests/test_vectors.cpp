@@ -23,8 +23,7 @@ namespace {
 } // namespace
 
 TEST(Vectors, LengthAndDirectionHoldForPlainHugeTinyAndDegenerateComponents) {
-    // Squared, all but the first would overflow or vanish; a length retaken after x changed
-    // would skew y. normalize makes NaN of zero and infinite vectors, where normalized gives zero.
+    // Squared, all but the first overflow or vanish. normalize makes NaN where normalized gives 0.
     const struct {
         Vec2 v;
         double length;
@@ -34,8 +33,8 @@ TEST(Vectors, LengthAndDirectionHoldForPlainHugeTinyAndDegenerateComponents) {
                  {{-3e-200, 4e-200}, 5e-200, {-0.6, 0.8}},
                  {{1e-200, 0}, 1e-200, {1, 0}},
                  {{0, -1e-300}, 1e-300, {0, -1}},
-                 {{DBL_MAX, DBL_MAX}, INFINITY, {std::sqrt(0.5), std::sqrt(0.5)}},
                  {{-DBL_TRUE_MIN, 0}, DBL_TRUE_MIN, {-1, 0}},
+                 {{DBL_MAX, DBL_MAX}, INFINITY, {std::sqrt(0.5), std::sqrt(0.5)}},
                  {{0, 0}, 0, {NAN, NAN}},
                  {{NAN, 1}, NAN, {NAN, NAN}},
                  {{INFINITY, 1}, INFINITY, {NAN, 0}},
@@ -54,16 +53,14 @@ TEST(Vectors, LengthAndDirectionHoldForPlainHugeTinyAndDegenerateComponents) {
 }
 
 TEST(Vectors, ArithmeticMakesNewVectorsAndTheAssigningFormsReturnTheirLeftOperand) {
-    const Vec2 a{1.5, -2};
-    const Vec2 b{0.25, 4};
+    const Vec2 a{1.5, -2}, b{0.25, 4};
     const Vec2 d = 2.0 * (a - b) + (-a);
     EXPECT_TRUE(d.x == 1 && d.y == -10 && a.x == 1.5 && a.y == -2 && b.x == 0.25 && b.y == 4);
     Vec2 c = a;
     EXPECT_TRUE(&(c += b) == &c && &(c -= a) == &c && &(c *= -2) == &c);
     EXPECT_TRUE(c.x == -0.5 && c.y == -8);
     EXPECT_TRUE(dot(a, b) == 0.375 - 8 && lengthSquared(a) == 6.25);
-    const Vec3 p{1, 2, 3};
-    const Vec3 q{-4, 0.5, 2};
+    const Vec3 p{1, 2, 3}, q{-4, 0.5, 2};
     const Vec3 s = 0.5 * (p - q) + (-p) * 2;
     EXPECT_TRUE(s.x == 0.5 && s.y == -3.25 && s.z == -5.5);
     Vec3 r = p;
@@ -95,8 +92,7 @@ TEST(Vectors, Vec3LengthsDistancesAndDirectionsKeepTheirDigitsAndZeroHasNoDirect
 }
 
 TEST(Vectors, CapLengthNeverLeavesAVectorLongerThanTheMaximum) {
-    // Shorter vectors, and vectors exactly as long as the maximum (which a rescaling would
-    // round), come back bit for bit.
+    // Vectors no longer than the maximum come back bit for bit (a rescaling would round).
     for (const Vec2 v :
          {Vec2{0.3, -0.4}, Vec2{1, 1}, Vec2{-2.0632984775519221, -1.5650229242595572},
           Vec2{0.025756547365810172, 0.37219193663153383}}) {
@@ -122,13 +118,9 @@ TEST(Vectors, CapLengthNeverLeavesAVectorLongerThanTheMaximum) {
     }
     EXPECT_GT(atTheMaximum, 1000);
     // No maximum, or nothing finite to shorten, leaves nothing; an infinite one leaves all.
-    const struct {
-        Vec2 v;
-        double maximum;
-    } nothing[] = {{{3, 4}, 0.0}, {{3, 4}, -1.0}, {{3, 4}, NAN}, {{NAN, 0}, 1}, {{0, INFINITY}, 1}};
-    for (const auto& c : nothing) {
-        const Vec2 none = capLength(c.v, c.maximum);
-        EXPECT_TRUE(none.x == 0 && none.y == 0) << c.maximum;
+    for (const Vec2 none : {capLength({3, 4}, 0), capLength({3, 4}, -1), capLength({3, 4}, NAN),
+                            capLength({NAN, 0}, 1), capLength({0, INFINITY}, 1)}) {
+        EXPECT_TRUE(none.x == 0 && none.y == 0);
     }
     const Vec2 all = capLength({3e300, 4}, INFINITY);
     EXPECT_TRUE(all.x == 3e300 && all.y == 4);
