@@ -1,5 +1,7 @@
 #include <engine/behaviours.h>
 
+#include "near.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -8,14 +10,6 @@
 #include <vector>
 
 namespace {
-
-::testing::AssertionResult near(Vec2 got, Vec2 want, double tolerance = 1e-12) {
-    if (std::fabs(got.x - want.x) <= tolerance && std::fabs(got.y - want.y) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "(" << got.x << ", " << got.y << ") instead of (" << want.x << ", " << want.y << ")";
-}
 
 /// Every behaviour towards or away from the point, by name; the radius is wander's jitter too.
 std::vector<std::pair<std::string, Vec2>> everyForce(const SteeringBody& b, Vec2 point,

@@ -5,6 +5,7 @@
 #include <engine/quadquery.h>
 
 #include "capture.h"
+#include "near.h"
 #include "tables.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,6 @@
 namespace {
 
 using FlockTest = TableTest;
-
-::testing::AssertionResult near(Vec2 got, Vec2 want, double tolerance = 1e-12) {
-    if (std::fabs(got.x - want.x) <= tolerance && std::fabs(got.y - want.y) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure()
-           << "(" << got.x << ", " << got.y << ") instead of (" << want.x << ", " << want.y << ")";
-}
 
 struct Flock {
     Actor& add(Vec2 position, Vec2 velocity) {
@@ -154,7 +147,7 @@ TEST_F(FlockTest, ThreeForcesFromTheNeighboursWithinTheRadiusWeightedAndSummed) 
     flock.add({0, 4}, {0, 1});
     flock.add({100, 0}, {5, 5});
     const FlockForces f = flock.forces(self, {5, 1.5, 1, 1});
-    EXPECT_EQ(f.neighbours, 2U);
+    ASSERT_EQ(f.neighbours, 2U);
     // Pushed by (-3, 0) / 9 + (0, -4) / 16; along the mean heading; towards (1.5, 2).
     const double half = std::sqrt(0.5);
     EXPECT_TRUE(near(f.separation, {-1.0 / 3, -0.25}) && near(f.alignment, {half, half}) &&
