@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
@@ -247,13 +248,18 @@ private:
 // The k nearest entities the filter admits, kept in out in order: by reach, then identifier,
 // then address, so that one actor is the answer wherever the search meets it. Depth first, the
 // nearer quadrants first, skipping a node that lies farther than the k-th found so far.
-class NearestSearch {
+//
+// The quick search measures in squared distances alone and keeps each answer's in its distance
+// until the end. They order exactly as reaches do while each is a normal double, so the quick
+// search gives up, and the exact one answers, once a candidate's leaves the normal doubles.
+template <bool kExact> class NearestSearch {
 public:
     NearestSearch(const QuadIndex& index, Vec2 point, const QuadFilter& filter, QuadNearest* out,
                   std::size_t k)
         : index_(index), point_(point), admits_(filter), out_(out), k_(k) {}
 
-    std::size_t run() {
+    // False where the quick search gave up.
+    bool run(std::size_t& found) {
         if (index_.root >= 0) {
             search(index_.root, gapTo(index_.nodes[static_cast<std::size_t>(index_.root)].box));
         }
@@ -261,10 +267,15 @@ public:
             const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
             offer(outside.first, outside.end);
         }
-        for (std::size_t i = 0; i < kept_; ++i) {
-            out_[i].distance = distanceOf(reachBetween(point_, out_[i].position));
+        if (gaveUp_) {
+            return false;
         }
-        return kept_;
+        for (std::size_t i = 0; i < kept_; ++i) {
+            out_[i].distance = kExact ? distanceOf(reachBetween(point_, out_[i].position))
+                                      : std::sqrt(out_[i].distance);
+        }
+        found = kept_;
+        return true;
     }
 
 private:
@@ -275,7 +286,7 @@ private:
     // still come before the k-th kept.
     void search(std::int32_t at, double gap) {
         const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(at)];
-        if (!admits_.node(node) || gap > limit2_) {
+        if (gaveUp_ || !admits_.node(node) || gap > limit2_) {
             return;
         }
         offer(node.first, node.own);
@@ -306,24 +317,52 @@ private:
 
     void offer(std::uint32_t first, std::uint32_t end) {
         for (std::size_t i = first; i < end; ++i) {
+            const double d2 = distance2(point_, index_.positions[i]);
             // Also passes over NaN, which is never near.
-            if (!(distance2(point_, index_.positions[i]) <= limit2_) ||
-                !admits_.entity(index_, i)) {
+            if (!(d2 <= limit2_) || !admits_.entity(index_, i)) {
                 continue;
             }
-            const Reach r = reachBetween(point_, index_.positions[i]);
-            if (r.band == kNaN || (full() && worst_ < r)) {
+            const Key r = keyAt(i, d2);
+            if (isNever(r) || (full() && keyOf(out_[k_ - 1]) < r)) {
                 continue;
             }
             insert(r, i);
         }
     }
 
-    // Whether the entity at reach r comes before the kept answer.
-    bool before(Reach r, std::size_t i, const QuadNearest& kept) const {
-        const Reach keptReach = reachBetween(point_, kept.position);
-        if (!(r == keptReach)) {
-            return r < keptReach;
+    // What the search orders by: the reach, or in the quick search the squared distance.
+    using Key = std::conditional_t<kExact, Reach, double>;
+
+    Key keyAt(std::size_t i, double d2) {
+        if constexpr (kExact) {
+            return reachBetween(point_, index_.positions[i]);
+        } else {
+            gaveUp_ = gaveUp_ || d2 < kLowest2 || d2 > DBL_MAX;
+            return d2;
+        }
+    }
+
+    // A kept answer's key: the quick search keeps it in the distance until the end.
+    Key keyOf(const QuadNearest& kept) const {
+        if constexpr (kExact) {
+            return reachBetween(point_, kept.position);
+        } else {
+            return kept.distance;
+        }
+    }
+
+    static bool isNever(Reach r) { return r.band == kNaN; }
+    static bool isNever(double /*d2*/) { return false; }
+    static double stored(Reach r) { return r.v; }
+    static double stored(double d2) { return d2; }
+    static double limitOf(Reach r) { return r.band == 0 ? kLowest2 : r.band == 1 ? r.v : kInfinity; }
+    static double limitOf(double d2) { return d2; }
+
+    // Whether the entity at key r comes before the kept answer.
+    bool before(Key r, std::size_t i, const QuadNearest& kept) const {
+        const Key keptAt = keyOf(kept);
+        if (!(r == keptAt)) {
+            return r < keptAt;
         }
         if (index_.ids[i] != kept.id) {
             return index_.ids[i] < kept.id;
@@ -331,7 +370,7 @@ private:
         return std::less<>()(index_.actors[i], kept.actor);
     }
 
-    void insert(Reach r, std::size_t i) {
+    void insert(Key r, std::size_t i) {
         if (full() && (k_ == 0 || !before(r, i, out_[k_ - 1]))) {
             return;
         }
@@ -339,10 +378,9 @@ private:
         for (; at > 0 && before(r, i, out_[at - 1]); --at) {
             out_[at] = out_[at - 1];
         }
-        out_[at] = {index_.actors[i], index_.positions[i], 0.0, index_.ids[i]};
+        out_[at] = {index_.actors[i], index_.positions[i], stored(r), index_.ids[i]};
         if (full()) {
-            worst_ = reachBetween(point_, out_[k_ - 1].position);
-            limit2_ = worst_.band == 0 ? kLowest2 : worst_.band == 1 ? worst_.v : kInfinity;
+            limit2_ = limitOf(keyOf(out_[k_ - 1]));
         }
     }
 
@@ -352,8 +390,8 @@ private:
     QuadNearest* out_;
     std::size_t k_;
     std::size_t kept_ = 0;
-    Reach worst_{kNaN, 0.0};
     double limit2_ = kInfinity;
+    bool gaveUp_ = false;
 };
 
 bool isNaN(Vec2 p) {
@@ -394,5 +432,9 @@ std::size_t findKNearest(const QuadTreeLayout& layout, Vec2 point, std::size_t k
     if (isNaN(point) || k == 0 || out == nullptr) {
         return 0;
     }
-    return NearestSearch(layout.index, point, filter, out, k).run();
+    std::size_t found = 0;
+    if (!NearestSearch<false>(layout.index, point, filter, out, k).run(found)) {
+        NearestSearch<true>(layout.index, point, filter, out, k).run(found);
+    }
+    return found;
 }
