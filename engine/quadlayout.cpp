@@ -10,7 +10,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,8 +17,7 @@
 
 void QuadIndex::clear() {
     nodes.clear();
-    root = -1;
-    outside = -1;
+    outside = 0;
     positions.clear();
     actors.clear();
     ids.clear();
@@ -47,6 +45,7 @@ static_assert(kEntityTableSize <= 0x7fffffff, "every entity of a table fits the 
 QuadLayoutWriter::QuadLayoutWriter(QuadTreeLayout& layout, QuadKindsOf kindsOf)
     : layout_(layout), kindsOf_(kindsOf) {
     layout_.clear();
+    layout_.index.nodes.emplace_back();
 }
 
 void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node, std::size_t count) {
@@ -61,8 +60,9 @@ void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node, 
     if (inBucket_) {
         return;
     }
-    openIndexNode();
-    if (count <= kQuadIndexScanned) {
+    const bool readWhole = count <= kQuadIndexScanned;
+    openEntry(!readWhole);
+    if (readWhole) {
         inBucket_ = true;
         bucketLevel_ = openDivided_;
     }
@@ -77,8 +77,11 @@ void QuadLayoutWriter::midline(const QuadTreeLayout::Placed& entity) {
     layout_.midlinePositions.push_back(entity.position);
     ++layout_.divided[divided_.at(openDivided_ - 1)].count;
     add(entity, 1);
-    QuadIndexNode& node = layout_.index.nodes[static_cast<std::size_t>(nodes_.at(openNodes_ - 1))];
-    node.own = static_cast<std::uint32_t>(layout_.index.positions.size());
+    const Entry& entry = entries_.at(openEntries_ - 1);
+    if (entry.node >= 0) {
+        layout_.index.nodes[static_cast<std::size_t>(entry.node)].ownEnd =
+            static_cast<std::uint32_t>(layout_.index.positions.size());
+    }
 }
 
 void QuadLayoutWriter::close() {
@@ -92,7 +95,7 @@ void QuadLayoutWriter::close() {
         return;
     }
     inBucket_ = false;
-    closeIndexNode();
+    closeEntry();
 }
 
 void QuadLayoutWriter::leaf(const QuadRect& r, int depth, const QuadNode* node) {
@@ -106,7 +109,7 @@ void QuadLayoutWriter::leaf(const QuadRect& r, int depth, const QuadNode* node) 
         return;
     }
     leafOpen_ = true;
-    openIndexNode();
+    openEntry(false);
 }
 
 void QuadLayoutWriter::inLeaf(const QuadTreeLayout::Placed& entity) {
@@ -125,127 +128,95 @@ void QuadLayoutWriter::outside(const QuadTreeLayout::Placed& entity) {
 
 void QuadLayoutWriter::finish() {
     endLeaf();
-    if (layout_.outside.empty()) {
-        return;
-    }
     QuadIndex& index = layout_.index;
-    index.outside = static_cast<std::int32_t>(index.nodes.size());
-    QuadIndexNode& node = index.nodes.emplace_back();
-    const double inf = std::numeric_limits<double>::infinity();
-    node.box = {inf, -inf, inf, -inf};
-    node.first = static_cast<std::uint32_t>(index.positions.size());
-    nodes_[0] = index.outside;
-    openNodes_ = 1;
+    index.outside = static_cast<std::uint32_t>(index.positions.size());
     for (std::size_t i = 0; i < layout_.outside.size(); ++i) {
-        add({layout_.outside[i], layout_.outsidePositions[i], index.outsideIds[i],
-             index.outsideKinds[i]},
-            0);
+        index.positions.push_back(layout_.outsidePositions[i]);
+        index.actors.push_back(layout_.outside[i]);
+        index.ids.push_back(index.outsideIds[i]);
+        index.kinds.push_back(index.outsideKinds[i]);
     }
-    openNodes_ = 0;
-    QuadIndexNode& done = index.nodes.back();
-    done.own = static_cast<std::uint32_t>(index.positions.size());
-    done.end = done.own;
 }
 
-// An empty leaf has no index node: its parent's link stays -1.
 void QuadLayoutWriter::endLeaf() {
     if (!leafOpen_) {
         return;
     }
     leafOpen_ = false;
-    QuadIndex& index = layout_.index;
-    QuadIndexNode& node = index.nodes.back();
-    node.own = static_cast<std::uint32_t>(index.positions.size());
-    if (node.own != node.first) {
-        closeIndexNode();
-        return;
-    }
-    index.nodes.pop_back();
-    --openNodes_;
-    if (openNodes_ == 0) {
-        index.root = -1;
-        return;
-    }
-    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
-    parent.quadrant[(quadrantsSeen_[openNodes_ - 1] + 3) % 4] = -1;
+    closeEntry();
 }
 
-// Opens a node as the next quadrant of the innermost open one, or as the root.
-void QuadLayoutWriter::openIndexNode() {
+// Begins the next quadrant of the innermost open entry's node, or the tree in nodes[0].
+void QuadLayoutWriter::openEntry(bool withNode) {
     QuadIndex& index = layout_.index;
-    const auto at = static_cast<std::int32_t>(index.nodes.size());
-    QuadIndexNode& node = index.nodes.emplace_back();
-    const double inf = std::numeric_limits<double>::infinity();
-    node.box = {inf, -inf, inf, -inf};
-    node.first = static_cast<std::uint32_t>(index.positions.size());
-    node.own = node.first;
-    node.end = node.first;
-    if (openNodes_ > 0) {
-        QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
-        parent.quadrant[quadrantsSeen_[openNodes_ - 1]++ % 4] = at;
-    } else {
-        index.root = at;
+    Entry& entry = entries_.at(openEntries_);
+    entry = Entry{};
+    if (openEntries_ > 0) {
+        Entry& outer = entries_[openEntries_ - 1];
+        entry.parent = outer.node;
+        entry.slot = outer.quadrantsSeen++;
     }
-    nodes_.at(openNodes_) = at;
-    quadrantsSeen_[openNodes_] = 0;
-    ++openNodes_;
+    entry.first = static_cast<std::uint32_t>(index.positions.size());
+    if (withNode) {
+        entry.node = static_cast<std::int32_t>(index.nodes.size());
+        QuadIndexNode& node = index.nodes.emplace_back();
+        node.ownFirst = entry.first;
+        node.ownEnd = entry.first;
+    }
+    ++openEntries_;
 }
 
-// Ends the innermost open node; its box and kinds join its parent's.
-void QuadLayoutWriter::closeIndexNode() {
+// Writes the innermost open entry into its quadrant; its box and kinds join the entry around it.
+void QuadLayoutWriter::closeEntry() {
     QuadIndex& index = layout_.index;
-    const auto at = static_cast<std::size_t>(nodes_[--openNodes_]);
-    QuadIndexNode& node = index.nodes[at];
-    node.end = static_cast<std::uint32_t>(index.positions.size());
-    const std::uint32_t count = node.end - node.first;
-    if (count <= kQuadIndexScanned) {
-        if (count <= kQuadIndexBucket) {
-            readWhole(node);
-        }
-        node.own = node.end;
-        for (std::int32_t& quadrant : node.quadrant) {
-            quadrant = -1;
-        }
-        index.nodes.resize(at + 1);
-    } else if (node.own == node.first) {
-        passOver(node);
+    const Entry& entry = entries_.at(--openEntries_);
+    const auto end = static_cast<std::uint32_t>(index.positions.size());
+    if (entry.node < 0 && end - entry.first <= kQuadIndexBucket) {
+        readWhole(entry.first, end);
     }
-    if (openNodes_ == 0) {
+    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(entry.parent)];
+    const std::size_t q = entry.slot % 4;
+    parent.box[q] = entry.box;
+    parent.first[q] = entry.first;
+    parent.end[q] = end;
+    parent.kinds[q] = entry.kinds;
+    parent.quadrant[q] = linkTo(entry);
+    if (openEntries_ == 0) {
         return;
     }
-    const QuadIndexNode& done = index.nodes[at];
-    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
-    parent.box.minX = done.box.minX < parent.box.minX ? done.box.minX : parent.box.minX;
-    parent.box.maxX = done.box.maxX > parent.box.maxX ? done.box.maxX : parent.box.maxX;
-    parent.box.minY = done.box.minY < parent.box.minY ? done.box.minY : parent.box.minY;
-    parent.box.maxY = done.box.maxY > parent.box.maxY ? done.box.maxY : parent.box.maxY;
-    parent.kinds |= done.kinds;
+    Entry& outer = entries_[openEntries_ - 1];
+    outer.box.minX = entry.box.minX < outer.box.minX ? entry.box.minX : outer.box.minX;
+    outer.box.maxX = entry.box.maxX > outer.box.maxX ? entry.box.maxX : outer.box.maxX;
+    outer.box.minY = entry.box.minY < outer.box.minY ? entry.box.minY : outer.box.minY;
+    outer.box.maxY = entry.box.maxY > outer.box.maxY ? entry.box.maxY : outer.box.maxY;
+    outer.kinds |= entry.kinds;
 }
 
-// A node with no entity of its own and one quadrant holding entities has its quadrant's box: the
-// link to it goes to that quadrant instead, so that a query steps down a cluster's levels at once.
-void QuadLayoutWriter::passOver(const QuadIndexNode& node) {
-    std::int32_t only = -1;
-    for (const std::int32_t quadrant : node.quadrant) {
-        if (quadrant >= 0) {
-            if (only >= 0) {
-                return;
-            }
-            only = quadrant;
+// A node with no entity of its own and one quadrant holding entities holds what that quadrant
+// holds: the link goes to the quadrant's instead, so that a query steps down a cluster's
+// levels at once.
+std::int32_t QuadLayoutWriter::linkTo(const Entry& entry) const {
+    if (entry.node < 0) {
+        return -1;
+    }
+    const QuadIndexNode& node = layout_.index.nodes[static_cast<std::size_t>(entry.node)];
+    if (node.ownEnd != node.ownFirst) {
+        return entry.node;
+    }
+    std::size_t occupied = 0;
+    std::int32_t only = entry.node;
+    for (std::size_t q = 0; q < 4; ++q) {
+        if (node.first[q] != node.end[q]) {
+            ++occupied;
+            only = node.quadrant[q];
         }
     }
-    QuadIndex& index = layout_.index;
-    if (openNodes_ == 0) {
-        index.root = only;
-        return;
-    }
-    QuadIndexNode& parent = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
-    parent.quadrant[(quadrantsSeen_[openNodes_ - 1] + 3) % 4] = only;
+    return occupied == 1 ? only : entry.node;
 }
 
 // A small subtree is read as one list: its leaves' entities, then its midline entities, each in
 // the order they were written.
-void QuadLayoutWriter::readWhole(const QuadIndexNode& node) {
+void QuadLayoutWriter::readWhole(std::uint32_t first, std::uint32_t end) {
     QuadIndex& index = layout_.index;
     struct Entity {
         Vec2 position;
@@ -255,17 +226,17 @@ void QuadLayoutWriter::readWhole(const QuadIndexNode& node) {
         unsigned char onMidline;
     };
     const auto midlines = index.onMidline.begin();
-    if (std::find(midlines + node.first, midlines + node.end, 1) == midlines + node.end) {
+    if (std::find(midlines + first, midlines + end, 1) == midlines + end) {
         return;
     }
     std::array<Entity, kQuadIndexBucket> held{};
-    const std::size_t count = node.end - node.first;
+    const std::size_t count = end - first;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t from = node.first + i;
+        const std::size_t from = first + i;
         held.at(i) = {index.positions[from], index.actors[from], index.ids[from], index.kinds[from],
                       index.onMidline[from]};
     }
-    std::size_t to = node.first;
+    std::size_t to = first;
     for (const unsigned char onMidline : {0, 1}) {
         for (std::size_t i = 0; i < count; ++i) {
             if (held[i].onMidline != onMidline) {
@@ -281,23 +252,22 @@ void QuadLayoutWriter::readWhole(const QuadIndexNode& node) {
     }
 }
 
-// Appends the entity to the index, in the innermost open node.
+// Appends the entity to the index, in the innermost open entry.
 void QuadLayoutWriter::add(const QuadTreeLayout::Placed& entity, unsigned char onMidline) {
     QuadIndex& index = layout_.index;
     const Vec2 position = entity.position;
-    const QuadKinds kinds = entity.kinds;
     index.positions.push_back(position);
     index.actors.push_back(entity.actor);
     index.ids.push_back(entity.id);
-    index.kinds.push_back(kinds);
+    index.kinds.push_back(entity.kinds);
     index.onMidline.push_back(onMidline);
-    QuadIndexNode& node = index.nodes[static_cast<std::size_t>(nodes_[openNodes_ - 1])];
+    Entry& entry = entries_.at(openEntries_ - 1);
     // A NaN coordinate fails every comparison and stays out of the box.
-    node.box.minX = position.x < node.box.minX ? position.x : node.box.minX;
-    node.box.maxX = position.x > node.box.maxX ? position.x : node.box.maxX;
-    node.box.minY = position.y < node.box.minY ? position.y : node.box.minY;
-    node.box.maxY = position.y > node.box.maxY ? position.y : node.box.maxY;
-    node.kinds |= kinds;
+    entry.box.minX = position.x < entry.box.minX ? position.x : entry.box.minX;
+    entry.box.maxX = position.x > entry.box.maxX ? position.x : entry.box.maxX;
+    entry.box.minY = position.y < entry.box.minY ? position.y : entry.box.minY;
+    entry.box.maxY = position.y > entry.box.maxY ? position.y : entry.box.maxY;
+    entry.kinds |= entity.kinds;
 }
 
 QuadKinds QuadLayoutWriter::kindsOf(const Actor& actor) const {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -58,20 +59,27 @@ struct QuadKindsOf {
     QuadKinds (*call)(const void* context, const Actor& actor) = nullptr;
 };
 
-/// One node of a layout's query index: a subtree whose entities stand together in the index.
+/// A box that holds nothing: min above max, so that no region meets it.
+constexpr QuadRect kQuadNoBox{std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity()};
+
+/// One node of a layout's query index: a divided node, with what a query asks of each of its
+/// quadrants at hand, so that it decides which to enter without reading them.
 struct QuadIndexNode {
-    /// The box that just holds the subtree's entities, borders included (their NaN coordinates
-    /// left out); inverted (min above max) when none has a coordinate to hold.
-    QuadRect box;
-    std::uint32_t first = 0; ///< The subtree's entities are the index's [first, end).
-    /// Its own entities, [first, own): a divided node's midline entities, or every entity of a
-    /// node that is read whole (a leaf, or a subtree of at most kQuadIndexScanned entities).
-    std::uint32_t own = 0;
-    std::uint32_t end = 0; ///< One past the subtree's last entity.
-    QuadKinds kinds = 0;   ///< Every kind of the subtree's entities, joined.
-    /// Its quadrants' nodes, south-west to north-east, -1 for a quadrant with no entity or a
-    /// node read whole.
-    std::int32_t quadrant[4] = {-1, -1, -1, -1};
+    /// Its own entities, the index's [ownFirst, ownEnd): those on its midlines.
+    std::uint32_t ownFirst = 0;
+    std::uint32_t ownEnd = 0; ///< One past its own entities.
+    /// Each quadrant's box (south-west to north-east), the one that just holds its entities,
+    /// borders included (their NaN coordinates left out); kQuadNoBox where none has a coordinate.
+    std::array<QuadRect, 4> box{kQuadNoBox, kQuadNoBox, kQuadNoBox, kQuadNoBox};
+    std::array<std::uint32_t, 4> first{}; ///< Each quadrant's entities: the index's [first, end).
+    std::array<std::uint32_t, 4> end{};   ///< One past each quadrant's entities.
+    std::array<QuadKinds, 4> kinds{};     ///< Every kind of each quadrant's entities, joined.
+    /// Each quadrant's node, or -1 where its entities are read whole: a leaf, a subtree of at
+    /// most kQuadIndexScanned entities, or no entity.
+    std::array<std::int32_t, 4> quadrant{-1, -1, -1, -1};
 };
 
 /// A subtree with at most this many entities is read whole, its leaves' entities before its
@@ -81,16 +89,16 @@ constexpr std::uint32_t kQuadIndexBucket = 16;
 /// them all costs less than deciding, node by node, which of them to test.
 constexpr std::uint32_t kQuadIndexScanned = 32;
 
-/// What the queries read: each node's entities as one range of the packed lists, each node's
-/// quadrants linked. A divided node has its midline entities, then each quadrant's; a subtree of
-/// at most kQuadIndexBucket entities has its leaves' entities, then its midline entities. A
-/// divided node with no entity of its own and one quadrant holding entities is linked past. The
-/// entities outside every node come last, in a node of their own.
+/// What the queries read: the entities packed so that each subtree's stand together (a divided
+/// node's midline entities, then each quadrant's; a subtree of at most kQuadIndexBucket
+/// entities its leaves' entities, then its midline entities), and a node for each divided node
+/// of more than kQuadIndexScanned entities. A node with no entity of its own and one quadrant
+/// holding entities is linked past. The entities outside every node come last.
 struct QuadIndex {
-    /// The tree's root first where the tree holds any entity, the outside entities' node last.
+    /// nodes[0] holds the whole tree as its first quadrant, so that a query starts there as at
+    /// any node; the tree's nodes follow, parents before their children.
     std::vector<QuadIndexNode> nodes;
-    std::int32_t root = -1;         ///< The tree's root in nodes, -1 when no node holds an entity.
-    std::int32_t outside = -1;      ///< The outside entities' node, -1 when there are none.
+    std::uint32_t outside = 0;      ///< The outside entities are [outside, positions.size()).
     std::vector<Vec2> positions;    ///< Where each entity stood at the build.
     std::vector<Actor*> actors;     ///< The actor, handed back, never read.
     std::vector<std::uint32_t> ids; ///< Its identifier, read at the build.
@@ -174,29 +182,40 @@ public:
     void finish();
 
 private:
-    // A divided node's nesting and a leaf below the deepest: the rule bounds the depth.
-    static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 1;
+    // The open index entries: the tree as the first quadrant of nodes[0], then one for each
+    // divided node open, and a leaf's; the depth bound bounds them.
+    static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 2;
+
+    // A quadrant of an index node being written: its own node, or -1 where it is read whole.
+    struct Entry {
+        std::int32_t parent = 0; // the index node whose quadrant it is
+        std::size_t slot = 0;    // which of its quadrants
+        std::int32_t node = -1;
+        std::uint32_t first = 0;
+        QuadRect box = kQuadNoBox;
+        QuadKinds kinds = 0;
+        std::size_t quadrantsSeen = 0; // of its node
+    };
 
     void endLeaf();
-    void openIndexNode();
-    void closeIndexNode();
-    void readWhole(const QuadIndexNode& node);
-    void passOver(const QuadIndexNode& node);
+    void openEntry(bool withNode);
+    void closeEntry();
+    void readWhole(std::uint32_t first, std::uint32_t end);
+    std::int32_t linkTo(const Entry& entry) const;
     void add(const QuadTreeLayout::Placed& entity, unsigned char onMidline);
     QuadKinds kindsOf(const Actor& actor) const;
 
     QuadTreeLayout& layout_;
     QuadKindsOf kindsOf_;
     bool leafOpen_ = false;
-    // A divided node of at most kQuadIndexScanned entities is one index node: the nodes below
-    // it make none, and their entities join it.
+    // A divided node of at most kQuadIndexScanned entities is one entry read whole: the nodes
+    // below it make none, and their entities join it.
     bool inBucket_ = false;
     std::size_t bucketLevel_ = 0;
     std::size_t openDivided_ = 0; // divided nodes open
     std::array<std::size_t, kMaxOpen> divided_{};
-    std::size_t openNodes_ = 0; // index nodes open
-    std::array<std::int32_t, kMaxOpen> nodes_{};
-    std::array<unsigned char, kMaxOpen> quadrantsSeen_{};
+    std::size_t openEntries_ = 0;
+    std::array<Entry, kMaxOpen> entries_{};
 };
 
 /// Fills the layout (emptied first; its vectors keep their capacity) with the tree that

@@ -117,9 +117,9 @@ public:
     explicit Admits(const QuadFilter& filter)
         : kinds_(filter.kinds), any_(filter.kinds == kQuadAnyKind), leaveOut_(filter.leaveOut) {}
 
-    bool node(const QuadIndexNode& n) const { return any_ || (n.kinds & kinds_) != 0; }
+    bool kinds(QuadKinds k) const { return any_ || (k & kinds_) != 0; }
     bool entity(const QuadIndex& index, std::size_t i) const {
-        return (any_ || (index.kinds[i] & kinds_) != 0) && index.actors[i] != leaveOut_;
+        return kinds(index.kinds[i]) && index.actors[i] != leaveOut_;
     }
 
 private:
@@ -168,13 +168,13 @@ struct ExactDisc {
     }
 };
 
-// Nodes waiting in a walk: each node taken pushes at most its four quadrants, and the depth is
-// bounded, so the walk never holds more.
-constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth) + 2);
+// What waits in a walk: an index node, or a range of entities to read. Each node taken pushes
+// at most its four quadrants, and the depth is bounded, so a walk never holds more than this.
+constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth) + 3);
 
 // Hands the visitor every entity of the region the filter admits, in the index's order: a node's
-// own entities, then its quadrants', then the outside entities. A node whose box the region does
-// not meet is passed over, and one whose box it covers is handed whole.
+// own entities, then its quadrants', then the outside entities. A quadrant whose box the region
+// does not meet is passed over, and one whose box it covers is handed whole.
 template <class Region> class RegionVisit {
 public:
     RegionVisit(const QuadIndex& index, const Region& region, const QuadFilter& filter,
@@ -182,12 +182,8 @@ public:
         : index_(index), region_(region), admits_(filter), visitor_(visitor) {}
 
     std::size_t run() {
-        if (index_.root >= 0 && !tree()) {
-            return found_;
-        }
-        if (index_.outside >= 0) {
-            const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
-            hand(outside.first, outside.end, false);
+        if (tree()) {
+            hand(index_.outside, static_cast<std::uint32_t>(index_.positions.size()), false);
         }
         return found_;
     }
@@ -195,27 +191,32 @@ public:
 private:
     // False once the visitor has asked to stop.
     bool tree() {
-        std::array<std::int32_t, kPending> pending{};
-        std::size_t count = 0;
-        pending[count++] = index_.root;
+        // Each waiting quadrant as (node * 4 + quadrant) * 2, plus 1 where the region covers it.
+        std::array<std::size_t, kPending> pending; // NOLINT: written before it is read
+        // A layout never built has no node.
+        std::size_t count = index_.nodes.empty() ? 0 : 1;
+        pending[0] = 0;
         while (count > 0) {
-            const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(pending[--count])];
-            if (!admits_.node(node) || !region_.meets(node.box)) {
-                continue;
-            }
-            // Every entity of a tree node lies strictly inside the world, never at NaN.
-            if (region_.covers(node.box)) {
-                if (!hand(node.first, node.end, true)) {
+            const std::size_t at = pending[--count];
+            const QuadIndexNode& parent = index_.nodes[at >> 3U];
+            const std::size_t q = (at >> 1U) & 3U;
+            const bool all = (at & 1U) != 0;
+            if (all || parent.quadrant[q] < 0) {
+                if (!hand(parent.first[q], parent.end[q], all)) {
                     return false;
                 }
                 continue;
             }
-            if (!hand(node.first, node.own, false)) {
+            const auto n = static_cast<std::size_t>(parent.quadrant[q]);
+            const QuadIndexNode& node = index_.nodes[n];
+            if (!hand(node.ownFirst, node.ownEnd, false)) {
                 return false;
             }
-            for (std::size_t q = 4; q > 0; --q) {
-                if (node.quadrant[q - 1] >= 0) {
-                    pending[count++] = node.quadrant[q - 1];
+            // Pushed last first, so that they are taken in the index's order. Every entity of a
+            // quadrant lies strictly inside the world, never at NaN.
+            for (std::size_t i = 4; i-- > 0;) {
+                if (admits_.kinds(node.kinds[i]) && region_.meets(node.box[i])) {
+                    pending[count++] = (n * 4 + i) * 2 + (region_.covers(node.box[i]) ? 1 : 0);
                 }
             }
         }
@@ -260,13 +261,8 @@ public:
 
     // False where the quick search gave up.
     bool run(std::size_t& found) {
-        if (index_.root >= 0) {
-            search(index_.root, gapTo(index_.nodes[static_cast<std::size_t>(index_.root)].box));
-        }
-        if (index_.outside >= 0) {
-            const QuadIndexNode& outside = index_.nodes[static_cast<std::size_t>(index_.outside)];
-            offer(outside.first, outside.end);
-        }
+        search();
+        offer(index_.outside, static_cast<std::uint32_t>(index_.positions.size()));
         if (gaveUp_) {
             return false;
         }
@@ -281,34 +277,58 @@ public:
 private:
     bool full() const { return kept_ == k_; }
 
-    // Squared distances compare as reaches do below the normal doubles' top, so a node or an
+    // Squared distances compare as reaches do below the normal doubles' top, so a quadrant or an
     // entity is passed over on its squared distance alone: limit2_ is the largest that could
     // still come before the k-th kept.
-    void search(std::int32_t at, double gap) {
-        const QuadIndexNode& node = index_.nodes[static_cast<std::size_t>(at)];
-        if (gaveUp_ || !admits_.node(node) || gap > limit2_) {
-            return;
-        }
-        offer(node.first, node.own);
-        std::array<std::int32_t, 4> quadrants{};
-        std::array<double, 4> gaps{};
-        std::size_t count = 0;
-        for (const std::int32_t q : node.quadrant) {
-            if (q < 0) {
+    void search() {
+        // Each waiting quadrant as node * 4 + quadrant, with the squared distance that none of
+        // its entities comes nearer than.
+        struct Pending {
+            double gap;
+            std::size_t at;
+        };
+        std::array<Pending, kPending> pending; // NOLINT: written before it is read
+        std::size_t count = index_.nodes.empty() ? 0 : 1;
+        pending[0].gap = 0.0;
+        pending[0].at = 0;
+        while (count > 0 && !gaveUp_) {
+            --count;
+            if (pending[count].gap > limit2_) {
                 continue;
             }
-            const double quadrantGap = gapTo(index_.nodes[static_cast<std::size_t>(q)].box);
-            std::size_t i = count++;
-            // Nearest first, so the answers found so far skip as many of the others as they can.
-            for (; i > 0 && quadrantGap < gaps[i - 1]; --i) {
-                gaps[i] = gaps[i - 1];
-                quadrants[i] = quadrants[i - 1];
+            const std::size_t at = pending[count].at;
+            const QuadIndexNode& parent = index_.nodes[at >> 2U];
+            const std::size_t q = at & 3U;
+            if (parent.quadrant[q] < 0) {
+                offer(parent.first[q], parent.end[q]);
+                continue;
             }
-            gaps[i] = quadrantGap;
-            quadrants[i] = q;
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            search(quadrants[i], gaps[i]);
+            const auto n = static_cast<std::size_t>(parent.quadrant[q]);
+            const QuadIndexNode& node = index_.nodes[n];
+            offer(node.ownFirst, node.ownEnd);
+            // The nearest quadrant is taken first, so that the answers it gives pass over as
+            // many of the others as they can; the others wait in any order.
+            std::size_t nearest = count;
+            double nearestGap = kInfinity;
+            for (std::size_t i = 0; i < 4; ++i) {
+                if (node.first[i] == node.end[i] || !admits_.kinds(node.kinds[i])) {
+                    continue;
+                }
+                const double gap = gapTo(node.box[i]);
+                if (gap > limit2_) {
+                    continue;
+                }
+                if (gap < nearestGap) {
+                    nearestGap = gap;
+                    nearest = count;
+                }
+                pending[count].gap = gap;
+                pending[count].at = n * 4 + i;
+                ++count;
+            }
+            if (nearest < count) {
+                std::swap(pending[nearest], pending[count - 1]);
+            }
         }
     }
 
@@ -378,7 +398,11 @@ private:
         for (; at > 0 && before(r, i, out_[at - 1]); --at) {
             out_[at] = out_[at - 1];
         }
-        out_[at] = {index_.actors[i], index_.positions[i], stored(r), index_.ids[i]};
+        // Field by field: a whole answer built and copied stalls on its own stores.
+        out_[at].actor = index_.actors[i];
+        out_[at].position = index_.positions[i];
+        out_[at].distance = stored(r);
+        out_[at].id = index_.ids[i];
         if (full()) {
             limit2_ = limitOf(keyOf(out_[k_ - 1]));
         }

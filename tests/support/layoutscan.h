@@ -45,7 +45,7 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
          same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
         {"outside entities",
          same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
-        {"query index", same(a.index.nodes, b.index.nodes) && a.index.root == b.index.root &&
+        {"query index", same(a.index.nodes, b.index.nodes) &&
                             a.index.outside == b.index.outside &&
                             same(a.index.positions, b.index.positions) &&
                             same(a.index.actors, b.index.actors) &&
