@@ -36,6 +36,8 @@ endif()
 set(manual_filter ${PROJECT_SOURCE_DIR}/scripts/lib/manual.py)
 set(DOXYGEN_FILTER_PATTERNS "*.md=${Python3_EXECUTABLE} scripts/lib/manual.py filter LICENSE")
 set(DOXYGEN_EXTRACT_ALL NO)
+# A header's _detail namespace holds what its templates are compiled from, not what a game calls.
+set(DOXYGEN_EXCLUDE_SYMBOLS "*_detail")
 set(DOXYGEN_WARN_IF_UNDOCUMENTED YES)
 # A function's comment names its parameters where they need it; a list of its own for each
 # would mostly repeat their names.

@@ -24,10 +24,17 @@ struct Reach {
     double v = 0.0; // in the band's own measure
 };
 
+using quadquery_detail::Admits;
+using quadquery_detail::distance2;
+using quadquery_detail::farthestIn;
+using quadquery_detail::kLowest2;
+using quadquery_detail::kPending;
+using quadquery_detail::nearestIn;
+using quadquery_detail::squaresExactly;
+using quadquery_detail::walk;
+
 constexpr int kNaN = 3;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// Where a squared distance still keeps the digits of both squares it sums.
-constexpr double kLowest2 = 0x1p-960;
 
 bool operator<(Reach a, Reach b) {
     return a.band != b.band ? a.band < b.band : a.v < b.v;
@@ -59,12 +66,6 @@ Reach slowReach(Vec2 p, Vec2 q, double d2) {
     return {2, scaledLength(q.x * 0.25 - p.x * 0.25, q.y * 0.25 - p.y * 0.25)};
 }
 
-double distance2(Vec2 p, Vec2 q) {
-    const double dx = q.x - p.x;
-    const double dy = q.y - p.y;
-    return dx * dx + dy * dy;
-}
-
 Reach reachBetween(Vec2 p, Vec2 q) {
     const double d2 = distance2(p, q);
     if (d2 >= kLowest2 && d2 <= DBL_MAX) {
@@ -76,7 +77,7 @@ Reach reachBetween(Vec2 p, Vec2 q) {
 // A distance measured as reachBetween measures one.
 Reach reachOf(double distance) {
     const double d2 = distance * distance;
-    if (d2 >= kLowest2 && d2 <= DBL_MAX) {
+    if (squaresExactly(distance)) {
         return {1, d2};
     }
     return d2 < kLowest2 ? Reach{0, distance} : Reach{2, distance * 0.25};
@@ -95,66 +96,6 @@ double distanceOf(Reach r) {
     }
 }
 
-// The point of the box nearest to c: rounding keeps order, so no point of the box is nearer.
-double clamped(double c, double lo, double hi) {
-    return std::max(lo, std::min(c, hi));
-}
-
-// The point of the box nearest to c.
-Vec2 nearestIn(const QuadRect& box, Vec2 c) {
-    return {clamped(c.x, box.minX, box.maxX), clamped(c.y, box.minY, box.maxY)};
-}
-
-// The corner of the box farthest from c: no point of the box is farther.
-Vec2 farthestIn(const QuadRect& box, Vec2 c) {
-    return {c.x - box.minX > box.maxX - c.x ? box.minX : box.maxX,
-            c.y - box.minY > box.maxY - c.y ? box.minY : box.maxY};
-}
-
-// What the filter asks of each entity, with the kinds test left out where it asks for any.
-class Admits {
-public:
-    explicit Admits(const QuadFilter& filter)
-        : kinds_(filter.kinds), any_(filter.kinds == kQuadAnyKind), leaveOut_(filter.leaveOut) {}
-
-    bool kinds(QuadKinds k) const { return any_ || (k & kinds_) != 0; }
-    bool entity(const QuadIndex& index, std::size_t i) const {
-        return kinds(index.kinds[i]) && index.actors[i] != leaveOut_;
-    }
-
-private:
-    QuadKinds kinds_;
-    bool any_;
-    const Actor* leaveOut_;
-};
-
-// A closed rectangle as a query's region.
-struct RectRegion {
-    QuadRect r;
-
-    bool meets(const QuadRect& n) const {
-        return n.minX <= r.maxX && r.minX <= n.maxX && n.minY <= r.maxY && r.minY <= n.maxY;
-    }
-    bool covers(const QuadRect& n) const {
-        return r.minX <= n.minX && n.maxX <= r.maxX && r.minY <= n.minY && n.maxY <= r.maxY;
-    }
-    bool holds(Vec2 p) const {
-        return r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY;
-    }
-};
-
-// A closed disc whose squared radius is a normal double: there a squared distance compares
-// exactly as the distance does, since one that fades below the normal doubles lies inside and
-// one that overflows lies outside.
-struct NormalDisc {
-    Vec2 c;
-    double reach2;
-
-    bool meets(const QuadRect& n) const { return distance2(c, nearestIn(n, c)) <= reach2; }
-    bool covers(const QuadRect& n) const { return distance2(c, farthestIn(n, c)) <= reach2; }
-    bool holds(Vec2 p) const { return distance2(c, p) <= reach2; }
-};
-
 // A closed disc of any radius, compared in reaches.
 struct ExactDisc {
     Vec2 c;
@@ -168,82 +109,13 @@ struct ExactDisc {
     }
 };
 
-// What waits in a walk: an index node, or a range of entities to read. Each node taken pushes
-// at most its four quadrants, and the depth is bounded, so a walk never holds more than this.
-constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth) + 3);
+// A QuadVisitor as a walk's callable: a null call counts the entities only.
+struct Calls {
+    QuadVisitor visitor;
 
-// Hands the visitor every entity of the region the filter admits, in the index's order: a node's
-// own entities, then its quadrants', then the outside entities. A quadrant whose box the region
-// does not meet is passed over, and one whose box it covers is handed whole.
-template <class Region> class RegionVisit {
-public:
-    RegionVisit(const QuadIndex& index, const Region& region, const QuadFilter& filter,
-                QuadVisitor visitor)
-        : index_(index), region_(region), admits_(filter), visitor_(visitor) {}
-
-    std::size_t run() {
-        if (tree()) {
-            hand(index_.outside, static_cast<std::uint32_t>(index_.positions.size()), false);
-        }
-        return found_;
+    bool operator()(Actor* actor, Vec2 position) const {
+        return visitor.call == nullptr || visitor.call(visitor.context, actor, position);
     }
-
-private:
-    // False once the visitor has asked to stop.
-    bool tree() {
-        // Each waiting quadrant as (node * 4 + quadrant) * 2, plus 1 where the region covers it.
-        std::array<std::size_t, kPending> pending; // NOLINT: written before it is read
-        // A layout never built has no node.
-        std::size_t count = index_.nodes.empty() ? 0 : 1;
-        pending[0] = 0;
-        while (count > 0) {
-            const std::size_t at = pending[--count];
-            const QuadIndexNode& parent = index_.nodes[at >> 3U];
-            const std::size_t q = (at >> 1U) & 3U;
-            const bool all = (at & 1U) != 0;
-            if (all || parent.quadrant[q] < 0) {
-                if (!hand(parent.first[q], parent.end[q], all)) {
-                    return false;
-                }
-                continue;
-            }
-            const auto n = static_cast<std::size_t>(parent.quadrant[q]);
-            const QuadIndexNode& node = index_.nodes[n];
-            if (!hand(node.ownFirst, node.ownEnd, false)) {
-                return false;
-            }
-            // Pushed last first, so that they are taken in the index's order. Every entity of a
-            // quadrant lies strictly inside the world, never at NaN.
-            for (std::size_t i = 4; i-- > 0;) {
-                if (admits_.kinds(node.kinds[i]) && region_.meets(node.box[i])) {
-                    pending[count++] = (n * 4 + i) * 2 + (region_.covers(node.box[i]) ? 1 : 0);
-                }
-            }
-        }
-        return true;
-    }
-
-    // Hands over the range's entities that the region holds, or all of them; false once the
-    // visitor has asked to stop.
-    bool hand(std::uint32_t first, std::uint32_t end, bool all) {
-        for (std::size_t i = first; i < end; ++i) {
-            if ((!all && !region_.holds(index_.positions[i])) || !admits_.entity(index_, i)) {
-                continue;
-            }
-            ++found_;
-            if (visitor_.call != nullptr &&
-                !visitor_.call(visitor_.context, index_.actors[i], index_.positions[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    const QuadIndex& index_;
-    Region region_;
-    Admits admits_;
-    QuadVisitor visitor_;
-    std::size_t found_ = 0;
 };
 
 // The k nearest entities the filter admits, kept in out in order: by reach, then identifier,
@@ -426,7 +298,8 @@ bool isNaN(Vec2 p) {
 
 std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, QuadVisitor visitor,
                         const QuadFilter& filter) {
-    return RegionVisit<RectRegion>(layout.index, {rect}, filter, visitor).run();
+    Calls calls{visitor};
+    return walk(layout.index, quadquery_detail::RectRegion{rect}, filter, calls);
 }
 
 std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance,
@@ -435,10 +308,11 @@ std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distan
         return 0;
     }
     const Reach reach = reachOf(distance);
+    Calls calls{visitor};
     if (reach.band == 1) {
-        return RegionVisit<NormalDisc>(layout.index, {centre, reach.v}, filter, visitor).run();
+        return walk(layout.index, quadquery_detail::NormalDisc{centre, reach.v}, filter, calls);
     }
-    return RegionVisit<ExactDisc>(layout.index, {centre, reach}, filter, visitor).run();
+    return walk(layout.index, ExactDisc{centre, reach}, filter, calls);
 }
 
 QuadNearest findNearest(const QuadTreeLayout& layout, Vec2 point, const Actor* leaveOut) {

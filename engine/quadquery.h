@@ -10,6 +10,9 @@
 #include "quadrect.h"
 #include "vectors.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -80,8 +83,7 @@ std::size_t findKNearest(const QuadTreeLayout& layout, Vec2 point, std::size_t k
 namespace quadquery_detail {
 
 /// Calls a visitor taking (Actor*) or (Actor*, Vec2), returning void or a bool that says go on.
-template <class Visit> bool call(void* context, Actor* actor, Vec2 position) {
-    Visit& visit = *static_cast<Visit*>(context);
+template <class Visit> bool invoke(Visit& visit, Actor* actor, Vec2 position) {
     if constexpr (std::is_invocable_v<Visit&, Actor*, Vec2>) {
         if constexpr (std::is_void_v<std::invoke_result_t<Visit&, Actor*, Vec2>>) {
             visit(actor, position);
@@ -97,24 +99,192 @@ template <class Visit> bool call(void* context, Actor* actor, Vec2 position) {
     }
 }
 
+/// invoke through a QuadVisitor's call.
+template <class Visit> bool call(void* context, Actor* actor, Vec2 position) {
+    return invoke(*static_cast<Visit*>(context), actor, position);
+}
+
 /// A QuadVisitor that calls the callable, which must outlive it.
 template <class Visit> QuadVisitor wrap(Visit& visit) {
     return {const_cast<void*>(static_cast<const void*>(&visit)), &call<Visit>};
 }
 
+/// What the filter asks of each entity, with the kinds test left out where it asks for any.
+class Admits {
+public:
+    explicit Admits(const QuadFilter& filter)
+        : kinds_(filter.kinds), any_(filter.kinds == kQuadAnyKind), leaveOut_(filter.leaveOut) {}
+
+    bool kinds(QuadKinds k) const { return any_ || (k & kinds_) != 0; }
+    bool entity(const QuadIndex& index, std::size_t i) const {
+        return kinds(index.kinds[i]) && index.actors[i] != leaveOut_;
+    }
+
+private:
+    QuadKinds kinds_;
+    bool any_;
+    const Actor* leaveOut_;
+};
+
+inline double distance2(Vec2 p, Vec2 q) {
+    const double dx = q.x - p.x;
+    const double dy = q.y - p.y;
+    return dx * dx + dy * dy;
+}
+
+/// The point of the box nearest to c: rounding keeps order, so no point of the box is nearer.
+inline Vec2 nearestIn(const QuadRect& box, Vec2 c) {
+    return {std::max(box.minX, std::min(c.x, box.maxX)), std::max(box.minY, std::min(c.y, box.maxY))};
+}
+
+/// The corner of the box farthest from c: no point of the box is farther.
+inline Vec2 farthestIn(const QuadRect& box, Vec2 c) {
+    return {c.x - box.minX > box.maxX - c.x ? box.minX : box.maxX,
+            c.y - box.minY > box.maxY - c.y ? box.minY : box.maxY};
+}
+
+/// A closed rectangle as a query's region.
+struct RectRegion {
+    QuadRect r;
+
+    bool meets(const QuadRect& n) const {
+        return n.minX <= r.maxX && r.minX <= n.maxX && n.minY <= r.maxY && r.minY <= n.maxY;
+    }
+    bool covers(const QuadRect& n) const {
+        return r.minX <= n.minX && n.maxX <= r.maxX && r.minY <= n.minY && n.maxY <= r.maxY;
+    }
+    bool holds(Vec2 p) const {
+        return r.minX <= p.x && p.x <= r.maxX && r.minY <= p.y && p.y <= r.maxY;
+    }
+};
+
+/// Where a squared distance still keeps the digits of both squares it sums.
+constexpr double kLowest2 = 0x1p-960;
+
+/// Whether a distance compares as its square does: a square between kLowest2 and the largest
+/// double.
+inline bool squaresExactly(double distance) {
+    const double d2 = distance * distance;
+    return d2 >= kLowest2 && d2 <= std::numeric_limits<double>::max();
+}
+
+/// A closed disc whose squared radius is a normal double: there a squared distance compares
+/// exactly as the distance does, since one that fades below the normal doubles lies inside and
+/// one that overflows lies outside.
+struct NormalDisc {
+    Vec2 c;
+    double reach2;
+
+    bool meets(const QuadRect& n) const { return distance2(c, nearestIn(n, c)) <= reach2; }
+    bool covers(const QuadRect& n) const { return distance2(c, farthestIn(n, c)) <= reach2; }
+    bool holds(Vec2 p) const { return distance2(c, p) <= reach2; }
+};
+
+/// What waits in a walk. Each node taken pushes at most its four quadrants, and the depth is
+/// bounded, so a walk never holds more than this.
+constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth) + 3);
+
+/// Hands the visitor every entity of the region the filter admits, in the index's order: a
+/// node's own entities, then its quadrants', then the outside entities. A quadrant whose box the
+/// region does not meet is passed over, and one whose box it covers is handed whole. Returns
+/// how many it handed.
+template <class Region, class Visit> class RegionWalk {
+public:
+    RegionWalk(const QuadIndex& index, const Region& region, const QuadFilter& filter,
+               Visit& visit)
+        : index_(index), region_(region), admits_(filter), visit_(visit) {}
+
+    std::size_t run() {
+        if (tree()) {
+            hand(index_.outside, static_cast<std::uint32_t>(index_.positions.size()), false);
+        }
+        return found_;
+    }
+
+private:
+    // False once the visitor has asked to stop.
+    bool tree() {
+        // Each waiting quadrant as (node * 4 + quadrant) * 2, plus 1 where the region covers it.
+        std::array<std::size_t, kPending> pending; // NOLINT: written before it is read
+        // A layout never built has no node.
+        std::size_t count = index_.nodes.empty() ? 0 : 1;
+        pending[0] = 0;
+        while (count > 0) {
+            const std::size_t at = pending[--count];
+            const QuadIndexNode& parent = index_.nodes[at >> 3U];
+            const std::size_t q = (at >> 1U) & 3U;
+            const bool all = (at & 1U) != 0;
+            if (all || parent.quadrant[q] < 0) {
+                if (!hand(parent.first[q], parent.end[q], all)) {
+                    return false;
+                }
+                continue;
+            }
+            const auto n = static_cast<std::size_t>(parent.quadrant[q]);
+            const QuadIndexNode& node = index_.nodes[n];
+            if (!hand(node.ownFirst, node.ownEnd, false)) {
+                return false;
+            }
+            // Pushed last first, so that they are taken in the index's order. Every entity of a
+            // quadrant lies strictly inside the world, never at NaN.
+            for (std::size_t i = 4; i-- > 0;) {
+                if (admits_.kinds(node.kinds[i]) && region_.meets(node.box[i])) {
+                    pending[count++] = (n * 4 + i) * 2 + (region_.covers(node.box[i]) ? 1 : 0);
+                }
+            }
+        }
+        return true;
+    }
+
+    // Hands over the range's entities that the region holds, or all of them; false once the
+    // visitor has asked to stop.
+    bool hand(std::uint32_t first, std::uint32_t end, bool all) {
+        for (std::size_t i = first; i < end; ++i) {
+            if ((!all && !region_.holds(index_.positions[i])) || !admits_.entity(index_, i)) {
+                continue;
+            }
+            ++found_;
+            if (!invoke(visit_, index_.actors[i], index_.positions[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const QuadIndex& index_;
+    Region region_;
+    Admits admits_;
+    Visit& visit_;
+    std::size_t found_ = 0;
+};
+
+/// Walks the region with the visitor called in line.
+template <class Region, class Visit>
+std::size_t walk(const QuadIndex& index, const Region& region, const QuadFilter& filter,
+                 Visit& visit) {
+    return RegionWalk<Region, Visit>(index, region, filter, visit).run();
+}
+
 } // namespace quadquery_detail
 
 /// visitInRect with any callable taking (Actor*) or (Actor*, Vec2): one that returns bool stops
-/// the query by returning false, one that returns nothing sees every entity found.
+/// the query by returning false, one that returns nothing sees every entity found. The walk is
+/// compiled with the callable, which it calls in line.
 template <class Visit, class = std::enable_if_t<!std::is_same_v<std::decay_t<Visit>, QuadVisitor>>>
 std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, Visit&& visit,
                         const QuadFilter& filter = {}) {
-    return visitInRect(layout, rect, quadquery_detail::wrap(visit), filter);
+    return quadquery_detail::walk(layout.index, quadquery_detail::RectRegion{rect}, filter, visit);
 }
 
-/// visitWithin with any callable, as visitInRect takes one.
+/// visitWithin with any callable, as visitInRect takes one. A distance whose square leaves the
+/// normal doubles, and the distances and centres it refuses, are measured out of line.
 template <class Visit, class = std::enable_if_t<!std::is_same_v<std::decay_t<Visit>, QuadVisitor>>>
 std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance, Visit&& visit,
                         const QuadFilter& filter = {}) {
-    return visitWithin(layout, centre, distance, quadquery_detail::wrap(visit), filter);
+    if (!(distance >= 0) || !quadquery_detail::squaresExactly(distance) || std::isnan(centre.x) ||
+        std::isnan(centre.y)) {
+        return visitWithin(layout, centre, distance, quadquery_detail::wrap(visit), filter);
+    }
+    return quadquery_detail::walk(layout.index, quadquery_detail::NormalDisc{centre, distance * distance},
+                                  filter, visit);
 }
