@@ -153,54 +153,43 @@ private:
     // entity is passed over on its squared distance alone: limit2_ is the largest that could
     // still come before the k-th kept.
     void search() {
-        // Each waiting quadrant as node * 4 + quadrant, with the squared distance that none of
-        // its entities comes nearer than.
-        struct Pending {
-            double gap;
-            std::size_t at;
-        };
-        std::array<Pending, kPending> pending; // NOLINT: written before it is read
-        std::size_t count = index_.nodes.empty() ? 0 : 1;
-        pending[0].gap = 0.0;
-        pending[0].at = 0;
-        while (count > 0 && !gaveUp_) {
-            --count;
-            if (pending[count].gap > limit2_) {
+        if (!index_.nodes.empty()) {
+            enter(0, 0);
+        }
+    }
+
+    // The node's quadrant q: its entities, or its own node's, nearest quadrant first, each
+    // passed over once the answers found are nearer than its box.
+    void enter(std::size_t n, std::size_t q) {
+        const QuadIndexNode& parent = index_.nodes[n];
+        if (parent.quadrant[q] < 0) {
+            offer(parent.first[q], parent.end[q]);
+            return;
+        }
+        const auto at = static_cast<std::size_t>(parent.quadrant[q]);
+        const QuadIndexNode& node = index_.nodes[at];
+        offer(node.ownFirst, node.ownEnd);
+        std::array<double, 4> gaps; // NOLINT: each written before it is read
+        std::array<std::size_t, 4> order; // NOLINT: each written before it is read
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (node.first[i] == node.end[i] || !admits_.kinds(node.kinds[i])) {
                 continue;
             }
-            const std::size_t at = pending[count].at;
-            const QuadIndexNode& parent = index_.nodes[at >> 2U];
-            const std::size_t q = at & 3U;
-            if (parent.quadrant[q] < 0) {
-                offer(parent.first[q], parent.end[q]);
-                continue;
+            const double gap = gapTo(node.box[i]);
+            std::size_t to = count++;
+            for (; to > 0 && gap < gaps[to - 1]; --to) {
+                gaps[to] = gaps[to - 1];
+                order[to] = order[to - 1];
             }
-            const auto n = static_cast<std::size_t>(parent.quadrant[q]);
-            const QuadIndexNode& node = index_.nodes[n];
-            offer(node.ownFirst, node.ownEnd);
-            // The nearest quadrant is taken first, so that the answers it gives pass over as
-            // many of the others as they can; the others wait in any order.
-            std::size_t nearest = count;
-            double nearestGap = kInfinity;
-            for (std::size_t i = 0; i < 4; ++i) {
-                if (node.first[i] == node.end[i] || !admits_.kinds(node.kinds[i])) {
-                    continue;
-                }
-                const double gap = gapTo(node.box[i]);
-                if (gap > limit2_) {
-                    continue;
-                }
-                if (gap < nearestGap) {
-                    nearestGap = gap;
-                    nearest = count;
-                }
-                pending[count].gap = gap;
-                pending[count].at = n * 4 + i;
-                ++count;
+            gaps[to] = gap;
+            order[to] = i;
+        }
+        for (std::size_t i = 0; i < count && !gaveUp_; ++i) {
+            if (gaps[i] > limit2_) {
+                return;
             }
-            if (nearest < count) {
-                std::swap(pending[nearest], pending[count - 1]);
-            }
+            enter(at, order[i]);
         }
     }
 
