@@ -204,10 +204,9 @@ private:
                 continue;
             }
             const Key r = keyAt(i, d2);
-            if (isNever(r) || (full() && keyOf(out_[k_ - 1]) < r)) {
-                continue;
+            if (!isNever(r)) {
+                insert(r, i);
             }
-            insert(r, i);
         }
     }
 
