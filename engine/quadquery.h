@@ -227,9 +227,12 @@ private:
             }
             // Pushed last first, so that they are taken in the index's order. Every entity of a
             // quadrant lies strictly inside the world, never at NaN.
+            // A range read whole is tested entity by entity, which costs about what a test of
+            // whether the region covers it would.
             for (std::size_t i = 4; i-- > 0;) {
                 if (admits_.kinds(node.kinds[i]) && region_.meets(node.box[i])) {
-                    pending[count++] = (n * 4 + i) * 2 + (region_.covers(node.box[i]) ? 1 : 0);
+                    const bool covered = node.quadrant[i] >= 0 && region_.covers(node.box[i]);
+                    pending[count++] = (n * 4 + i) * 2 + (covered ? 1 : 0);
                 }
             }
         }
