@@ -60,10 +60,9 @@ struct QuadKindsOf {
 };
 
 /// A box that holds nothing: min above max, so that no region meets it.
-constexpr QuadRect kQuadNoBox{std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(),
-                              std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity()};
+constexpr QuadRect kQuadNoBox{
+    std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+    std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
 
 /// One node of a layout's query index: a divided node, with what a query asks of each of its
 /// quadrants at hand, so that it decides which to enter without reading them.
@@ -98,11 +97,11 @@ struct QuadIndex {
     /// nodes[0] holds the whole tree as its first quadrant, so that a query starts there as at
     /// any node; the tree's nodes follow, parents before their children.
     std::vector<QuadIndexNode> nodes;
-    std::uint32_t outside = 0;      ///< The outside entities are [outside, positions.size()).
-    std::vector<Vec2> positions;    ///< Where each entity stood at the build.
-    std::vector<Actor*> actors;     ///< The actor, handed back, never read.
-    std::vector<std::uint32_t> ids; ///< Its identifier, read at the build.
-    std::vector<QuadKinds> kinds;   ///< Its kinds, read at the build.
+    std::uint32_t outside = 0;            ///< The outside entities are [outside, positions.size()).
+    std::vector<Vec2> positions;          ///< Where each entity stood at the build.
+    std::vector<Actor*> actors;           ///< The actor, handed back, never read.
+    std::vector<std::uint32_t> ids;       ///< Its identifier, read at the build.
+    std::vector<QuadKinds> kinds;         ///< Its kinds, read at the build.
     std::vector<unsigned char> onMidline; ///< The build's working storage: 1 on a midline.
     /// The build's working storage: the outside entities' identifiers and kinds, until they
     /// join the index after the tree's.

@@ -169,7 +169,7 @@ private:
         const auto at = static_cast<std::size_t>(parent.quadrant[q]);
         const QuadIndexNode& node = index_.nodes[at];
         offer(node.ownFirst, node.ownEnd);
-        std::array<double, 4> gaps; // NOLINT: each written before it is read
+        std::array<double, 4> gaps;       // NOLINT: each written before it is read
         std::array<std::size_t, 4> order; // NOLINT: each written before it is read
         std::size_t count = 0;
         for (std::size_t i = 0; i < 4; ++i) {
@@ -235,7 +235,9 @@ private:
     static bool isNever(double /*d2*/) { return false; }
     static double stored(Reach r) { return r.v; }
     static double stored(double d2) { return d2; }
-    static double limitOf(Reach r) { return r.band == 0 ? kLowest2 : r.band == 1 ? r.v : kInfinity; }
+    static double limitOf(Reach r) {
+        return r.band == 0 ? kLowest2 : r.band == 1 ? r.v : kInfinity;
+    }
     static double limitOf(double d2) { return d2; }
 
     // Whether the entity at key r comes before the kept answer.

@@ -134,7 +134,8 @@ inline double distance2(Vec2 p, Vec2 q) {
 
 /// The point of the box nearest to c: rounding keeps order, so no point of the box is nearer.
 inline Vec2 nearestIn(const QuadRect& box, Vec2 c) {
-    return {std::max(box.minX, std::min(c.x, box.maxX)), std::max(box.minY, std::min(c.y, box.maxY))};
+    return {std::max(box.minX, std::min(c.x, box.maxX)),
+            std::max(box.minY, std::min(c.y, box.maxY))};
 }
 
 /// The corner of the box farthest from c: no point of the box is farther.
@@ -190,8 +191,7 @@ constexpr std::size_t kPending = 4 * (static_cast<std::size_t>(kQuadTreeMaxDepth
 /// how many it handed.
 template <class Region, class Visit> class RegionWalk {
 public:
-    RegionWalk(const QuadIndex& index, const Region& region, const QuadFilter& filter,
-               Visit& visit)
+    RegionWalk(const QuadIndex& index, const Region& region, const QuadFilter& filter, Visit& visit)
         : index_(index), region_(region), admits_(filter), visit_(visit) {}
 
     std::size_t run() {
@@ -288,6 +288,6 @@ std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distan
         std::isnan(centre.y)) {
         return visitWithin(layout, centre, distance, quadquery_detail::wrap(visit), filter);
     }
-    return quadquery_detail::walk(layout.index, quadquery_detail::NormalDisc{centre, distance * distance},
-                                  filter, visit);
+    return quadquery_detail::walk(
+        layout.index, quadquery_detail::NormalDisc{centre, distance * distance}, filter, visit);
 }

@@ -32,6 +32,7 @@ void expectTheBuildersLayout(const QuadRect& r, Actor** table) {
         releaseQuadTree(QuadTreeBuilder(r.minX, r.maxX, r.minY, r.maxY, table, built));
     }
     EXPECT_EQ(layoutscan::differenceBetween(layout, built), "");
+    EXPECT_EQ(layoutscan::indexFault(layout), "");
     EXPECT_TRUE(layoutscan::holdsEveryActorOnce(layout, table));
     EXPECT_TRUE(layout.divided.empty() || (layout.divided[0].leafCount == layout.leaves.size() &&
                                            layout.divided[0].dividedCount == layout.divided.size()))

@@ -45,8 +45,7 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
          same(a.midline, b.midline) && same(a.midlinePositions, b.midlinePositions)},
         {"outside entities",
          same(a.outside, b.outside) && same(a.outsidePositions, b.outsidePositions)},
-        {"query index", same(a.index.nodes, b.index.nodes) &&
-                            a.index.outside == b.index.outside &&
+        {"query index", same(a.index.nodes, b.index.nodes) && a.index.outside == b.index.outside &&
                             same(a.index.positions, b.index.positions) &&
                             same(a.index.actors, b.index.actors) &&
                             same(a.index.ids, b.index.ids) && same(a.index.kinds, b.index.kinds)},
@@ -54,6 +53,75 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
     for (const auto& [name, equal] : lists) {
         if (!equal) {
             return name;
+        }
+    }
+    return "";
+}
+
+/// The first fault of the query index against the entities it packs, empty when it has none:
+/// each quadrant's box and kinds are its range's, a linked node's ranges follow one another
+/// over exactly its quadrant's range, a node is linked only where it has entities of its own
+/// or two quadrants holding some, and a range read whole is small or one leaf's.
+inline std::string indexFault(const QuadTreeLayout& layout) {
+    const QuadIndex& index = layout.index;
+    const auto leafStart = [&layout](const Actor* actor) {
+        const auto at = std::find(layout.entities.begin(), layout.entities.end(), actor);
+        const auto leaf =
+            std::find_if(layout.leaves.begin(), layout.leaves.end(), [&](const QuadLeaf& l) {
+                const auto i = static_cast<std::size_t>(at - layout.entities.begin());
+                return l.first <= i && i < l.first + l.count;
+            });
+        return leaf == layout.leaves.end() ? layout.leaves.size()
+                                           : static_cast<std::size_t>(leaf - layout.leaves.begin());
+    };
+    const QuadIndexNode& top = index.nodes.at(0);
+    if (top.first[0] != 0 || top.end[0] != index.outside ||
+        index.positions.size() - index.outside != layout.outside.size()) {
+        return "the tree's and the outside entities' ranges";
+    }
+    std::vector<std::size_t> todo{0};
+    while (!todo.empty()) {
+        const QuadIndexNode& node = index.nodes.at(todo.back());
+        todo.pop_back();
+        for (std::size_t q = 0; q < 4; ++q) {
+            QuadRect box = kQuadNoBox;
+            QuadKinds kinds = 0;
+            for (std::size_t i = node.first[q]; i < node.end[q]; ++i) {
+                const Vec2 p = index.positions.at(i);
+                box = {std::min(box.minX, p.x), std::max(box.maxX, p.x), std::min(box.minY, p.y),
+                       std::max(box.maxY, p.y)};
+                kinds |= index.kinds.at(i);
+            }
+            const QuadRect& held = node.box[q];
+            if (box.minX != held.minX || box.maxX != held.maxX || box.minY != held.minY ||
+                box.maxY != held.maxY || kinds != node.kinds[q]) {
+                return "a quadrant's box or kinds";
+            }
+            if (node.quadrant[q] < 0) {
+                const std::size_t size = node.end[q] - node.first[q];
+                if (size > kQuadIndexScanned && leafStart(index.actors[node.first[q]]) !=
+                                                    leafStart(index.actors[node.end[q] - 1])) {
+                    return "a large range read whole that is not one leaf's";
+                }
+                continue;
+            }
+            const QuadIndexNode& inner = index.nodes.at(static_cast<std::size_t>(node.quadrant[q]));
+            std::size_t occupied = 0;
+            std::uint32_t at = inner.ownEnd;
+            for (std::size_t i = 0; i < 4; ++i) {
+                occupied += inner.first[i] != inner.end[i] ? 1 : 0;
+                if (inner.first[i] != at) {
+                    return "a linked node's ranges";
+                }
+                at = inner.end[i];
+            }
+            if (inner.ownFirst != node.first[q] || at != node.end[q]) {
+                return "a link to a node holding other entities";
+            }
+            if (inner.ownFirst == inner.ownEnd && occupied < 2) {
+                return "a node with one occupied quadrant not linked past";
+            }
+            todo.push_back(static_cast<std::size_t>(node.quadrant[q]));
         }
     }
     return "";
