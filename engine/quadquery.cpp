@@ -1,6 +1,7 @@
-// Queries over a built layout's index: each subtree is a range of packed entities, each node's
-// quadrants are linked, and each node's box just holds its entities, so a query goes down only
-// where an answer can be.
+// The nearest queries, and the visits with a game's plain QuadVisitor or a distance too large or
+// too small to square: over a built layout's index, in which each subtree is a range of packed
+// entities and each node keeps its quadrants' boxes, so a query goes down only where an answer
+// can be.
 #include "quadquery.h"
 
 #include <algorithm>
@@ -28,7 +29,6 @@ using quadquery_detail::Admits;
 using quadquery_detail::distance2;
 using quadquery_detail::farthestIn;
 using quadquery_detail::kLowest2;
-using quadquery_detail::kPending;
 using quadquery_detail::nearestIn;
 using quadquery_detail::squaresExactly;
 using quadquery_detail::walk;
