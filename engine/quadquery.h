@@ -22,8 +22,8 @@
 class Actor;
 
 /// What a query hands each actor it finds to: call(context, actor, position) returns false to
-/// stop the query there. visitInRect and visitWithin wrap any callable in one; a game may also
-/// fill one by hand, as it fills MessageHooks.
+/// stop the query there. visitInRect and visitWithin also take any callable, which they call in
+/// line; a game may fill a QuadVisitor by hand, as it fills MessageHooks.
 struct QuadVisitor {
     void* context = nullptr; ///< Handed back to call untouched.
     /// Called for each actor found, with where it stood; null counts the actors only.
