@@ -24,8 +24,8 @@ TEST(QuadRect, QuadrantsMeetAtTheSystemsMidlinesBitForBitInTheBuildersOrder) {
 TEST(QuadRect, OnlyARectangleWithBothMidlinesStrictlyInsideIsHalvable) {
     for (const QuadRect& r :
          {QuadRect{-INFINITY, 512, -512, 512}, QuadRect{-512, INFINITY, -512, 512},
-          QuadRect{-512, 512, NAN, 512}, QuadRect{0, DBL_TRUE_MIN, -1, 1}, QuadRect{1, 1, -1, 1},
-          QuadRect{5, -5, -1, 1}}) {
+          QuadRect{-512, 512, NAN, 512}, QuadRect{0, DBL_TRUE_MIN, -1, 1},
+          QuadRect{-1, 1, 0, DBL_TRUE_MIN}, QuadRect{1, 1, -1, 1}, QuadRect{5, -5, -1, 1}}) {
         EXPECT_FALSE(r.halvable()) << r.minX << " " << r.maxX << " " << r.minY << " " << r.maxY;
     }
     EXPECT_TRUE((QuadRect{-512, 512, -512, 512}.halvable()));
