@@ -118,8 +118,8 @@ struct Calls {
     }
 };
 
-// The k nearest entities the filter admits, kept in out in order: by reach, then identifier,
-// then address, so that one actor is the answer wherever the search meets it. Depth first, the
+// The k nearest entities the filter admits, k at least 1, kept in out in order: by reach, then
+// identifier, then address, so that one actor is the answer wherever the search meets it. Depth first, the
 // nearer quadrants first, skipping a node that lies farther than the k-th found so far.
 //
 // The quick search measures in squared distances alone and keeps each answer's in its distance
@@ -253,7 +253,7 @@ private:
     }
 
     void insert(Key r, std::size_t i) {
-        if (full() && (k_ == 0 || !before(r, i, out_[k_ - 1]))) {
+        if (full() && !before(r, i, out_[k_ - 1])) {
             return;
         }
         std::size_t at = full() ? k_ - 1 : kept_++;
