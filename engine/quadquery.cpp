@@ -119,8 +119,9 @@ struct Calls {
 };
 
 // The k nearest entities the filter admits, k at least 1, kept in out in order: by reach, then
-// identifier, then address, so that one actor is the answer wherever the search meets it. Depth first, the
-// nearer quadrants first, skipping a node that lies farther than the k-th found so far.
+// identifier, then address, so that one actor is the answer wherever the search meets it. Depth
+// first, the nearer quadrants first, passing over a quadrant that lies farther than the k-th
+// found so far.
 //
 // The quick search measures in squared distances alone and keeps each answer's in its distance
 // until the end. They order exactly as reaches do while each is a normal double, so the quick
