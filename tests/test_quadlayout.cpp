@@ -106,5 +106,7 @@ TEST_F(QuadLayoutTest, TheBuildIsSilentLeavesTheCellCounterAloneAndReusesItsStor
                           table.slots, layout);
         EXPECT_EQ(blocksTaken(), before) << count;
         EXPECT_EQ(layoutscan::differenceBetween(layout, expected), "") << count;
+        layout.clear();
+        EXPECT_EQ(layoutscan::differenceBetween(layout, QuadTreeLayout{}), "") << "cleared";
     }
 }
