@@ -60,9 +60,9 @@ void QuadLayoutWriter::open(const QuadRect& r, int depth, const QuadNode* node, 
     if (inBucket_) {
         return;
     }
-    const bool readWhole = count <= kQuadIndexScanned;
-    openEntry(!readWhole);
-    if (readWhole) {
+    const bool small = count <= kQuadIndexScanned;
+    openEntry(!small);
+    if (small) {
         inBucket_ = true;
         bucketLevel_ = openDivided_;
     }
