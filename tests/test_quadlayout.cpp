@@ -23,8 +23,8 @@ namespace {
 using Kind = TestTable::Kind;
 using QuadLayoutTest = TableTest;
 
-void expectTheBuildersLayout(const QuadRect& r, Actor** table) {
-    QuadTreeLayout layout;
+// layout holds the last build, so that one left behind in it would show.
+void expectTheBuildersLayout(const QuadRect& r, Actor** table, QuadTreeLayout& layout) {
     QuadTreeLayout built;
     partitionQuadTree(r, table, layout);
     {
@@ -48,14 +48,15 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
                               {0, 1e-300, 0, 1e-300},
                               {512, -512, -512, 512},
                               {std::nan(""), 512, -512, 512}};
+    QuadTreeLayout layout;
     for (const Kind kind : TestTable::kKinds) {
         for (const std::size_t count : {0U, 4U, 5U, 60U, 1000U}) {
             TestTable table(kind, count, static_cast<unsigned>(count) + 7U);
             for (const QuadRect& r : rects) {
                 SCOPED_TRACE(testing::Message() << "kind " << static_cast<int>(kind) << ", "
                                                 << count << " actors, rect " << (&r - rects));
-                expectTheBuildersLayout(r, count == 0 && kind != Kind::uniform ? nullptr
-                                                                               : table.slots);
+                expectTheBuildersLayout(
+                    r, count == 0 && kind != Kind::uniform ? nullptr : table.slots, layout);
             }
         }
     }
@@ -64,6 +65,7 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
 // Boxes reaching the midline of the quadrant passed into from either side; step 0 passes two
 // levels.
 TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivides) {
+    QuadTreeLayout layout;
     for (const Vec2 sign : {Vec2{1, 1}, Vec2{1, -1}, Vec2{-1, 1}, Vec2{-1, -1}}) {
         for (const double step : {15.0, -15.0, 0.0}) {
             SCOPED_TRACE(testing::Message() << sign.x << ' ' << sign.y << ' ' << step);
@@ -73,7 +75,7 @@ TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivid
                                            : Vec2{256 + step * (i % 17), 100.0 + i % 7};
                 table.place({sign.x * p.x, sign.y * p.y});
             }
-            expectTheBuildersLayout(kTestWorld, table.slots);
+            expectTheBuildersLayout(kTestWorld, table.slots, layout);
         }
     }
 }

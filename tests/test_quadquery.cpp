@@ -62,10 +62,10 @@ TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEverySca
     const double widths[] = {0, -1, std::nan(""), INFINITY};
     const int powers[] = {-1000, -960, -500, 500, 960};
     std::uniform_real_distribution<double> size(0, 300);
+    QuadTreeLayout layout; // each build into the last one's, so that what it left would show
     for (const Kind kind : TestTable::kKinds) {
         for (const std::size_t count : {0U, 3U, 200U, 1000U}) {
             TestTable table(kind, count, static_cast<unsigned>(count) * 31U + 3U);
-            QuadTreeLayout layout;
             partitionQuadTree(kTestWorld, table.slots, layout, kindsById);
             const double s = std::ldexp(1.0, powers[(count + static_cast<std::size_t>(kind)) % 5]);
             TestTable big(Kind::uniform, 0, 1);

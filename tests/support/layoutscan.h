@@ -60,8 +60,9 @@ inline std::string differenceBetween(const QuadTreeLayout& a, const QuadTreeLayo
 
 /// The first fault of the query index against the entities it packs, empty when it has none:
 /// each quadrant's box and kinds are its range's, a linked node's ranges follow one another
-/// over exactly its quadrant's range, a node is linked only where it has entities of its own
-/// or two quadrants holding some, and a range read whole is small or one leaf's.
+/// over exactly its quadrant's range, a node is linked only where its subtree is too large to
+/// read whole and it has entities of its own or two quadrants holding some, and a range read
+/// whole is small or one leaf's.
 inline std::string indexFault(const QuadTreeLayout& layout) {
     const QuadIndex& index = layout.index;
     const auto leafStart = [&layout](const Actor* actor) {
@@ -120,6 +121,9 @@ inline std::string indexFault(const QuadTreeLayout& layout) {
             }
             if (inner.ownFirst == inner.ownEnd && occupied < 2) {
                 return "a node with one occupied quadrant not linked past";
+            }
+            if (node.end[q] - node.first[q] <= kQuadIndexScanned) {
+                return "a node for a subtree small enough to be read whole";
             }
             todo.push_back(static_cast<std::size_t>(node.quadrant[q]));
         }
