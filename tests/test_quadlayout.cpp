@@ -23,6 +23,45 @@ namespace {
 using Kind = TestTable::Kind;
 using QuadLayoutTest = TableTest;
 
+// The first node whose counts or entities disagree with its rectangle: a divided node's leaves
+// and divided nodes are those that follow it inside its rectangle, its midline entities lie on
+// a midline strictly inside it, and a leaf's entities strictly inside the leaf.
+std::string nodeFault(const QuadTreeLayout& layout) {
+    for (std::size_t i = 0; i < layout.divided.size(); ++i) {
+        const QuadDivided& d = layout.divided[i];
+        const auto inside = [&d](const QuadRect& r) {
+            return d.rect.minX <= r.minX && r.maxX <= d.rect.maxX && d.rect.minY <= r.minY &&
+                   r.maxY <= d.rect.maxY;
+        };
+        std::size_t leaves = 0;
+        while (d.firstLeaf + leaves < layout.leaves.size() &&
+               inside(layout.leaves[d.firstLeaf + leaves].rect)) {
+            ++leaves;
+        }
+        std::size_t divided = 1;
+        while (i + divided < layout.divided.size() && inside(layout.divided[i + divided].rect)) {
+            ++divided;
+        }
+        if (leaves != d.leafCount || divided != d.dividedCount) {
+            return "divided node " + std::to_string(i) + "'s counts";
+        }
+        for (std::size_t e = d.first; e < d.first + d.count; ++e) {
+            const Vec2 p = layout.midlinePositions.at(e);
+            if (!d.rect.surrounds(p.x, p.y) || (p.x != d.rect.midX() && p.y != d.rect.midY())) {
+                return "divided node " + std::to_string(i) + "'s midline entities";
+            }
+        }
+    }
+    for (const QuadLeaf& leaf : layout.leaves) {
+        for (std::size_t e = leaf.first; e < leaf.first + leaf.count; ++e) {
+            if (!leaf.rect.surrounds(layout.positions.at(e).x, layout.positions.at(e).y)) {
+                return "a leaf's entities";
+            }
+        }
+    }
+    return "";
+}
+
 // layout holds the last build, so that one left behind in it would show.
 void expectTheBuildersLayout(const QuadRect& r, Actor** table, QuadTreeLayout& layout) {
     QuadTreeLayout built;
@@ -33,6 +72,7 @@ void expectTheBuildersLayout(const QuadRect& r, Actor** table, QuadTreeLayout& l
     }
     EXPECT_EQ(layoutscan::differenceBetween(layout, built), "");
     EXPECT_EQ(layoutscan::indexFault(layout), "");
+    EXPECT_EQ(nodeFault(layout), "");
     EXPECT_TRUE(layoutscan::holdsEveryActorOnce(layout, table));
     EXPECT_TRUE(layout.divided.empty() || (layout.divided[0].leafCount == layout.leaves.size() &&
                                            layout.divided[0].dividedCount == layout.divided.size()))
