@@ -167,8 +167,11 @@ TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) 
 }
 
 // The order games saw before the index: small subtrees' leaves, then midlines; the outside last.
+// A subtree of at most 16 entities hands its leaves' entities before its midline entities; a
+// larger one hands each node's midline entities first.
 TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt) {
-    for (const int extra : {0, 20}) {
+    const QuadRect everywhere{-INFINITY, INFINITY, -INFINITY, INFINITY};
+    for (const int extra : {0, 10, 11}) {
         TestTable table(Kind::uniform, 0, 6);
         table.place({0, 100}); // on the root's midline
         table.place({600, 0}); // outside the world
@@ -183,10 +186,9 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
         });
         EXPECT_EQ(asked, table.actors().size()) << "each actor's kinds read once, at the build";
         std::vector<Actor*> expected(layout.entities);
-        expected.insert(extra == 0 ? expected.end() : expected.begin(), table.actors()[0].get());
+        expected.insert(extra < 11 ? expected.end() : expected.begin(), table.actors()[0].get());
         expected.push_back(table.actors()[1].get());
         std::vector<Actor*> order;
-        const QuadRect everywhere{-INFINITY, INFINITY, -INFINITY, INFINITY};
         EXPECT_EQ(visitInRect(layout, everywhere,
                               [&order](Actor* a, Vec2 p) {
                                   EXPECT_TRUE(same(p, a->getPosition2D())) << "where it stands";
@@ -198,4 +200,21 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
         EXPECT_EQ(visitInRect(layout, everywhere, [&seen](Actor*) { return ++seen < 3; }), 3U);
         EXPECT_EQ(seen, 3U);
     }
+    // Behind the root's midline entity, a south-west subtree of 16 with one on its own midline,
+    // and 20 in the north-east on no midline: the subtree's order holds wherever it starts.
+    TestTable table(Kind::uniform, 0, 6);
+    table.place({0, 100});
+    table.place({-256, -300});
+    for (int i = 0; i < 35; ++i) {
+        table.place(i < 15 ? Vec2{-100.3 - 7.1 * i, -200.7 - 9.3 * i}
+                           : Vec2{300.3 + 0.37 * i, 400.9 + 0.29 * i});
+    }
+    const QuadTreeLayout layout = built(table);
+    std::vector<Actor*> expected{table.actors()[0].get()};
+    expected.insert(expected.end(), layout.entities.begin(), layout.entities.begin() + 15);
+    expected.push_back(table.actors()[1].get());
+    expected.insert(expected.end(), layout.entities.begin() + 15, layout.entities.end());
+    std::vector<Actor*> order;
+    visitInRect(layout, everywhere, [&order](Actor* a) { order.push_back(a); });
+    EXPECT_EQ(order, expected);
 }

@@ -98,7 +98,7 @@ inline std::string indexFault(const QuadTreeLayout& layout) {
                 box.maxY != held.maxY || kinds != node.kinds[q]) {
                 return "a quadrant's box or kinds";
             }
-            if (node.quadrant[q] < 0) {
+            if (node.quadrant[q] == -1) {
                 const std::size_t size = node.end[q] - node.first[q];
                 if (size > kQuadIndexScanned && leafStart(index.actors[node.first[q]]) !=
                                                     leafStart(index.actors[node.end[q] - 1])) {
