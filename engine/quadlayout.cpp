@@ -246,7 +246,6 @@ void QuadLayoutWriter::readWhole(std::uint32_t first, std::uint32_t end) {
             index.actors[to] = held[i].actor;
             index.ids[to] = held[i].id;
             index.kinds[to] = held[i].kinds;
-            index.onMidline[to] = onMidline;
             ++to;
         }
     }

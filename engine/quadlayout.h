@@ -97,12 +97,14 @@ struct QuadIndex {
     /// nodes[0] holds the whole tree as its first quadrant, so that a query starts there as at
     /// any node; the tree's nodes follow, parents before their children.
     std::vector<QuadIndexNode> nodes;
-    std::uint32_t outside = 0;            ///< The outside entities are [outside, positions.size()).
-    std::vector<Vec2> positions;          ///< Where each entity stood at the build.
-    std::vector<Actor*> actors;           ///< The actor, handed back, never read.
-    std::vector<std::uint32_t> ids;       ///< Its identifier, read at the build.
-    std::vector<QuadKinds> kinds;         ///< Its kinds, read at the build.
-    std::vector<unsigned char> onMidline; ///< The build's working storage: 1 on a midline.
+    std::uint32_t outside = 0;      ///< The outside entities are [outside, positions.size()).
+    std::vector<Vec2> positions;    ///< Where each entity stood at the build.
+    std::vector<Actor*> actors;     ///< The actor, handed back, never read.
+    std::vector<std::uint32_t> ids; ///< Its identifier, read at the build.
+    std::vector<QuadKinds> kinds;   ///< Its kinds, read at the build.
+    /// The build's working storage: 1 for an entity written on a midline, read to order a small
+    /// subtree; what it holds after a build means nothing.
+    std::vector<unsigned char> onMidline;
     /// The build's working storage: the outside entities' identifiers and kinds, until they
     /// join the index after the tree's.
     std::vector<std::uint32_t> outsideIds;
