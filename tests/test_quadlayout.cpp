@@ -102,20 +102,31 @@ TEST_F(QuadLayoutTest, EveryKindOfTableGivesTheBuildersPartitionWithEveryActorOn
     }
 }
 
-// Boxes reaching the midline of the quadrant passed into from either side; step 0 passes two
-// levels.
+// Boxes reaching the midline of the quadrant passed into from either side, on either axis;
+// step 0 passes two levels, then meets one that only the entity of the highest slot, read
+// first, lies across.
 TEST_F(QuadLayoutTest, AClusterPassesLevelsWholeInEveryQuadrantAsTheBuilderDivides) {
     QuadTreeLayout layout;
     for (const Vec2 sign : {Vec2{1, 1}, Vec2{1, -1}, Vec2{-1, 1}, Vec2{-1, -1}}) {
         for (const double step : {15.0, -15.0, 0.0}) {
-            SCOPED_TRACE(testing::Message() << sign.x << ' ' << sign.y << ' ' << step);
-            TestTable table(Kind::uniform, 0, 8);
-            for (int i = 0; i < 40; ++i) {
-                const Vec2 p = step == 0.0 ? Vec2{300.0 + i % 5, 300.0 + i % 7}
-                                           : Vec2{256 + step * (i % 17), 100.0 + i % 7};
-                table.place({sign.x * p.x, sign.y * p.y});
+            for (const bool across : {false, true}) {
+                SCOPED_TRACE(testing::Message()
+                             << sign.x << ' ' << sign.y << ' ' << step << ' ' << across);
+                TestTable table(Kind::uniform, 0, 8);
+                for (int i = 0; i < 41; ++i) {
+                    Vec2 p = step == 0.0 ? Vec2{300.0 + i % 5, 300.0 + i % 7}
+                                         : Vec2{256 + step * (i % 17), 100.0 + i % 7};
+                    p = i < 40 ? p : Vec2{287, 300};
+                    p = across ? Vec2{sign.x * p.y, sign.y * p.x}
+                               : Vec2{sign.x * p.x, sign.y * p.y};
+                    if (i < 40) {
+                        table.place(p);
+                    } else {
+                        table.placeAt(kEntityTableSize - 1, p);
+                    }
+                }
+                expectTheBuildersLayout(kTestWorld, table.slots, layout);
             }
-            expectTheBuildersLayout(kTestWorld, table.slots, layout);
         }
     }
 }
