@@ -217,4 +217,8 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
     std::vector<Actor*> order;
     visitInRect(layout, everywhere, [&order](Actor* a) { order.push_back(a); });
     EXPECT_EQ(order, expected);
+    EXPECT_EQ(visitInRect(
+                  layout, everywhere, [](Actor*) {}, QuadFilter{1}),
+              order.size())
+        << "built with no kinds, an entity is of every kind";
 }
