@@ -183,9 +183,9 @@ public:
     void finish();
 
 private:
-    // The open index entries: the tree as the first quadrant of nodes[0], then one for each
-    // divided node open, and a leaf's; the depth bound bounds them.
-    static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 2;
+    // What is open at once: a divided node at each depth above the bound, and a leaf's entry
+    // below the deepest.
+    static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 1;
 
     // A quadrant of an index node being written: its own node, or -1 where it is read whole.
     struct Entry {
