@@ -15,6 +15,8 @@
 #include <emmintrin.h>
 #endif
 
+using quadlayout_detail::Entry;
+
 void QuadIndex::clear() {
     nodes.clear();
     outside = 0;

@@ -155,6 +155,21 @@ struct QuadTreeLayout {
     void clear();
 };
 
+namespace quadlayout_detail {
+
+/// A quadrant of an index node being written: its own node, or -1 where it is read whole.
+struct Entry {
+    std::int32_t parent = 0; ///< The index node whose quadrant it is.
+    std::size_t slot = 0;    ///< Which of its quadrants.
+    std::int32_t node = -1;
+    std::uint32_t first = 0;
+    QuadRect box = kQuadNoBox;
+    QuadKinds kinds = 0;
+    std::size_t quadrantsSeen = 0; ///< Of its node.
+};
+
+} // namespace quadlayout_detail
+
 /// The one writer of a layout, which both builds use: it records each node in the order the
 /// builder makes them, and the query index with it. Between begin and finish, a node's calls
 /// come in the builder's order: open, its midline entities, its quadrants, close; or leaf and
@@ -187,22 +202,11 @@ private:
     // below the deepest.
     static constexpr std::size_t kMaxOpen = static_cast<std::size_t>(kQuadTreeMaxDepth) + 1;
 
-    // A quadrant of an index node being written: its own node, or -1 where it is read whole.
-    struct Entry {
-        std::int32_t parent = 0; // the index node whose quadrant it is
-        std::size_t slot = 0;    // which of its quadrants
-        std::int32_t node = -1;
-        std::uint32_t first = 0;
-        QuadRect box = kQuadNoBox;
-        QuadKinds kinds = 0;
-        std::size_t quadrantsSeen = 0; // of its node
-    };
-
     void endLeaf();
     void openEntry(bool withNode);
     void closeEntry();
     void readWhole(std::uint32_t first, std::uint32_t end);
-    std::int32_t linkTo(const Entry& entry) const;
+    std::int32_t linkTo(const quadlayout_detail::Entry& entry) const;
     void add(const QuadTreeLayout::Placed& entity, unsigned char onMidline);
     QuadKinds kindsOf(const Actor& actor) const;
 
@@ -216,7 +220,7 @@ private:
     std::size_t openDivided_ = 0; // divided nodes open
     std::array<std::size_t, kMaxOpen> divided_{};
     std::size_t openEntries_ = 0;
-    std::array<Entry, kMaxOpen> entries_{};
+    std::array<quadlayout_detail::Entry, kMaxOpen> entries_{};
 };
 
 /// Fills the layout (emptied first; its vectors keep their capacity) with the tree that
