@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cfloat>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -28,9 +27,10 @@ struct Reach {
 using quadquery_detail::Admits;
 using quadquery_detail::distance2;
 using quadquery_detail::farthestIn;
+using quadquery_detail::isNaN;
 using quadquery_detail::kLowest2;
 using quadquery_detail::nearestIn;
-using quadquery_detail::squaresExactly;
+using quadquery_detail::normalSquare;
 using quadquery_detail::walk;
 
 constexpr int kNaN = 3;
@@ -68,7 +68,7 @@ Reach slowReach(Vec2 p, Vec2 q, double d2) {
 
 Reach reachBetween(Vec2 p, Vec2 q) {
     const double d2 = distance2(p, q);
-    if (d2 >= kLowest2 && d2 <= DBL_MAX) {
+    if (normalSquare(d2)) {
         return {1, d2};
     }
     return slowReach(p, q, d2);
@@ -77,7 +77,7 @@ Reach reachBetween(Vec2 p, Vec2 q) {
 // A distance measured as reachBetween measures one.
 Reach reachOf(double distance) {
     const double d2 = distance * distance;
-    if (squaresExactly(distance)) {
+    if (normalSquare(d2)) {
         return {1, d2};
     }
     return d2 < kLowest2 ? Reach{0, distance} : Reach{2, distance * 0.25};
@@ -218,7 +218,7 @@ private:
         if constexpr (kExact) {
             return reachBetween(point_, index_.positions[i]);
         } else {
-            gaveUp_ = gaveUp_ || d2 < kLowest2 || d2 > DBL_MAX;
+            gaveUp_ = gaveUp_ || !normalSquare(d2);
             return d2;
         }
     }
@@ -280,10 +280,6 @@ private:
     double limit2_ = kInfinity;
     bool gaveUp_ = false;
 };
-
-bool isNaN(Vec2 p) {
-    return std::isnan(p.x) || std::isnan(p.y);
-}
 
 } // namespace
 

@@ -162,11 +162,15 @@ struct RectRegion {
 /// Where a squared distance still keeps the digits of both squares it sums.
 constexpr double kLowest2 = 0x1p-960;
 
-/// Whether a distance compares as its square does: a square between kLowest2 and the largest
+/// Whether a squared distance orders as the distance does: between kLowest2 and the largest
 /// double.
-inline bool squaresExactly(double distance) {
-    const double d2 = distance * distance;
+inline bool normalSquare(double d2) {
     return d2 >= kLowest2 && d2 <= std::numeric_limits<double>::max();
+}
+
+/// Whether either coordinate is NaN: such a point is nowhere, and finds nothing.
+inline bool isNaN(Vec2 p) {
+    return std::isnan(p.x) || std::isnan(p.y);
 }
 
 /// A closed disc whose squared radius is a normal double: there a squared distance compares
@@ -284,8 +288,8 @@ std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, Visi
 template <class Visit, class = std::enable_if_t<!std::is_same_v<std::decay_t<Visit>, QuadVisitor>>>
 std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance, Visit&& visit,
                         const QuadFilter& filter = {}) {
-    if (!(distance >= 0) || !quadquery_detail::squaresExactly(distance) || std::isnan(centre.x) ||
-        std::isnan(centre.y)) {
+    if (!(distance >= 0) || !quadquery_detail::normalSquare(distance * distance) ||
+        quadquery_detail::isNaN(centre)) {
         return visitWithin(layout, centre, distance, quadquery_detail::wrap(visit), filter);
     }
     return quadquery_detail::walk(
