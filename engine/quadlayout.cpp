@@ -17,6 +17,23 @@
 
 using quadlayout_detail::Entry;
 
+namespace {
+
+// Grows the box to hold the other; a NaN bound fails every comparison and stays out.
+void grow(QuadRect& box, const QuadRect& other) {
+    box.minX = other.minX < box.minX ? other.minX : box.minX;
+    box.maxX = other.maxX > box.maxX ? other.maxX : box.maxX;
+    box.minY = other.minY < box.minY ? other.minY : box.minY;
+    box.maxY = other.maxY > box.maxY ? other.maxY : box.maxY;
+}
+
+// The box of one point.
+QuadRect pointBox(Vec2 p) {
+    return {p.x, p.x, p.y, p.y};
+}
+
+} // namespace
+
 void QuadIndex::clear() {
     nodes.clear();
     outside = 0;
@@ -187,10 +204,7 @@ void QuadLayoutWriter::closeEntry() {
         return;
     }
     Entry& outer = entries_[openEntries_ - 1];
-    outer.box.minX = entry.box.minX < outer.box.minX ? entry.box.minX : outer.box.minX;
-    outer.box.maxX = entry.box.maxX > outer.box.maxX ? entry.box.maxX : outer.box.maxX;
-    outer.box.minY = entry.box.minY < outer.box.minY ? entry.box.minY : outer.box.minY;
-    outer.box.maxY = entry.box.maxY > outer.box.maxY ? entry.box.maxY : outer.box.maxY;
+    grow(outer.box, entry.box);
     outer.kinds |= entry.kinds;
 }
 
@@ -263,11 +277,7 @@ void QuadLayoutWriter::add(const QuadTreeLayout::Placed& entity, unsigned char o
     index.kinds.push_back(entity.kinds);
     index.onMidline.push_back(onMidline);
     Entry& entry = entries_.at(openEntries_ - 1);
-    // A NaN coordinate fails every comparison and stays out of the box.
-    entry.box.minX = position.x < entry.box.minX ? position.x : entry.box.minX;
-    entry.box.maxX = position.x > entry.box.maxX ? position.x : entry.box.maxX;
-    entry.box.minY = position.y < entry.box.minY ? position.y : entry.box.minY;
-    entry.box.maxY = position.y > entry.box.maxY ? position.y : entry.box.maxY;
+    grow(entry.box, pointBox(position));
     entry.kinds |= entity.kinds;
 }
 
@@ -410,13 +420,9 @@ private:
     }
 
     static QuadRect boundsOf(const Placed* from, std::size_t count) {
-        QuadRect b{from[0].position.x, from[0].position.x, from[0].position.y, from[0].position.y};
+        QuadRect b = pointBox(from[0].position);
         for (std::size_t i = 1; i < count; ++i) {
-            const Vec2 p = from[i].position;
-            b.minX = p.x < b.minX ? p.x : b.minX;
-            b.maxX = p.x > b.maxX ? p.x : b.maxX;
-            b.minY = p.y < b.minY ? p.y : b.minY;
-            b.maxY = p.y > b.maxY ? p.y : b.maxY;
+            grow(b, pointBox(from[i].position));
         }
         return b;
     }
