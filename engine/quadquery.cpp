@@ -139,9 +139,14 @@ public:
         if (gaveUp_) {
             return false;
         }
-        for (std::size_t i = 0; i < kept_; ++i) {
-            out_[i].distance = kExact ? distanceOf(reachBetween(point_, out_[i].position))
-                                      : std::sqrt(out_[i].distance);
+        for (std::size_t j = 0; j < kept_; ++j) {
+            QuadNearest& answer = out_[j];
+            const std::size_t i = answer.id;
+            answer.actor = index_.actors[i];
+            answer.position = index_.positions[i];
+            answer.distance =
+                kExact ? distanceOf(reachBetween(point_, answer.position)) : std::sqrt(answer.distance);
+            answer.id = index_.ids[i];
         }
         found = kept_;
         return true;
@@ -226,7 +231,7 @@ private:
     // A kept answer's key: the quick search keeps it in the distance until the end.
     Key keyOf(const QuadNearest& kept) const {
         if constexpr (kExact) {
-            return reachBetween(point_, kept.position);
+            return reachBetween(point_, index_.positions[kept.id]);
         } else {
             return kept.distance;
         }
@@ -241,16 +246,19 @@ private:
     }
     static double limitOf(double d2) { return d2; }
 
+    // Whether the entity comes before the kept answer at the same key.
+    bool tiedBefore(std::size_t i, const QuadNearest& kept) const {
+        const std::size_t j = kept.id;
+        if (index_.ids[i] != index_.ids[j]) {
+            return index_.ids[i] < index_.ids[j];
+        }
+        return std::less<>()(index_.actors[i], index_.actors[j]);
+    }
+
     // Whether the entity at key r comes before the kept answer.
     bool before(Key r, std::size_t i, const QuadNearest& kept) const {
         const Key keptAt = keyOf(kept);
-        if (!(r == keptAt)) {
-            return r < keptAt;
-        }
-        if (index_.ids[i] != kept.id) {
-            return index_.ids[i] < kept.id;
-        }
-        return std::less<>()(index_.actors[i], kept.actor);
+        return r < keptAt || (r == keptAt && tiedBefore(i, kept));
     }
 
     void insert(Key r, std::size_t i) {
@@ -258,17 +266,23 @@ private:
             return;
         }
         std::size_t at = full() ? k_ - 1 : kept_++;
-        for (; at > 0 && before(r, i, out_[at - 1]); --at) {
-            out_[at] = out_[at - 1];
+        for (; at > 0 && r < keyOf(out_[at - 1]); --at) {
+            moveDown(at);
         }
-        // Field by field: a whole answer built and copied stalls on its own stores.
-        out_[at].actor = index_.actors[i];
-        out_[at].position = index_.positions[i];
+        for (; at > 0 && r == keyOf(out_[at - 1]) && tiedBefore(i, out_[at - 1]); --at) {
+            moveDown(at);
+        }
         out_[at].distance = stored(r);
-        out_[at].id = index_.ids[i];
+        out_[at].id = static_cast<std::uint32_t>(i);
         if (full()) {
             limit2_ = limitOf(keyOf(out_[k_ - 1]));
         }
+    }
+
+    // A kept answer moved one place down, to make room above it: only what the search reads.
+    void moveDown(std::size_t at) {
+        out_[at].distance = out_[at - 1].distance;
+        out_[at].id = out_[at - 1].id;
     }
 
     const QuadIndex& index_;

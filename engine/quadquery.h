@@ -117,7 +117,7 @@ public:
 
     bool kinds(QuadKinds k) const { return any_ || (k & kinds_) != 0; }
     bool entity(const QuadIndex& index, std::size_t i) const {
-        return kinds(index.kinds[i]) && index.actors[i] != leaveOut_;
+        return kinds(index.kinds[i]) && (leaveOut_ == nullptr || index.actors[i] != leaveOut_);
     }
 
 private:
