@@ -123,20 +123,27 @@ struct Calls {
 // first, the nearer quadrants first, passing over a quadrant that lies farther than the k-th
 // found so far.
 //
-// The quick search measures in squared distances alone and keeps each answer's in its distance
-// until the end. They order exactly as reaches do while each is a normal double, so the quick
-// search gives up, and the exact one answers, once a candidate's leaves the normal doubles.
+// Until the end, each answer holds only what the search reads: its key in distance (in the quick
+// search its squared distance) and its entity's place in the index in id.
+//
+// The quick search measures in squared distances alone. They order exactly as reaches do while
+// each is a normal double, so it gives up, and the exact one answers, where an answer's is not.
+// A square that fades below the normal doubles is nearer than every normal one, so it would be
+// among the answers; one that overflows is farther, so it stays among them only while they are
+// fewer than k, and was rightly left out otherwise.
 template <bool kExact> class NearestSearch {
 public:
     NearestSearch(const QuadIndex& index, Vec2 point, const QuadFilter& filter, QuadNearest* out,
                   std::size_t k)
-        : index_(index), point_(point), admits_(filter), out_(out), k_(k) {}
+        : index_(index), x_(point.x), admits_(filter), y_(point.y), out_(out), k_(k) {}
 
     // False where the quick search gave up.
     bool run(std::size_t& found) {
         search();
         offer(index_.outside, static_cast<std::uint32_t>(index_.positions.size()));
-        if (gaveUp_) {
+        if (!kExact && !std::all_of(out_, out_ + kept_, [](const QuadNearest& answer) {
+                return normalSquare(answer.distance);
+            })) {
             return false;
         }
         for (std::size_t j = 0; j < kept_; ++j) {
@@ -145,7 +152,7 @@ public:
             answer.actor = index_.actors[i];
             answer.position = index_.positions[i];
             answer.distance =
-                kExact ? distanceOf(reachBetween(point_, answer.position)) : std::sqrt(answer.distance);
+                kExact ? distanceOf(reachBetween(point(), answer.position)) : std::sqrt(answer.distance);
             answer.id = index_.ids[i];
         }
         found = kept_;
@@ -154,6 +161,7 @@ public:
 
 private:
     bool full() const { return kept_ == k_; }
+    Vec2 point() const { return {x_, y_}; }
 
     // Squared distances compare as reaches do below the normal doubles' top, so a quadrant or an
     // entity is passed over on its squared distance alone: limit2_ is the largest that could
@@ -191,7 +199,7 @@ private:
             gaps[to] = gap;
             order[to] = i;
         }
-        for (std::size_t i = 0; i < count && !gaveUp_; ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
             if (gaps[i] > limit2_) {
                 return;
             }
@@ -200,11 +208,11 @@ private:
     }
 
     // The squared distance from the point to the box, which no entity in it comes nearer than.
-    double gapTo(const QuadRect& box) const { return distance2(point_, nearestIn(box, point_)); }
+    double gapTo(const QuadRect& box) const { return distance2(point(), nearestIn(box, point())); }
 
     void offer(std::uint32_t first, std::uint32_t end) {
         for (std::size_t i = first; i < end; ++i) {
-            const double d2 = distance2(point_, index_.positions[i]);
+            const double d2 = distance2(point(), index_.positions[i]);
             // Also passes over NaN, which is never near.
             if (!(d2 <= limit2_) || !admits_.entity(index_, i)) {
                 continue;
@@ -219,11 +227,10 @@ private:
     // What the search orders by: the reach, or in the quick search the squared distance.
     using Key = std::conditional_t<kExact, Reach, double>;
 
-    Key keyAt(std::size_t i, double d2) {
+    Key keyAt(std::size_t i, double d2) const {
         if constexpr (kExact) {
-            return reachBetween(point_, index_.positions[i]);
+            return reachBetween(point(), index_.positions[i]);
         } else {
-            gaveUp_ = gaveUp_ || !normalSquare(d2);
             return d2;
         }
     }
@@ -231,7 +238,7 @@ private:
     // A kept answer's key: the quick search keeps it in the distance until the end.
     Key keyOf(const QuadNearest& kept) const {
         if constexpr (kExact) {
-            return reachBetween(point_, index_.positions[kept.id]);
+            return reachBetween(point(), index_.positions[kept.id]);
         } else {
             return kept.distance;
         }
@@ -286,13 +293,14 @@ private:
     }
 
     const QuadIndex& index_;
-    Vec2 point_;
+    // The point's coordinates kept apart, as a NormalDisc keeps its centre's.
+    double x_;
     Admits admits_;
+    double y_;
     QuadNearest* out_;
     std::size_t k_;
     std::size_t kept_ = 0;
     double limit2_ = kInfinity;
-    bool gaveUp_ = false;
 };
 
 } // namespace

@@ -189,13 +189,22 @@ inline bool isNaN(Vec2 p) {
 /// A closed disc whose squared radius is a normal double: there a squared distance compares
 /// exactly as the distance does, since one that fades below the normal doubles lies inside and
 /// one that overflows lies outside.
-struct NormalDisc {
-    Vec2 c;
-    double reach2;
+class NormalDisc {
+public:
+    NormalDisc(Vec2 c, double reach2) : x_(c.x), reach2_(reach2), y_(c.y) {}
 
-    bool meets(const QuadRect& n) const { return distance2(c, nearestIn(n, c)) <= reach2; }
-    bool covers(const QuadRect& n) const { return distance2(c, farthestIn(n, c)) <= reach2; }
-    bool holds(Vec2 p) const { return distance2(c, p) <= reach2; }
+    bool meets(const QuadRect& n) const { return distance2(c(), nearestIn(n, c())) <= reach2_; }
+    bool covers(const QuadRect& n) const { return distance2(c(), farthestIn(n, c())) <= reach2_; }
+    bool holds(Vec2 p) const { return distance2(c(), p) <= reach2_; }
+
+private:
+    Vec2 c() const { return {x_, y_}; }
+
+    // The centre's coordinates kept apart: copied as a pair from where they were passed, they
+    // would be stored in halves and loaded whole at once, which stalls every query.
+    double x_;
+    double reach2_;
+    double y_;
 };
 
 /// What waits in a walk. Each node taken pushes at most its four quadrants, and the depth is
