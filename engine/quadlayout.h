@@ -86,7 +86,7 @@ struct QuadIndexNode {
 constexpr std::uint32_t kQuadIndexBucket = 16;
 /// A subtree with at most this many entities is read whole, in the order of its nodes: testing
 /// them all costs less than deciding, node by node, which of them to test.
-constexpr std::uint32_t kQuadIndexScanned = 32;
+constexpr std::uint32_t kQuadIndexScanned = 24;
 
 /// What the queries read: the entities packed so that each subtree's stand together (a divided
 /// node's midline entities, then each quadrant's; a subtree of at most kQuadIndexBucket
