@@ -151,8 +151,8 @@ public:
             const std::size_t i = answer.id;
             answer.actor = index_.actors[i];
             answer.position = index_.positions[i];
-            answer.distance =
-                kExact ? distanceOf(reachBetween(point(), answer.position)) : std::sqrt(answer.distance);
+            answer.distance = kExact ? distanceOf(reachBetween(point(), answer.position))
+                                     : std::sqrt(answer.distance);
             answer.id = index_.ids[i];
         }
         found = kept_;

@@ -208,7 +208,9 @@ public:
     }
 
 private:
-    Vec2 c() const { return {x_, y_}; }
+    Vec2 c() const {
+        return {x_, y_};
+    }
 
     // The centre's coordinates kept apart: copied as a pair from where they were passed, they
     // would be stored in halves and loaded whole at once, which stalls every query.
