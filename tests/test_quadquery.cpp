@@ -43,11 +43,14 @@ QuadTreeLayout built(const TestTable& table, const QuadRect& world = kTestWorld)
 
 using Found = std::vector<std::tuple<Actor*, double, std::uint32_t>>;
 
-// What findKNearest writes (actor, distance, identifier), checked to write nothing past its count.
+// What findKNearest writes (actor, distance, identifier) over answers an earlier query left, as a
+// game's kept array holds them, checked to write nothing past its count.
 Found nearest(const QuadTreeLayout& layout, Vec2 p, std::size_t k) {
-    std::vector<QuadNearest> out(k + 1);
+    QuadNearest earlier;
+    earlier.distance = 0.5;
+    std::vector<QuadNearest> out(k + 1, earlier);
     const std::size_t count = findKNearest(layout, p, k, out.data());
-    EXPECT_TRUE(out[count].actor == nullptr && std::isinf(out[count].distance))
+    EXPECT_TRUE(out[count].actor == nullptr && out[count].distance == 0.5)
         << "written past the count";
     Found found;
     for (std::size_t i = 0; i < count; ++i) {
