@@ -123,8 +123,8 @@ struct Calls {
 // first, the nearer quadrants first, passing over a quadrant that lies farther than the k-th
 // found so far.
 //
-// Until the end, each answer holds only what the search reads: its key in distance (in the quick
-// search its squared distance) and its entity's place in the index in id.
+// Until the end, each answer holds only what the search reads: its entity's place in the index
+// in id and, in the quick search, its squared distance in distance.
 //
 // The quick search measures in squared distances alone. They order exactly as reaches do while
 // each is a normal double, so it gives up, and the exact one answers, where an answer's is not.

@@ -116,6 +116,14 @@ TEST_F(QuadQueryTest, EveryQueryAndFilterFindsWhatAScanOfTheTableFindsAtEverySca
             }
         }
     }
+    // Alone in its quadrant exactly at the distance: the quadrant's box is only touched.
+    TestTable touched(Kind::uniform, 0, 1);
+    for (int i = 0; i < 30; ++i) {
+        touched.place({-300.0 - i, -300.0 - i});
+    }
+    touched.place({100, 50});
+    EXPECT_EQ(queryWithin(built(touched), {-200, 50}, 300),
+              std::vector<Actor*>{touched.actors().back().get()});
 }
 
 // A query reads only its layout: an actor remade in its storage after the build changes no tie.
@@ -222,6 +230,7 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
     TestTable table(Kind::uniform, 0, 6);
     table.place({0, 100});
     table.place({-256, -300});
+    table.place({600, 0}); // outside the world
     for (int i = 0; i < 35; ++i) {
         table.place(i < 15 ? Vec2{-100.3 - 7.1 * i, -200.7 - 9.3 * i}
                            : Vec2{300.3 + 0.37 * i, 400.9 + 0.29 * i});
@@ -231,9 +240,16 @@ TEST_F(QuadQueryTest, AVisitHandsEntitiesInTheLayoutsOrderUntilTheVisitorStopsIt
     expected.insert(expected.end(), layout.entities.begin(), layout.entities.begin() + 15);
     expected.push_back(table.actors()[1].get());
     expected.insert(expected.end(), layout.entities.begin() + 15, layout.entities.end());
+    expected.push_back(table.actors()[2].get());
     std::vector<Actor*> order;
     visitInRect(layout, everywhere, [&order](Actor* a) { order.push_back(a); });
     EXPECT_EQ(order, expected);
+    std::size_t seen = 0;
+    EXPECT_EQ(visitInRect(layout, everywhere, [&seen](Actor*) { return ++seen > 1; }), 1U)
+        << "stopped at the root's own entity";
+    EXPECT_EQ(seen, 1U);
+    EXPECT_EQ(visitInRect(QuadTreeLayout{}, everywhere, [](Actor*) {}), 0U)
+        << "a layout never built";
     EXPECT_EQ(visitInRect(
                   layout, everywhere, [](Actor*) {}, QuadFilter{1}),
               order.size())
