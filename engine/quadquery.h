@@ -49,7 +49,7 @@ struct QuadNearest {
     /// Its distance to the point, exact to the last bit at every scale; infinity when no entity
     /// qualifies or where the distance is beyond the largest double.
     double distance = std::numeric_limits<double>::infinity();
-    std::uint32_t id = 0; ///< The actor's identifier, as the build read it.
+    std::uint32_t id = 0; ///< The actor's identifier, as the build read it; 0 when none qualifies.
 };
 
 /// Hands the visitor every entity of the layout that the filter admits and whose position lies

@@ -147,6 +147,8 @@ TEST_F(QuadQueryTest, KNearestWritesNearestFirstAsTheBuildSawThemAndNoMoreThanAs
                      {second, 20, secondId},
                      {fifth, 20, fifth->getID()}}));
     EXPECT_TRUE(nearest(QuadTreeLayout{}, {0, 0}, 3).empty()) << "a layout never built";
+    const QuadNearest none = findNearest(QuadTreeLayout{}, {0, 0});
+    EXPECT_TRUE(none.actor == nullptr && std::isinf(none.distance) && none.id == 0);
 }
 
 TEST_F(QuadQueryTest, TheTrueOrderAndDistanceFromSubnormalsToTheLargestDoubles) {
