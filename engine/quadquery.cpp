@@ -246,8 +246,6 @@ private:
 
     static bool isNever(Reach r) { return r.band == kNaN; }
     static bool isNever(double /*d2*/) { return false; }
-    static double stored(Reach r) { return r.v; }
-    static double stored(double d2) { return d2; }
     static double limitOf(Reach r) {
         return r.band == 0 ? kLowest2 : r.band == 1 ? r.v : kInfinity;
     }
@@ -273,13 +271,16 @@ private:
             return;
         }
         std::size_t at = full() ? k_ - 1 : kept_++;
+        // The strict order first, the ties after: the common case tests one comparison.
         for (; at > 0 && r < keyOf(out_[at - 1]); --at) {
             moveDown(at);
         }
         for (; at > 0 && r == keyOf(out_[at - 1]) && tiedBefore(i, out_[at - 1]); --at) {
             moveDown(at);
         }
-        out_[at].distance = stored(r);
+        if constexpr (!kExact) {
+            out_[at].distance = r;
+        }
         out_[at].id = static_cast<std::uint32_t>(i);
         if (full()) {
             limit2_ = limitOf(keyOf(out_[k_ - 1]));
