@@ -322,10 +322,11 @@ std::size_t visitInRect(const QuadTreeLayout& layout, const QuadRect& rect, Visi
 template <class Visit, class = std::enable_if_t<!std::is_same_v<std::decay_t<Visit>, QuadVisitor>>>
 std::size_t visitWithin(const QuadTreeLayout& layout, Vec2 centre, double distance, Visit&& visit,
                         const QuadFilter& filter = {}) {
-    if (!(distance >= 0) || !quadquery_detail::normalSquare(distance * distance) ||
+    const double reach2 = distance * distance;
+    if (!(distance >= 0) || !quadquery_detail::normalSquare(reach2) ||
         quadquery_detail::isNaN(centre)) {
         return visitWithin(layout, centre, distance, quadquery_detail::wrap(visit), filter);
     }
-    return quadquery_detail::walk(
-        layout.index, quadquery_detail::NormalDisc{centre, distance * distance}, filter, visit);
+    return quadquery_detail::walk(layout.index, quadquery_detail::NormalDisc{centre, reach2},
+                                  filter, visit);
 }
